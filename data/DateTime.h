@@ -1,0 +1,29 @@
+// The one conversion between the program's date-time values and text.
+//
+// In memory a date-time is a TDateTime: days since 30 December 1899 with the
+// time of day as the fraction (0.0 is that date at midnight). For dates before
+// 1899-12-30 the fraction still counts forward from midnight: -1.25 is
+// 29 December 1899 at 06:00.
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+using TDateTime = double;
+
+TDateTime DateTimeFromQDateTime(const QDateTime& value);
+TDateTime DateTimeFromQDate(const QDate& value);
+QDateTime QDateTimeFromDateTime(TDateTime value);
+
+// The text form stored in DATETIME columns: "YYYY-MM-DD HH:MM:SS".
+QString DateTimeToStorageText(TDateTime value);
+// Accepts "YYYY-MM-DD", "YYYY-MM-DD HH:MM[:SS]" and the same with "T".
+std::optional<TDateTime> DateTimeFromStorageText(const QString& text);
+
+// The regional short date (always a four-digit year), followed by a blank and
+// the long time only when the time of day is not midnight.
+QString FormatDateTimeShort(TDateTime value);
+QString FormatShortDate(TDateTime value);
+QString FormatLongDate(TDateTime value);

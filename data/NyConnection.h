@@ -1,0 +1,61 @@
+// The program's handle on an open database file: a SQLCipher connection
+// opened from a connection string, executing SQL text.
+//
+// Every failure of this layer is raised by ThrowAdoError as an Exception whose
+// message is "NYADO exception: " + the failed operation, followed by ": " and
+// the engine's error descriptions (joined by "; ") when there are any. The
+// descriptions are collected in Errors() and emptied by every report.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct sqlite3;
+
+class TNyConnection {
+public:
+    TNyConnection();
+    ~TNyConnection();
+    TNyConnection(const TNyConnection&) = delete;
+    TNyConnection& operator=(const TNyConnection&) = delete;
+
+    // Connection string: ';'-separated key=value pairs, keys in any letter
+    // case, values optionally in double quotes. Keys: "Provider" (must be
+    // "SQLCipher"), "Data Source" (the file), "Password" (the key of the
+    // encrypted file), "Mode" ("Create" allows creating a new file; by default
+    // the file must exist and hold a database).
+    void Open(const QString& connectionString);
+    // Runs the statement(s) and returns the rows changed by the last one.
+    int Execute(const QString& sql);
+    // Never raises.
+    void Close();
+    bool IsOpen() const { return db_ != nullptr; }
+
+    // Nested transactions: every BeginTrans must be matched by CommitTrans or
+    // RollbackTrans. Returns the nesting level reached (1 for the outermost).
+    int BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    int TransactionLevel() const { return transactionLevel_; }
+
+    // The engine's and the layer's error descriptions since the last report.
+    QStringList& Errors() { return errors_; }
+    // Appends the engine's description of the last failure to Errors().
+    void AddEngineError();
+
+    sqlite3* Handle() const { return db_; }
+
+private:
+    void OpenDatabase(const QString& connectionString);
+
+    sqlite3* db_ = nullptr;
+    QStringList errors_;
+    int transactionLevel_ = 0;
+};
+
+// Builds the data-access message from the operation text and the connection's
+// Errors(), empties Errors() and raises Exception with it.
+[[noreturn]] void ThrowAdoError(const QString& operation, TNyConnection& connection);
+
+// Rewrites the program's SQL dialect into the engine's ("DELETE * FROM").
+QString TranslateSql(const QString& sql);

@@ -1,0 +1,38 @@
+// A transaction on a TNyConnection for the length of a scope: rolled back
+// unless Commit() was reached, so an exception anywhere in the scope leaves
+// the database as it was before.
+#pragma once
+
+#include "NyConnection.h"
+
+class TNyTransaction {
+public:
+    explicit TNyTransaction(TNyConnection& connection)
+        : connection_(connection)
+    {
+        connection_.BeginTrans();
+    }
+    ~TNyTransaction()
+    {
+        if (!done_) {
+            try {
+                connection_.RollbackTrans();
+            } catch (...) {
+                // A destructor must not throw; the engine has already
+                // abandoned a transaction it cannot roll back.
+            }
+        }
+    }
+    TNyTransaction(const TNyTransaction&) = delete;
+    TNyTransaction& operator=(const TNyTransaction&) = delete;
+
+    void Commit()
+    {
+        connection_.CommitTrans();
+        done_ = true;
+    }
+
+private:
+    TNyConnection& connection_;
+    bool done_ = false;
+};

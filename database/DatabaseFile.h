@@ -1,0 +1,20 @@
+// Creating the delivered database file and settings file.
+#pragma once
+
+#include <QString>
+
+// The connection string template the delivered settings file carries.
+QString DefaultConnectionTemplate();
+
+// The schema the delivered database is created from (database/schema.sql).
+QString DatabaseSchemaSql();
+
+// Creates a new encrypted database at path from the schema, with the
+// program's password, readable and writable by its owner only. Refuses an
+// existing path. Nothing is left at the path when creation fails.
+// Raises Exception.
+void CreateDatabaseFile(const QString& path);
+
+// Writes the delivered settings file: [DATABASE] ConnectionString and
+// [TABLES] AutoAdvancing=1. Refuses an existing path. Raises Exception.
+void CreateSettingsFile(const QString& path);
