@@ -1,0 +1,38 @@
+#include "Settings.h"
+
+#include "Exception.h"
+#include "IniFile.h"
+
+namespace {
+const QString TablesSection = QStringLiteral("TABLES");
+const QString AutoAdvancingKey = QStringLiteral("AutoAdvancing");
+}
+
+TSettings* TSettings::instance_ = nullptr;
+
+TSettings* TSettings::GetInstance()
+{
+    if (!instance_)
+        instance_ = new TSettings();
+    return instance_;
+}
+
+void TSettings::ReleaseInstance()
+{
+    delete instance_;
+    instance_ = nullptr;
+}
+
+void TSettings::LoadFromIni(const TIniFile& file)
+{
+    autoAdvancing_ = file.ReadInteger(TablesSection, AutoAdvancingKey, 1) != 0;
+}
+
+void TSettings::SaveToIni(TIniFile& file)
+{
+    try {
+        file.WriteInteger(TablesSection, AutoAdvancingKey, autoAdvancing_ ? 1 : 0);
+    } catch (const Exception&) {
+        // An unwritable file or folder costs the user only this run's change.
+    }
+}

@@ -1,0 +1,681 @@
+#include "NyRecordset.h"
+
+#include "Exception.h"
+#include "NyConnection.h"
+#include "Regional.h"
+
+#include <cmath>
+#include <cstdint>
+#include <sqlcipher/sqlite3.h>
+
+namespace {
+
+QString FieldOperation(const char* operation, const QString& name)
+{
+    return QLatin1String("TNyRecordset::") + QLatin1String(operation) + QLatin1Char('[') + name + QLatin1Char(']');
+}
+
+QString Operation(const char* operation)
+{
+    return QLatin1String("TNyRecordset::") + QLatin1String(operation);
+}
+
+QString QuoteIdentifier(const QString& name)
+{
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+// ADO reports a null value and an empty text alike with an actual size of 0.
+bool IsEmptyValue(const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return true;
+    if (value.typeId() == QMetaType::QString)
+        return value.toString().isEmpty();
+    if (value.typeId() == QMetaType::QByteArray)
+        return value.toByteArray().isEmpty();
+    return false;
+}
+
+bool IsNumber(const QVariant& value)
+{
+    return value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Double;
+}
+
+QVariant ReadColumn(sqlite3_stmt* stmt, int column)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(stmt, column));
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, column));
+        return QVariant(QByteArray(data, sqlite3_column_bytes(stmt, column)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+int BindValue(sqlite3_stmt* stmt, int index, const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return sqlite3_bind_null(stmt, index);
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+        return sqlite3_bind_int64(stmt, index, value.toLongLong());
+    case QMetaType::Double:
+        return sqlite3_bind_double(stmt, index, value.toDouble());
+    case QMetaType::QByteArray: {
+        const QByteArray data = value.toByteArray();
+        return sqlite3_bind_blob(stmt, index, data.constData(), static_cast<int>(data.size()), SQLITE_TRANSIENT);
+    }
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        return sqlite3_bind_text(stmt, index, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+// Prepares, binds and runs one statement; on failure the engine's description
+// goes to the connection's errors and false is returned.
+bool RunStatement(TNyConnection& connection, const QString& sql, const std::vector<QVariant>& values,
+                  int* changes = nullptr)
+{
+    sqlite3* db = connection.Handle();
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &stmt, nullptr) != SQLITE_OK) {
+        connection.AddEngineError();
+        return false;
+    }
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (BindValue(stmt, static_cast<int>(i) + 1, values[i]) != SQLITE_OK) {
+            connection.AddEngineError();
+            sqlite3_finalize(stmt);
+            return false;
+        }
+    }
+    const int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+        connection.AddEngineError();
+        sqlite3_finalize(stmt);
+        return false;
+    }
+    sqlite3_finalize(stmt);
+    if (changes)
+        *changes = sqlite3_changes(db);
+    return true;
+}
+
+} // namespace
+
+TNyRecordset::TNyRecordset(TNyConnection& connection)
+    : connection_(connection)
+{
+}
+
+TNyRecordset::~TNyRecordset()
+{
+    Close();
+}
+
+void TNyRecordset::RequireOpen(const QString& operation)
+{
+    if (!open_) {
+        connection_.Errors() << QStringLiteral("Operation is not allowed when the object is closed.");
+        ThrowAdoError(operation, connection_);
+    }
+}
+
+void TNyRecordset::Open(const QString& sql)
+{
+    const QString operation = Operation("Open");
+    if (open_) {
+        connection_.Errors() << QStringLiteral("Operation is not allowed when the object is open.");
+        ThrowAdoError(operation, connection_);
+    }
+    sqlite3* db = connection_.Handle();
+    if (!db) {
+        connection_.Errors() << QStringLiteral("The connection is not open.");
+        ThrowAdoError(operation, connection_);
+    }
+    const QByteArray text = TranslateSql(sql).toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &stmt, nullptr) != SQLITE_OK) {
+        connection_.AddEngineError();
+        ThrowAdoError(operation, connection_);
+    }
+    std::vector<Column> columns;
+    std::vector<std::vector<QVariant>> rows;
+    const int count = stmt ? sqlite3_column_count(stmt) : 0;
+    for (int i = 0; i < count; ++i) {
+        Column column;
+        column.name = QString::fromUtf8(sqlite3_column_name(stmt, i));
+        if (const char* table = sqlite3_column_table_name(stmt, i))
+            column.table = QString::fromUtf8(table);
+        if (const char* origin = sqlite3_column_origin_name(stmt, i))
+            column.origin = QString::fromUtf8(origin);
+        if (const char* declType = sqlite3_column_decltype(stmt, i))
+            column.declType = QString::fromUtf8(declType);
+        column.isDateTime = column.declType.contains(QLatin1String("DATE"), Qt::CaseInsensitive)
+            || column.declType.contains(QLatin1String("TIME"), Qt::CaseInsensitive);
+        columns.push_back(column);
+    }
+    if (stmt) {
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            std::vector<QVariant> row;
+            row.reserve(count);
+            for (int i = 0; i < count; ++i)
+                row.push_back(ReadColumn(stmt, i));
+            rows.push_back(std::move(row));
+        }
+        if (rc != SQLITE_DONE) {
+            connection_.AddEngineError();
+            sqlite3_finalize(stmt);
+            ThrowAdoError(operation, connection_);
+        }
+        sqlite3_finalize(stmt);
+    }
+
+    columns_ = std::move(columns);
+    rows_ = std::move(rows);
+    current_ = 0;
+    pending_ = Pending::None;
+    writeTable_.clear();
+    for (const Column& column : columns_) {
+        if (!column.table.isEmpty()) {
+            writeTable_ = column.table;
+            break;
+        }
+    }
+    keysLoaded_ = false;
+    open_ = true;
+}
+
+void TNyRecordset::Close()
+{
+    open_ = false;
+    columns_.clear();
+    rows_.clear();
+    original_.clear();
+    changed_.clear();
+    pending_ = Pending::None;
+    current_ = 0;
+}
+
+bool TNyRecordset::HasCurrentRow() const
+{
+    return open_ && current_ >= 0 && current_ < static_cast<int>(rows_.size());
+}
+
+bool TNyRecordset::Bof()
+{
+    RequireOpen(Operation("Bof"));
+    return rows_.empty() || current_ < 0;
+}
+
+bool TNyRecordset::Eof()
+{
+    RequireOpen(Operation("Eof"));
+    return rows_.empty() || current_ >= static_cast<int>(rows_.size());
+}
+
+void TNyRecordset::MoveFirst()
+{
+    RequireOpen(Operation("MoveFirst"));
+    if (pending_ != Pending::None) {
+        WritePending();
+        if (pending_ != Pending::None)
+            return;
+    }
+    current_ = 0;
+}
+
+void TNyRecordset::MoveNext()
+{
+    RequireOpen(Operation("MoveNext"));
+    if (pending_ != Pending::None) {
+        WritePending();
+        if (pending_ != Pending::None)
+            return;
+    }
+    // Past the last row the move is refused and the recordset stays at its end.
+    if (current_ < static_cast<int>(rows_.size()))
+        ++current_;
+}
+
+int TNyRecordset::RecordCount()
+{
+    RequireOpen(Operation("RecordCount"));
+    return static_cast<int>(rows_.size());
+}
+
+int TNyRecordset::GetAbsolutePosition()
+{
+    RequireOpen(Operation("GetAbsolutePosition"));
+    if (rows_.empty())
+        return -1;
+    if (current_ < 0)
+        return -2;
+    if (current_ >= static_cast<int>(rows_.size()))
+        return -3;
+    return current_ + 1;
+}
+
+void TNyRecordset::SetAbsolutePosition(int position)
+{
+    if (!open_ || position < 1 || position > static_cast<int>(rows_.size()))
+        return;
+    if (pending_ != Pending::None) {
+        WritePending();
+        if (pending_ != Pending::None)
+            return;
+    }
+    current_ = position - 1;
+}
+
+int TNyRecordset::ColumnIndex(const QString& name) const
+{
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (columns_[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    }
+    // "Table.Column" names a column by its origin, so two result columns that
+    // share a name (Children.Name, Teachers.Name) can be told apart.
+    const int dot = name.indexOf(QLatin1Char('.'));
+    if (dot > 0) {
+        const QString table = name.left(dot);
+        const QString origin = name.mid(dot + 1);
+        for (size_t i = 0; i < columns_.size(); ++i) {
+            if (columns_[i].table.compare(table, Qt::CaseInsensitive) == 0
+                && columns_[i].origin.compare(origin, Qt::CaseInsensitive) == 0)
+                return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+QString TNyRecordset::GetFieldAsString(const QString& name)
+{
+    const int index = ColumnIndex(name);
+    if (index < 0 || !HasCurrentRow())
+        ThrowAdoError(FieldOperation("GetFieldAsString", name), connection_);
+    const QVariant& value = rows_[current_][index];
+    if (IsEmptyValue(value))
+        return QString();
+    if (columns_[index].isDateTime) {
+        if (IsNumber(value))
+            return FormatDateTimeShort(value.toDouble());
+        if (const auto dateTime = DateTimeFromStorageText(value.toString()))
+            return FormatDateTimeShort(*dateTime);
+    }
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+        return QString::number(value.toLongLong());
+    case QMetaType::Double: {
+        QLocale locale = RegionalLocale();
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        return locale.toString(value.toDouble(), 'g', 15);
+    }
+    case QMetaType::QByteArray:
+        return QString::fromUtf8(value.toByteArray());
+    default:
+        return value.toString();
+    }
+}
+
+int TNyRecordset::GetFieldAsInteger(const QString& name)
+{
+    const int index = ColumnIndex(name);
+    if (index < 0 || !HasCurrentRow())
+        ThrowAdoError(FieldOperation("GetFieldAsInteger", name), connection_);
+    const QVariant& value = rows_[current_][index];
+    if (IsEmptyValue(value))
+        return 0;
+    double number = 0.0;
+    if (value.typeId() == QMetaType::LongLong)
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(value.toLongLong()));
+    if (value.typeId() == QMetaType::Double) {
+        number = value.toDouble();
+    } else {
+        const QString text = value.toString().trimmed();
+        bool ok = false;
+        const qlonglong integer = text.toLongLong(&ok);
+        if (ok)
+            return static_cast<std::int32_t>(static_cast<std::uint32_t>(integer));
+        if (const auto dateTime = DateTimeFromStorageText(text))
+            number = *dateTime;
+        else
+            number = text.toDouble(&ok);
+    }
+    if (!std::isfinite(number) || std::fabs(number) > 2147483647.0)
+        return 0;
+    return static_cast<int>(std::llround(number));
+}
+
+TDateTime TNyRecordset::GetFieldAsDateTime(const QString& name)
+{
+    const int index = ColumnIndex(name);
+    if (index < 0 || !HasCurrentRow())
+        ThrowAdoError(FieldOperation("GetFieldAsDateTime", name), connection_);
+    const QVariant& value = rows_[current_][index];
+    if (IsEmptyValue(value))
+        return 0.0;
+    if (IsNumber(value))
+        return value.toDouble();
+    if (const auto dateTime = DateTimeFromStorageText(value.toString()))
+        return *dateTime;
+    return 0.0;
+}
+
+void TNyRecordset::AssignField(const QString& operation, const QString& name, const QVariant& value)
+{
+    const int index = ColumnIndex(name);
+    if (index < 0 || !HasCurrentRow())
+        ThrowAdoError(operation, connection_);
+    if (columns_[index].table.isEmpty() || columns_[index].table.compare(writeTable_, Qt::CaseInsensitive) != 0) {
+        connection_.Errors() << QStringLiteral("The column '%1' cannot be updated.").arg(name);
+        ThrowAdoError(operation, connection_);
+    }
+    if (pending_ == Pending::None) {
+        pending_ = Pending::Edit;
+        original_ = rows_[current_];
+        changed_.assign(columns_.size(), false);
+    }
+    rows_[current_][index] = value;
+    changed_[index] = true;
+}
+
+void TNyRecordset::SetField(const QString& name, const QString& value)
+{
+    AssignField(FieldOperation("SetField", name), name, QVariant(value));
+}
+
+void TNyRecordset::SetField(const QString& name, int value)
+{
+    AssignField(FieldOperation("SetField", name), name, QVariant(static_cast<qlonglong>(value)));
+}
+
+void TNyRecordset::SetField(const QString& name, TDateTime value)
+{
+    AssignField(FieldOperation("SetField", name), name, QVariant(DateTimeToStorageText(value)));
+}
+
+void TNyRecordset::AddNew()
+{
+    RequireOpen(Operation("AddNew"));
+    if (pending_ != Pending::None) {
+        WritePending();
+        if (pending_ != Pending::None)
+            return;
+    }
+    positionBeforeAdd_ = current_;
+    rows_.emplace_back(columns_.size());
+    current_ = static_cast<int>(rows_.size()) - 1;
+    pending_ = Pending::Add;
+    original_.clear();
+    changed_.assign(columns_.size(), false);
+}
+
+void TNyRecordset::Update()
+{
+    RequireOpen(Operation("Update"));
+    if (pending_ != Pending::None)
+        WritePending();
+    if (!connection_.Errors().isEmpty())
+        ThrowAdoError(Operation("Update"), connection_);
+}
+
+void TNyRecordset::CancelUpdate()
+{
+    RequireOpen(Operation("CancelUpdate"));
+    DropPending();
+    if (!connection_.Errors().isEmpty())
+        ThrowAdoError(Operation("CancelUpdate"), connection_);
+}
+
+void TNyRecordset::DropPending()
+{
+    if (pending_ == Pending::Add) {
+        rows_.erase(rows_.begin() + current_);
+        current_ = positionBeforeAdd_;
+    } else if (pending_ == Pending::Edit) {
+        rows_[current_] = original_;
+    }
+    pending_ = Pending::None;
+    original_.clear();
+    changed_.clear();
+}
+
+void TNyRecordset::Delete()
+{
+    RequireOpen(Operation("Delete"));
+    if (!HasCurrentRow()) {
+        connection_.Errors() << QStringLiteral("Either BOF or EOF is True, or the current record has been deleted.");
+        return;
+    }
+    if (pending_ == Pending::Add) {
+        DropPending();
+        return;
+    }
+    DropPending();
+    if (writeTable_.isEmpty() || !LoadKeyColumns()) {
+        connection_.Errors() << QStringLiteral("The recordset cannot be updated.");
+        return;
+    }
+    QString sql = QStringLiteral("DELETE FROM ") + QuoteIdentifier(writeTable_) + QStringLiteral(" WHERE ");
+    std::vector<QVariant> values;
+    for (size_t k = 0; k < keyColumns_.size(); ++k) {
+        if (k > 0)
+            sql += QStringLiteral(" AND ");
+        sql += QuoteIdentifier(columns_[keyColumns_[k]].origin) + QStringLiteral(" IS ?");
+        values.push_back(rows_[current_][keyColumns_[k]]);
+    }
+    int changes = 0;
+    if (!RunStatement(connection_, sql, values, &changes))
+        return;
+    if (changes == 0) {
+        connection_.Errors() << QStringLiteral("Row cannot be located for deletion.");
+        return;
+    }
+    // The row leaves the copy as it left the table; the row after it becomes
+    // current (the end when it was the last).
+    rows_.erase(rows_.begin() + current_);
+}
+
+int TNyRecordset::FieldCount()
+{
+    RequireOpen(Operation("FieldCount"));
+    return static_cast<int>(columns_.size());
+}
+
+QString TNyRecordset::FieldName(int index)
+{
+    RequireOpen(Operation("FieldName"));
+    if (index < 0 || index >= static_cast<int>(columns_.size())) {
+        connection_.Errors() << QStringLiteral("Item cannot be found in the collection.");
+        ThrowAdoError(Operation("FieldName"), connection_);
+    }
+    const Column& column = columns_[index];
+    // Columns sharing a name are known by their qualified name, as they are
+    // read by it.
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (static_cast<int>(i) != index && columns_[i].name.compare(column.name, Qt::CaseInsensitive) == 0
+            && !column.table.isEmpty())
+            return column.table + QLatin1Char('.') + column.origin;
+    }
+    return column.name;
+}
+
+bool TNyRecordset::LoadKeyColumns()
+{
+    if (keysLoaded_)
+        return !keyColumns_.empty();
+    keysLoaded_ = true;
+    keyColumns_.clear();
+    rowidColumn_ = -1;
+
+    std::vector<QString> primaryKey;
+    QString integerKey;
+    sqlite3* db = connection_.Handle();
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray pragma = (QStringLiteral("PRAGMA table_info(") + QuoteIdentifier(writeTable_) + QLatin1Char(')')).toUtf8();
+    if (sqlite3_prepare_v2(db, pragma.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+        const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2)));
+        if (sqlite3_column_int(stmt, 5) > 0) {
+            primaryKey.push_back(name);
+            if (type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0)
+                integerKey = name;
+        }
+    }
+    sqlite3_finalize(stmt);
+    if (primaryKey.size() != 1)
+        integerKey.clear();
+
+    auto resultColumn = [this](const QString& origin) {
+        for (size_t i = 0; i < columns_.size(); ++i) {
+            if (columns_[i].table.compare(writeTable_, Qt::CaseInsensitive) == 0
+                && columns_[i].origin.compare(origin, Qt::CaseInsensitive) == 0)
+                return static_cast<int>(i);
+        }
+        return -1;
+    };
+
+    bool allKeysSelected = !primaryKey.empty();
+    for (const QString& key : primaryKey) {
+        const int index = resultColumn(key);
+        if (index < 0)
+            allKeysSelected = false;
+        else
+            keyColumns_.push_back(index);
+    }
+    if (!integerKey.isEmpty())
+        rowidColumn_ = resultColumn(integerKey);
+    if (!allKeysSelected) {
+        // Without its key the row is located by every value read from it,
+        // as an optimistic update does.
+        keyColumns_.clear();
+        for (size_t i = 0; i < columns_.size(); ++i) {
+            if (columns_[i].table.compare(writeTable_, Qt::CaseInsensitive) == 0 && !columns_[i].origin.isEmpty())
+                keyColumns_.push_back(static_cast<int>(i));
+        }
+    }
+    return !keyColumns_.empty();
+}
+
+void TNyRecordset::WritePending()
+{
+    const bool written = pending_ == Pending::Add ? WriteInsert() : WriteUpdate();
+    if (written) {
+        pending_ = Pending::None;
+        original_.clear();
+        changed_.clear();
+    }
+}
+
+bool TNyRecordset::WriteInsert()
+{
+    if (writeTable_.isEmpty()) {
+        connection_.Errors() << QStringLiteral("The recordset cannot be updated.");
+        return false;
+    }
+    LoadKeyColumns();
+    QStringList names;
+    QStringList marks;
+    std::vector<QVariant> values;
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (changed_[i]) {
+            names << QuoteIdentifier(columns_[i].origin);
+            marks << QStringLiteral("?");
+            values.push_back(rows_[current_][i]);
+        }
+    }
+    QString sql = QStringLiteral("INSERT INTO ") + QuoteIdentifier(writeTable_);
+    if (names.isEmpty())
+        sql += QStringLiteral(" DEFAULT VALUES");
+    else
+        sql += QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (")
+            + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+    if (!RunStatement(connection_, sql, values))
+        return false;
+    RefreshRow(sqlite3_last_insert_rowid(connection_.Handle()));
+    return true;
+}
+
+bool TNyRecordset::WriteUpdate()
+{
+    if (writeTable_.isEmpty() || !LoadKeyColumns()) {
+        connection_.Errors() << QStringLiteral("The recordset cannot be updated.");
+        return false;
+    }
+    QStringList assignments;
+    std::vector<QVariant> values;
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (changed_[i]) {
+            assignments << QuoteIdentifier(columns_[i].origin) + QStringLiteral(" = ?");
+            values.push_back(rows_[current_][i]);
+        }
+    }
+    if (assignments.isEmpty())
+        return true;
+    QString sql = QStringLiteral("UPDATE ") + QuoteIdentifier(writeTable_) + QStringLiteral(" SET ")
+        + assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ");
+    for (size_t k = 0; k < keyColumns_.size(); ++k) {
+        if (k > 0)
+            sql += QStringLiteral(" AND ");
+        sql += QuoteIdentifier(columns_[keyColumns_[k]].origin) + QStringLiteral(" IS ?");
+        // The row is found by the values it had when read, even when the
+        // change rewrites its key.
+        values.push_back(original_[keyColumns_[k]]);
+    }
+    int changes = 0;
+    if (!RunStatement(connection_, sql, values, &changes))
+        return false;
+    if (changes == 0) {
+        connection_.Errors() << QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read.");
+        return false;
+    }
+    return true;
+}
+
+// Reads back the inserted row's columns of the written table, so the key the
+// database generated and any default values show in the current row.
+void TNyRecordset::RefreshRow(qint64 rowid)
+{
+    QStringList names;
+    std::vector<int> indexes;
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (columns_[i].table.compare(writeTable_, Qt::CaseInsensitive) == 0 && !columns_[i].origin.isEmpty()) {
+            names << QuoteIdentifier(columns_[i].origin);
+            indexes.push_back(static_cast<int>(i));
+        }
+    }
+    if (names.isEmpty())
+        return;
+    const QByteArray sql = (QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(" FROM ")
+                            + QuoteIdentifier(writeTable_) + QStringLiteral(" WHERE rowid = ?"))
+                               .toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(connection_.Handle(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        return;
+    sqlite3_bind_int64(stmt, 1, rowid);
+    if (sqlite3_step(stmt) == SQLITE_ROW) {
+        for (size_t k = 0; k < indexes.size(); ++k)
+            rows_[current_][indexes[k]] = ReadColumn(stmt, static_cast<int>(k));
+    } else if (rowidColumn_ >= 0) {
+        rows_[current_][rowidColumn_] = QVariant(static_cast<qlonglong>(rowid));
+    }
+    sqlite3_finalize(stmt);
+}
