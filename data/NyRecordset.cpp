@@ -165,6 +165,14 @@ void TNyRecordset::Open(const QString& sql)
             column.origin = QString::fromUtf8(origin);
         if (const char* declType = sqlite3_column_decltype(stmt, i))
             column.declType = QString::fromUtf8(declType);
+        // The engine names some columns of joins "Table.Column" or
+        // "Column:1"; such a column is known by its own name, as it is
+        // everywhere else. An alias ("AS") is kept as written.
+        if (!column.origin.isEmpty()
+            && (column.name.compare(column.table + QLatin1Char('.') + column.origin, Qt::CaseInsensitive) == 0
+                || (column.name.startsWith(column.origin + QLatin1Char(':'), Qt::CaseInsensitive)
+                    && column.name.mid(column.origin.size() + 1).toInt() > 0)))
+            column.name = column.origin;
         column.isDateTime = column.declType.contains(QLatin1String("DATE"), Qt::CaseInsensitive)
             || column.declType.contains(QLatin1String("TIME"), Qt::CaseInsensitive);
         columns.push_back(column);

@@ -54,6 +54,13 @@ void CreateDatabaseFile(const QString& path)
     }
 }
 
+void OpenDatabaseFile(const QString& path)
+{
+    TDatabase* database = TDatabase::GetInstance();
+    database->SetConnectionTemplate(DefaultConnectionTemplate());
+    database->Open(path);
+}
+
 void CreateSettingsFile(const QString& path)
 {
     if (QFileInfo::exists(path))

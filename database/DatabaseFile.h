@@ -15,6 +15,10 @@ QString DatabaseSchemaSql();
 // Raises Exception.
 void CreateDatabaseFile(const QString& path);
 
+// Opens the database file at path through the single database object with
+// the delivered connection template. Raises Exception.
+void OpenDatabaseFile(const QString& path);
+
 // Writes the delivered settings file: [DATABASE] ConnectionString and
 // [TABLES] AutoAdvancing=1. Refuses an existing path. Raises Exception.
 void CreateSettingsFile(const QString& path);

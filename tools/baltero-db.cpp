@@ -1,7 +1,9 @@
 // baltero-db: the administrator's command-line tool for Baltero's files.
 // It runs the program's own code, so what it writes is what the program reads.
 #include "DatabaseFile.h"
+#include "Database.h"
 #include "Exception.h"
+#include "StoredCompilationReport.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -29,6 +31,17 @@ const std::map<QString, Command>& Commands()
          {QStringLiteral("create-settings INIFILE"),
           QStringLiteral("write the delivered settings file (never overwrites)"), 1,
           [](const QStringList& args) { CreateSettingsFile(args[0]); }}},
+        {QStringLiteral("export-report"),
+         {QStringLiteral("export-report DBFILE IDCOMPILEDTABLE HTMLFILE"),
+          QStringLiteral("write the HTML report of a stored compilation"), 3,
+          [](const QStringList& args) {
+              bool ok = false;
+              const int id = args[1].toInt(&ok);
+              if (!ok)
+                  throw Exception(QStringLiteral("'%1' is not a compilation key.").arg(args[1]));
+              OpenDatabaseFile(args[0]);
+              ExportStoredCompilationReport(id, args[2]);
+          }}},
     };
     return commands;
 }
@@ -71,7 +84,9 @@ int main(int argc, char** argv)
         command.run(args);
     } catch (const Exception& e) {
         std::fprintf(stderr, "baltero-db: %s\n", e.Message().toLocal8Bit().constData());
+        TDatabase::ReleaseInstance();
         return 1;
     }
+    TDatabase::ReleaseInstance();
     return 0;
 }

@@ -1,0 +1,174 @@
+// The compilation report: an HTML page with the header data, one row per
+// area and phase from the area's start phase on, and the points.
+#include "AHTML.h"
+#include "BuildConfig.h"
+#include "Database.h"
+#include "Exception.h"
+#include "NumberFormat.h"
+#include "Questions.h"
+
+namespace {
+
+const QString kApplicationTitle = QStringLiteral(BALTERO_APPLICATION_TITLE);
+
+void LabelledCell(TAHTML& html, const QString& label, const QString& value)
+{
+    html.BeginCell();
+    html.AddHTML(QStringLiteral("<b>"));
+    html.AddText(label);
+    html.AddHTML(QStringLiteral("</b>"));
+    html.AddText(value);
+    html.EndCell();
+}
+
+void HeaderRow(TAHTML& html, const QString& leftLabel, const QString& leftValue, const QString& rightLabel,
+               const QString& rightValue)
+{
+    html.BeginRow();
+    LabelledCell(html, leftLabel, leftValue);
+    html.AddHTML(QStringLiteral("<td width=\"10%\"> </td>"));
+    LabelledCell(html, rightLabel, rightValue);
+    html.EndRow();
+}
+
+void ResultCell(TAHTML& html, const QString& value)
+{
+    html.BeginCell(QStringLiteral("rtd"), QString());
+    html.AddText(value);
+    html.EndCell();
+}
+
+void AppendNumber(QString& list, int number)
+{
+    if (!list.isEmpty())
+        list += QStringLiteral(", ");
+    list += QString::number(number);
+}
+
+} // namespace
+
+bool TQuestions::ExportReport(const QString& fileName, TDateTime observationDate, const QString& childName,
+                              TDateTime childDateOfBirth, const QString& teacherName, const QString& description,
+                              QString& errorText)
+{
+    // The report is written without the institute when its name cannot be read.
+    QString school;
+    try {
+        auto rs = TDatabase::GetInstance()->OpenRecordset(QStringLiteral("SELECT School FROM Application"));
+        school = rs->GetFieldAsString(QStringLiteral("School"));
+    } catch (const Exception&) {
+        school.clear();
+    }
+
+    try {
+        TAHTML html;
+        WriteReport(html, observationDate, childName, childDateOfBirth, teacherName, description, school);
+        html.SaveToFile(fileName);
+    } catch (const Exception& e) {
+        errorText = e.Message();
+        return false;
+    }
+    return true;
+}
+
+void TQuestions::WriteReport(TAHTML& html, TDateTime observationDate, const QString& childName,
+                             TDateTime childDateOfBirth, const QString& teacherName, const QString& description,
+                             const QString& school) const
+{
+    html.BeginDocument();
+    html.Head(kApplicationTitle, kApplicationTitle + QStringLiteral(" - ") + QStringLiteral(BALTERO_WEB_SITE), QString(),
+              0, true);
+
+    html.BeginStyle(QString());
+    for (const char* line : {".resultstable", "{", "border: 1px Black;", "border-style: solid;", "width: 100%;",
+                             "border-collapse: collapse;", "}", ".rtd", "{", "border: 1px Black;",
+                             "border-style: solid;", "text-align: center;", "vertical-align: middle;",
+                             "padding: 1% 1% 1% 1%;", "}"})
+        html.AddText(QString::fromLatin1(line));
+    html.EndStyle();
+
+    html.BeginBody();
+
+    html.BeginTable();
+    HeaderRow(html, QStringLiteral("Istituto: "), school, QStringLiteral("Educatore: "), teacherName);
+    HeaderRow(html, QStringLiteral("Bambino: "), childName, QStringLiteral("Data osservazione: "),
+              FormatDateTimeShort(observationDate));
+    HeaderRow(html, QStringLiteral("Data di nascita: "), FormatDateTimeShort(childDateOfBirth), QStringLiteral("Note: "),
+              description);
+    html.EndTable();
+    html.LineBreak(1);
+
+    html.BeginTable(QStringLiteral("resultstable"), QString());
+    html.BeginRow();
+    for (const char* heading : {"AREA", "FASE", "SI", "NO", "A VOLTE", "NON SO", "VALORI", "TOTALE"}) {
+        html.BeginHeaderCell(QStringLiteral("rtd"), QString());
+        html.AddText(QString::fromLatin1(heading));
+        html.EndHeaderCell();
+    }
+    html.EndRow();
+
+    double grandTotal = 0.0;
+    for (int i = 0; i < AreaCount(); ++i) {
+        // A start phase naming no loaded phase starts the area at the first one.
+        const int start = std::max(PhaseIndex(Areas[i].StartPhase), 0);
+        // Each phase before the start phase is worth one point.
+        double areaTotal = start;
+        for (int j = start; j < PhaseCount(); ++j) {
+            const double cellValue = Phases[j].AreaPoints[i];
+            areaTotal += cellValue;
+            QString yes, no, sometimes, dontKnow;
+            int position = 0;
+            for (const TQuestion& question : QuestionList) {
+                if (question.IDArea != Areas[i].IDArea || question.IDPhase != Phases[j].IDPhase)
+                    continue;
+                ++position;
+                switch (question.Answer) {
+                case AnswerYes:
+                    AppendNumber(yes, position);
+                    break;
+                case AnswerSometimes:
+                    AppendNumber(sometimes, position);
+                    break;
+                case AnswerNo:
+                    AppendNumber(no, position);
+                    break;
+                default:
+                    AppendNumber(dontKnow, position);
+                    break;
+                }
+            }
+            html.BeginRow();
+            ResultCell(html, QString::number(i + 1));
+            ResultCell(html, QString::number(j + 1));
+            ResultCell(html, yes);
+            ResultCell(html, no);
+            ResultCell(html, sometimes);
+            ResultCell(html, dontKnow);
+            ResultCell(html, FormatPoints(cellValue));
+            ResultCell(html, j == PhaseCount() - 1 ? FormatPoints(areaTotal) : QStringLiteral(" "));
+            html.EndRow();
+        }
+        grandTotal += areaTotal;
+    }
+    html.EndTable();
+    html.LineBreak(1);
+
+    html.BeginTable(0, 0, 0, 100, QStringLiteral("FFFFFF"));
+    html.BeginRow();
+    html.BeginCell(50, 0, 1, QStringLiteral("FFFFFF"), 1);
+    html.TextStyle(true, false, false);
+    html.AddText(QStringLiteral("Totale: ") + FormatPoints(grandTotal));
+    html.TextStyle(false, false, false);
+    html.EndCell();
+    html.BeginCell(50, 1, 1, QStringLiteral("FFFFFF"), 1);
+    html.BeginFont(QStringLiteral("Verdana, Arial, Times"), 2, QStringLiteral("000000"));
+    html.AddText(kApplicationTitle + QStringLiteral(" - "));
+    html.Link(QStringLiteral(BALTERO_WEB_SITE), QStringLiteral(BALTERO_WEB_SITE_NAME));
+    html.EndFont();
+    html.EndCell();
+    html.EndRow();
+    html.EndTable();
+
+    html.EndBody();
+    html.EndDocument();
+}
