@@ -448,7 +448,7 @@ bool ParseIniInteger(const QString& text, int& value)
                 return false;
             if (significant > 0 || digit != 0)
                 ++significant;
-            if (significant > 9)
+            if (significant > 8)
                 return false;
             bits = (bits << 4) | std::uint32_t(digit);
         }

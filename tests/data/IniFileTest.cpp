@@ -1,7 +1,9 @@
 #include "Exception.h"
 #include "IniFile.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -89,12 +91,16 @@ TEST_F(IniFileTest, ValuesAreTrimmedAndUnquoted)
 TEST_F(IniFileTest, LongValuesAreCutAt2047Characters)
 {
     const QByteArray exact(2047, 'a');
+    const QByteArray oneMore = QByteArray(2047, 'c') + "d";
     const QByteArray longer = QByteArray(2047, 'b') + "TAIL";
-    TIniFile ini = With("[S]\nExact=" + exact + "\nLonger=  " + longer + "  \n");
+    // 2046 characters and then one that takes two UTF-16 units.
+    const QByteArray emoji = QByteArray(2046, 'e') + "\xF0\x9F\x98\x80";
+    TIniFile ini = With("[S]\nExact=" + exact + "\nOneMore=" + oneMore + "\nLonger=  " + longer + "  \nEmoji=" + emoji + "\n");
     EXPECT_EQ(ini.ReadString("S", "Exact", "").toLatin1(), exact);
-    const QString cut = ini.ReadString("S", "Longer", "");
-    EXPECT_EQ(cut.size(), 2047);
-    EXPECT_EQ(cut.toLatin1(), QByteArray(2047, 'b'));
+    EXPECT_EQ(ini.ReadString("S", "OneMore", "").toLatin1(), QByteArray(2047, 'c'));
+    EXPECT_EQ(ini.ReadString("S", "Longer", "").toLatin1(), QByteArray(2047, 'b'));
+    // Half a character would be a broken string; the whole character goes.
+    EXPECT_EQ(ini.ReadString("S", "Emoji", "").toUtf8(), QByteArray(2046, 'e'));
 }
 
 TEST_F(IniFileTest, CommentsAndStrayLinesAreIgnoredAndFirstOccurrenceWins)
@@ -233,8 +239,15 @@ TEST_F(IniFileTest, WritingTheSameValueLeavesTheFileAsItIs)
 {
     const QByteArray before = "[S]\nKey=5\n";
     TIniFile ini = With(before);
+    const QDateTime past = QDateTime::currentDateTimeUtc().addDays(-10);
+    {
+        QFile file(Path());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(past, QFileDevice::FileModificationTime));
+    }
     ini.WriteInteger("S", "Key", 5);
     EXPECT_EQ(Get(Path()), before);
+    EXPECT_LT(QFileInfo(Path()).lastModified(), past.addSecs(60)) << "an unchanged file is not rewritten";
 }
 
 TEST_F(IniFileTest, MissingKeyGoesAfterTheLastNonBlankLineOfItsSection)
