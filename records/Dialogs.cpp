@@ -1,0 +1,246 @@
+#include "Dialogs.h"
+
+#include "BuildConfig.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextDocument>
+#include <deque>
+
+namespace {
+
+struct Script {
+    bool active = false;
+    std::deque<TBoxAnswer> answers;
+    std::deque<std::optional<QString>> texts;
+    std::vector<DialogScript::Shown> shown;
+};
+
+Script& TheScript()
+{
+    static Script script;
+    return script;
+}
+
+QString Title()
+{
+    return QStringLiteral(BALTERO_APPLICATION_TITLE);
+}
+
+void Record(const QString& kind, const QString& text)
+{
+    TheScript().shown.push_back({kind, text});
+}
+
+TBoxAnswer NextAnswer(TBoxAnswer whenNone)
+{
+    Script& script = TheScript();
+    if (script.answers.empty())
+        return whenNone;
+    const TBoxAnswer answer = script.answers.front();
+    script.answers.pop_front();
+    return answer;
+}
+
+std::optional<QString> NextText()
+{
+    Script& script = TheScript();
+    if (script.texts.empty())
+        return std::nullopt;
+    std::optional<QString> text = script.texts.front();
+    script.texts.pop_front();
+    return text;
+}
+
+TBoxAnswer FromButton(int button)
+{
+    switch (button) {
+    case QMessageBox::Yes:
+        return TBoxAnswer::Yes;
+    case QMessageBox::No:
+        return TBoxAnswer::No;
+    case QMessageBox::Ok:
+        return TBoxAnswer::Ok;
+    default:
+        return TBoxAnswer::Cancel;
+    }
+}
+
+void NoticeBox(QWidget* parent, const QString& kind, QMessageBox::Icon icon, const QString& text)
+{
+    if (TheScript().active) {
+        Record(kind, text);
+        NextAnswer(TBoxAnswer::Ok);
+        return;
+    }
+    QMessageBox box(icon, Title(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+TBoxAnswer AskBox(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons)
+{
+    if (TheScript().active) {
+        Record(QStringLiteral("question"), text);
+        return NextAnswer(TBoxAnswer::Cancel);
+    }
+    QMessageBox box(QMessageBox::Question, Title(), text, buttons, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No);
+    return FromButton(box.exec());
+}
+
+} // namespace
+
+TBoxAnswer QuestionBox(QWidget* parent, const QString& text)
+{
+    return AskBox(parent, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
+TBoxAnswer YesNoBox(QWidget* parent, const QString& text)
+{
+    return AskBox(parent, text, QMessageBox::Yes | QMessageBox::No);
+}
+
+void WarningBox(QWidget* parent, const QString& text)
+{
+    NoticeBox(parent, QStringLiteral("warning"), QMessageBox::Warning, text);
+}
+
+void InformationBox(QWidget* parent, const QString& text)
+{
+    NoticeBox(parent, QStringLiteral("information"), QMessageBox::Information, text);
+}
+
+void ErrorBox(QWidget* parent, const QString& text)
+{
+    NoticeBox(parent, QStringLiteral("error"), QMessageBox::Critical, text);
+}
+
+bool InputBox(QWidget* parent, const QString& caption, const QString& prompt, QString& value)
+{
+    if (TheScript().active) {
+        Record(QStringLiteral("input"), prompt);
+        const std::optional<QString> text = NextText();
+        if (!text)
+            return false;
+        value = *text;
+        return true;
+    }
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, value, &ok);
+    if (ok)
+        value = text;
+    return ok;
+}
+
+QString GetOpenFileName(QWidget* parent, const QString& title, const QString& filter)
+{
+    if (TheScript().active) {
+        Record(QStringLiteral("open"), title);
+        return NextText().value_or(QString());
+    }
+    return QFileDialog::getOpenFileName(parent, title, QString(), filter, nullptr, QFileDialog::DontUseNativeDialog);
+}
+
+QString GetSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& defaultSuffix)
+{
+    if (TheScript().active) {
+        Record(QStringLiteral("save"), title);
+        return NextText().value_or(QString());
+    }
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+bool OpenWithDesktop(const QUrl& url)
+{
+    if (TheScript().active) {
+        Record(QStringLiteral("desktop"), url.toString());
+        return true;
+    }
+    return QDesktopServices::openUrl(url);
+}
+
+bool PrintHtmlFile(QWidget* parent, const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (TheScript().active) {
+        Record(QStringLiteral("print"), fileName);
+        return NextAnswer(TBoxAnswer::Ok) == TBoxAnswer::Ok;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    QTextDocument document;
+    // The report declares ISO-8859-1 and writes every other character as a
+    // numeric reference.
+    document.setHtml(QString::fromLatin1(bytes));
+    document.print(&printer);
+    return true;
+}
+
+namespace DialogScript {
+
+void Begin()
+{
+    Script& script = TheScript();
+    script = Script();
+    script.active = true;
+}
+
+void End()
+{
+    TheScript() = Script();
+}
+
+bool Active()
+{
+    return TheScript().active;
+}
+
+void PushAnswer(TBoxAnswer answer)
+{
+    TheScript().answers.push_back(answer);
+}
+
+void PushText(const std::optional<QString>& text)
+{
+    TheScript().texts.push_back(text);
+}
+
+const std::vector<Shown>& ShownDialogs()
+{
+    return TheScript().shown;
+}
+
+void ClearShown()
+{
+    TheScript().shown.clear();
+}
+
+QStringList Texts(const QString& kind)
+{
+    QStringList texts;
+    for (const Shown& shown : TheScript().shown) {
+        if (shown.kind == kind)
+            texts << shown.text;
+    }
+    return texts;
+}
+
+} // namespace DialogScript

@@ -1,0 +1,60 @@
+// Every message box, text-input box, file dialog and hand-over to the desktop
+// (documents, links, printing) goes through these functions. Tests switch
+// them to a script: no window appears, each call takes the next scripted
+// answer and is recorded for the test to check.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+enum class TBoxAnswer { Yes, No, Cancel, Ok };
+
+// Yes, No and Cancel; question icon; No is the default. Only Yes consents.
+TBoxAnswer QuestionBox(QWidget* parent, const QString& text);
+// A question with Yes and No only, No the default.
+TBoxAnswer YesNoBox(QWidget* parent, const QString& text);
+// A single OK button with a warning, information or error icon.
+void WarningBox(QWidget* parent, const QString& text);
+void InformationBox(QWidget* parent, const QString& text);
+void ErrorBox(QWidget* parent, const QString& text);
+
+// The one-line text-input box; false when cancelled.
+bool InputBox(QWidget* parent, const QString& caption, const QString& prompt, QString& value);
+
+// File dialogs; empty text when cancelled. filter uses Qt's form
+// ("File HTML (*.html)").
+QString GetOpenFileName(QWidget* parent, const QString& title, const QString& filter);
+QString GetSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& defaultSuffix);
+
+// Hands a document or link to the desktop; false when nothing could open it.
+bool OpenWithDesktop(const QUrl& url);
+// Shows the print dialog and prints the HTML file; false when cancelled or
+// when the file cannot be read.
+bool PrintHtmlFile(QWidget* parent, const QString& fileName);
+
+namespace DialogScript {
+
+struct Shown {
+    QString kind; // "question", "warning", "information", "error", "input", "open", "save", "desktop", "print"
+    QString text;
+};
+
+// While a script is active no real dialog is shown. Boxes take their answers
+// from PushAnswer (a question without one is answered Cancel); input boxes
+// and file dialogs from PushText (nullopt cancels; without one they cancel).
+void Begin();
+void End();
+bool Active();
+void PushAnswer(TBoxAnswer answer);
+void PushText(const std::optional<QString>& text);
+const std::vector<Shown>& ShownDialogs();
+void ClearShown();
+// Texts of the recorded dialogs of one kind, oldest first.
+QStringList Texts(const QString& kind);
+
+} // namespace DialogScript

@@ -1,0 +1,27 @@
+// Copying recordset rows into list views and drop-down lists.
+//
+// List rows carry no record id: row i of a list filled from a recordset is the
+// record at position i + 1 of that recordset.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QComboBox;
+class QTreeWidget;
+class TNyRecordset;
+
+// One row per remaining record; a column beyond the field names, or a cell
+// that cannot be read, stays empty. Never raises.
+void FillListView(QTreeWidget* list, TNyRecordset& recordset, const QStringList& fieldNames);
+// One item per record: with showId "first (second)", else the second field.
+// The recordset's position is kept. Never raises.
+void FillComboBox(QComboBox* combo, TNyRecordset& recordset, bool showId);
+// The numbers first to last, as text.
+void FillComboBoxRange(QComboBox* combo, int first, int last);
+// Selects the item at index, else the fallback (unless -1); an index beyond
+// the items leaves nothing selected.
+void SelectComboBoxItem(QComboBox* combo, int index, int fallback);
+// Selects the item of the first record whose integer field equals id, leaving
+// the recordset there; without a match the selection stays as it was.
+void SelectComboBoxById(QComboBox* combo, TNyRecordset& recordset, const QString& fieldName, int id);

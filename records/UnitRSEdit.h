@@ -1,0 +1,46 @@
+// TFormRSEdit: the record edit dialog. It edits the current record of its list
+// window's recordset in place, or a new record it appends, and commits it with
+// the recordset's Update when the user presses OK.
+//
+// A concrete dialog builds its controls (from its .ui file) with the names
+// GroupBoxData, BitBtnOK and BitBtnCancel, then calls Initialize(), which runs
+// LoadRecord and puts the recordset into the new-record state in new mode.
+#pragma once
+
+#include <QDialog>
+
+class QPushButton;
+class TNyRecordset;
+
+class TFormRSEdit : public QDialog {
+    Q_OBJECT
+
+public:
+    TFormRSEdit(QWidget* owner, TNyRecordset& recordset, bool editMode);
+
+    bool EditMode() const { return editMode_; }
+    TNyRecordset& Recordset() const { return recordset_; }
+
+public slots:
+    virtual void BitBtnOKClick();
+    void BitBtnCancelClick();
+
+    // Esc and the close box run the "Annulla" handling too, so no pending
+    // record outlives the dialog.
+    void reject() override;
+
+protected:
+    void Initialize();
+
+    virtual void LoadRecord(bool editMode, TNyRecordset& recordset) = 0;
+    virtual void SaveRecord(TNyRecordset& recordset) = 0;
+    virtual void ShowUpdateError(const QString& message) = 0;
+    virtual bool ConfirmCancel();
+
+    QPushButton* BitBtnOK = nullptr;
+    QPushButton* BitBtnCancel = nullptr;
+
+private:
+    TNyRecordset& recordset_;
+    bool editMode_;
+};

@@ -1,0 +1,161 @@
+#include "UnitRSShow.h"
+
+#include "Database.h"
+#include "Exception.h"
+#include "FillFunctions.h"
+#include "UnitRSEdit.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+#include <QTreeWidget>
+
+TFormRSShow::TFormRSShow(QWidget* owner)
+    : QDialog(owner)
+    , owner_(owner)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    if (owner_)
+        owner_->setEnabled(false);
+    // The window itself must stay usable while its owner is disabled.
+    setEnabled(true);
+}
+
+TFormRSShow::~TFormRSShow()
+{
+    if (owner_)
+        owner_->setEnabled(true);
+}
+
+void TFormRSShow::Initialize()
+{
+    Database = TDatabase::GetInstance();
+    listViewData_ = findChild<QTreeWidget*>(QStringLiteral("ListViewData"));
+    BitBtnNew = findChild<QPushButton*>(QStringLiteral("BitBtnNew"));
+    BitBtnEdit = findChild<QPushButton*>(QStringLiteral("BitBtnEdit"));
+    BitBtnDelete = findChild<QPushButton*>(QStringLiteral("BitBtnDelete"));
+    BitBtnClose = findChild<QPushButton*>(QStringLiteral("BitBtnClose"));
+    Q_ASSERT(listViewData_ && BitBtnNew && BitBtnEdit && BitBtnDelete && BitBtnClose);
+
+    listViewData_->setSelectionMode(QAbstractItemView::SingleSelection);
+    listViewData_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    listViewData_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listViewData_->setRootIsDecorated(false);
+    listViewData_->setAllColumnsShowFocus(true);
+    BitBtnEdit->setEnabled(false);
+    BitBtnDelete->setEnabled(false);
+    for (QPushButton* button : {BitBtnNew, BitBtnEdit, BitBtnDelete, BitBtnClose})
+        button->setAutoDefault(false);
+
+    connect(BitBtnNew, &QPushButton::clicked, this, [this] { BitBtnNewClick(); });
+    connect(BitBtnEdit, &QPushButton::clicked, this, [this] { BitBtnEditClick(); });
+    connect(BitBtnDelete, &QPushButton::clicked, this, [this] { BitBtnDeleteClick(); });
+    connect(BitBtnClose, &QPushButton::clicked, this, &TFormRSShow::BitBtnCloseClick);
+    connect(listViewData_, &QTreeWidget::itemSelectionChanged, this, [this] { ListViewDataSelectItem(); });
+    connect(listViewData_, &QTreeWidget::itemDoubleClicked, this, &TFormRSShow::ListViewDataDblClick);
+
+    RefreshList();
+}
+
+int TFormRSShow::SelectedIndex() const
+{
+    const QList<QTreeWidgetItem*> selected = listViewData_->selectedItems();
+    if (selected.isEmpty())
+        return -1;
+    return listViewData_->indexOfTopLevelItem(selected.first());
+}
+
+void TFormRSShow::RefreshList()
+{
+    recordset_ = Database->OpenRecordset(GetSelectSQL());
+    QStringList fields;
+    GetColumnFields(fields);
+    const int selected = SelectedIndex();
+    FillListView(listViewData_, *recordset_, fields);
+    if (selected >= 0 && selected < listViewData_->topLevelItemCount())
+        listViewData_->topLevelItem(selected)->setSelected(true);
+    // The buttons follow the selection also when the reload leaves none.
+    ListViewDataSelectItem();
+}
+
+int TFormRSShow::ExecuteEditForm(bool editMode)
+{
+    int result = -1;
+    TFormRSEdit* dialog = nullptr;
+    try {
+        dialog = CreateEditForm(editMode, *recordset_);
+        if (dialog)
+            result = dialog->exec() == QDialog::Accepted ? ResultOk : ResultCancel;
+    } catch (const Exception&) {
+        result = -1;
+    }
+    delete dialog;
+    return result;
+}
+
+void TFormRSShow::AfterInsert(TNyRecordset&)
+{
+}
+
+void TFormRSShow::BeforeDelete(TNyRecordset&)
+{
+}
+
+void TFormRSShow::BitBtnNewClick()
+{
+    if (ExecuteEditForm(false) != ResultOk)
+        return;
+    AfterInsert(*recordset_);
+    RefreshList();
+}
+
+void TFormRSShow::BitBtnEditClick()
+{
+    recordset_->SetAbsolutePosition(SelectedIndex() + 1);
+    if (ExecuteEditForm(true) == ResultOk)
+        RefreshList();
+}
+
+void TFormRSShow::ListViewDataDblClick()
+{
+    if (BitBtnEdit->isEnabled())
+        BitBtnEditClick();
+}
+
+void TFormRSShow::ListViewDataSelectItem()
+{
+    const bool selected = SelectedIndex() >= 0;
+    BitBtnEdit->setEnabled(selected);
+    BitBtnDelete->setEnabled(selected);
+}
+
+void TFormRSShow::BitBtnDeleteClick()
+{
+    if (!ConfirmDelete())
+        return;
+    try {
+        recordset_->SetAbsolutePosition(SelectedIndex() + 1);
+        BeforeDelete(*recordset_);
+        recordset_->Delete();
+        recordset_->Update();
+        RefreshList();
+    } catch (const Exception& e) {
+        try {
+            recordset_->CancelUpdate();
+        } catch (const Exception&) {
+        }
+        ShowDeleteError(e.Message());
+    }
+}
+
+void TFormRSShow::BitBtnCloseClick()
+{
+    close();
+}
+
+void TFormRSShow::closeEvent(QCloseEvent* event)
+{
+    if (owner_)
+        owner_->setEnabled(true);
+    QDialog::closeEvent(event);
+}
