@@ -6,6 +6,7 @@
 #include "NyRecordset.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class TIniFile;
@@ -27,6 +28,30 @@ public:
     int Execute(const QString& sql);
     // The column of the first row, or empty text; never raises.
     QString Lookup(const QString& sql, const QString& column);
+
+    // Where CompactAndRepair stands when it calls its hook, and the file the
+    // step works on: Export and Verify the compacted copy being written,
+    // Rename and Reopen the database file.
+    enum class TCompactStep { Export, Verify, Rename, Reopen };
+    // Called just before each step. Tests use it to make a step fail: an
+    // exception thrown by the hook is that step's failure, and the hook may
+    // damage or block the file it is given.
+    using TCompactHook = std::function<void(TCompactStep step, const QString& path)>;
+
+    // Rewrites the open database into a compacted, checked copy and puts it
+    // in place of the file, which is kept with the extension ".mdbbak"
+    // (replacing an earlier backup). Raises Exception on failure with
+    // "impossibile rinominare il file.", "OleFunction CompactDatabase
+    // exception." or the data-access error of reopening; whatever fails, the
+    // previous database is back under its name and open again.
+    void CompactAndRepair(const TCompactHook& hook = {});
+
+    // Replaces areas, phases and questions with those of a Baltero 1.x
+    // question file (LegacyQuestionFile.h). All or nothing: a file that
+    // cannot be read, a refusal because compilations hold answers, or any
+    // failure of a statement leaves the questionnaire as it was. Raises
+    // Exception.
+    void ImportLegacyQuestions(const QString& fileName);
 
     TNyConnection& Connection() { return connection_; }
     const QString& ConnectionTemplate() const { return connectionTemplate_; }

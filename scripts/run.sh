@@ -9,7 +9,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/build.sh" release
 
 bin="$root/build/release/app"
-[ -e "$bin/Baltero.mdb" ] || "$bin/baltero-db" create "$bin/Baltero.mdb"
+# A new database comes with the example questionnaire, so a compilation can
+# be filled in as soon as a child and an educator are added.
+[ -e "$bin/Baltero.mdb" ] || "$bin/baltero-db" create "$bin/Baltero.mdb" --with-example-questionnaire
 [ -e "$bin/Baltero.ini" ] || "$bin/baltero-db" create-settings "$bin/Baltero.ini"
 
 exec "$bin/Baltero" "$@"

@@ -3,9 +3,15 @@
 #include "DatabaseFile.h"
 #include "Database.h"
 #include "Exception.h"
+#include "IntegrityCheck.h"
+#include "LegacyQuestionFile.h"
+#include "MaintenanceMessages.h"
 #include "StoredCompilationReport.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
 #include <functional>
@@ -18,15 +24,90 @@ struct Command {
     QString summary;
     int argumentCount;
     std::function<void(const QStringList&)> run;
+    // Switches the command accepts after its arguments; run receives the
+    // ones given after the arguments.
+    QStringList options = {};
 };
+
+const QString WithExampleOption = QStringLiteral("--with-example-questionnaire");
+
+// The maintenance commands report as the main window does: its warning
+// text, then the exception's message.
+template <typename Work>
+void ReportingAs(const QString& failureText, Work work)
+{
+    try {
+        work();
+    } catch (const Exception& e) {
+        throw Exception(failureText + e.Message());
+    }
+}
+
+// A new database holding the questionnaire of questionFile. It is built
+// under a temporary name, so a database at the path always has it.
+void CreateDatabaseWithQuestionnaire(const QString& path, const QString& questionFile)
+{
+    if (QFileInfo::exists(path))
+        throw Exception(QStringLiteral("%1: the file already exists.").arg(path));
+    const QString building = path + QStringLiteral(".importing");
+    QFile::remove(building);
+    CreateDatabaseFile(building);
+    try {
+        OpenDatabaseFile(building);
+        ReportingAs(ImportFailedText(), [&] { TDatabase::GetInstance()->ImportLegacyQuestions(questionFile); });
+        TDatabase::GetInstance()->Close();
+    } catch (const Exception&) {
+        TDatabase::GetInstance()->Close();
+        QFile::remove(building);
+        throw;
+    }
+    if (!QFile::rename(building, path)) {
+        QFile::remove(building);
+        throw Exception(QStringLiteral("%1: the file cannot be created.").arg(path));
+    }
+}
 
 const std::map<QString, Command>& Commands()
 {
     static const std::map<QString, Command> commands = {
         {QStringLiteral("create"),
-         {QStringLiteral("create DBFILE"),
-          QStringLiteral("create a new encrypted database from the schema (never overwrites)"), 1,
-          [](const QStringList& args) { CreateDatabaseFile(args[0]); }}},
+         {QStringLiteral("create DBFILE [--with-example-questionnaire]"),
+          QStringLiteral("create a new encrypted database from the schema (never overwrites), "
+                         "optionally holding the example questionnaire found beside this tool"),
+          1,
+          [](const QStringList& args) {
+              if (args.contains(WithExampleOption))
+                  CreateDatabaseWithQuestionnaire(
+                      args[0], QDir(QCoreApplication::applicationDirPath()).filePath(ExampleQuestionnaireFileName()));
+              else
+                  CreateDatabaseFile(args[0]);
+          },
+          {WithExampleOption}}},
+        {QStringLiteral("import-questions"),
+         {QStringLiteral("import-questions DBFILE QUESTIONFILE"),
+          QStringLiteral("replace the questionnaire with a Baltero 1.x question file"), 2,
+          [](const QStringList& args) {
+              OpenDatabaseFile(args[0]);
+              ReportingAs(ImportFailedText(), [&] { TDatabase::GetInstance()->ImportLegacyQuestions(args[1]); });
+          }}},
+        {QStringLiteral("compact"),
+         {QStringLiteral("compact DBFILE"),
+          QStringLiteral("compact and check the database, keeping the previous file as .mdbbak"), 1,
+          [](const QStringList& args) {
+              OpenDatabaseFile(args[0]);
+              ReportingAs(CompactFailedText(), [] { TDatabase::GetInstance()->CompactAndRepair(); });
+              std::printf("%s\n", qPrintable(CompactDoneText()));
+          }}},
+        {QStringLiteral("check"),
+         {QStringLiteral("check DBFILE"),
+          QStringLiteral("run the engine's integrity check; fails unless the file is sound"), 1,
+          [](const QStringList& args) {
+              OpenDatabaseFile(args[0]);
+              const QStringList problems = IntegrityProblems(TDatabase::GetInstance()->Connection());
+              if (!problems.isEmpty())
+                  throw Exception(args[0] + QStringLiteral(": the database is damaged:\n") + problems.join(QLatin1Char('\n')));
+              std::printf("ok\n");
+          }}},
         {QStringLiteral("create-settings"),
          {QStringLiteral("create-settings INIFILE"),
           QStringLiteral("write the delivered settings file (never overwrites)"), 1,
@@ -76,14 +157,27 @@ int main(int argc, char** argv)
         return 1;
     }
     const Command& command = found->second;
+    QStringList options;
+    for (qsizetype i = args.size() - 1; i >= 0; --i) {
+        if (!args[i].startsWith(QLatin1String("--")))
+            continue;
+        if (!command.options.contains(args[i])) {
+            std::fprintf(stderr, "Usage: baltero-db %s\n", qPrintable(command.usage));
+            return 1;
+        }
+        options.prepend(args.takeAt(i));
+    }
     if (args.size() != command.argumentCount) {
         std::fprintf(stderr, "Usage: baltero-db %s\n", qPrintable(command.usage));
         return 1;
     }
     try {
-        command.run(args);
+        command.run(args + options);
     } catch (const Exception& e) {
-        std::fprintf(stderr, "baltero-db: %s\n", e.Message().toLocal8Bit().constData());
+        // The program's messages break lines as its message boxes do.
+        QString message = e.Message();
+        message.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        std::fprintf(stderr, "baltero-db: %s\n", message.toLocal8Bit().constData());
         TDatabase::ReleaseInstance();
         return 1;
     }

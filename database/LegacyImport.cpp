@@ -1,0 +1,60 @@
+#include "Database.h"
+
+#include "LegacyQuestionFile.h"
+#include "NyTransaction.h"
+#include "SqlText.h"
+
+void TDatabase::ImportLegacyQuestions(const QString& fileName)
+{
+    // Everything is read and parsed before the first statement, so a file
+    // that cannot be read costs nothing.
+    const TLegacyQuestionnaire questionnaire = ReadLegacyQuestionFile(fileName);
+
+    TNyTransaction transaction(connection_);
+    // Questions first: areas and phases in use cannot go. Answers of
+    // compilations refuse the deletion of their questions, which ends the
+    // import here and the transaction takes nothing with it.
+    Execute(QStringLiteral("DELETE * FROM Questions"));
+    Execute(QStringLiteral("DELETE * FROM Areas"));
+    Execute(QStringLiteral("DELETE * FROM Phases"));
+
+    for (std::size_t m = 0; m < questionnaire.areas.size(); ++m) {
+        Execute(QStringLiteral("INSERT INTO Areas(IDArea, Description) VALUES(%1,'%2')")
+                    .arg(m + 1)
+                    .arg(SQLQuote(questionnaire.areas[m].description)));
+    }
+
+    // Phases are shared by position, so each is written once with the last
+    // name given to its position; a failure here is a real one.
+    for (int n = 0; n < questionnaire.PhaseTotal(); ++n) {
+        Execute(QStringLiteral("INSERT INTO Phases(IDPhase, Description) VALUES(%1,'%2')")
+                    .arg(n + 1)
+                    .arg(SQLQuote(questionnaire.phaseNames[n])));
+    }
+
+    int previousArea = -1;
+    int previousPhase = -1;
+    int order = 0;
+    for (std::size_t p = 0; p < questionnaire.questions.size(); ++p) {
+        const TLegacyQuestionnaire::Question& question = questionnaire.questions[p];
+        const int area = question.areaIndex + 1;
+        const int phase = question.phaseIndex + 1;
+        if (area == previousArea && phase == previousPhase) {
+            ++order;
+        } else {
+            previousArea = area;
+            previousPhase = phase;
+            order = 1;
+        }
+        // Identifiers start from 0, as the earlier version numbered them.
+        Execute(QStringLiteral("INSERT INTO Questions(IDQuestion, QuestionText, IDArea, IDPhase, QuestionOrder) "
+                               "VALUES(%1,'%2',%3,%4,%5)")
+                    .arg(p)
+                    .arg(SQLQuote(question.text))
+                    .arg(area)
+                    .arg(phase)
+                    .arg(order));
+    }
+
+    transaction.Commit();
+}
