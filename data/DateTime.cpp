@@ -9,6 +9,33 @@ namespace {
 
 const QDate kEpoch(1899, 12, 30);
 constexpr qint64 kSecondsPerDay = 86400;
+// 0001-01-01 and 9999-12-31: the years that four digits can write. Beyond
+// them a value is no date the program could have stored.
+constexpr double kFirstDay = -693593.0;
+constexpr double kLastDay = 2958465.0;
+
+// The wall-clock date and time of a value. Built in UTC, where every time of
+// every day exists: a local time that a daylight-saving change skips (midnight
+// of some spring days in some countries) would be invalid and read as no date.
+QDateTime WallClock(TDateTime value)
+{
+    if (!std::isfinite(value) || value < kFirstDay || value >= kLastDay + 1.0)
+        value = 0.0;
+    const double days = std::trunc(value);
+    qint64 dayCount = static_cast<qint64>(days);
+    // Whole seconds only, so 0.99999999 does not read as 23:59:59.
+    qint64 timeSeconds = std::llround(std::fabs(value - days) * kSecondsPerDay);
+    if (timeSeconds >= kSecondsPerDay) {
+        // The time of day counts forward from midnight on either side of the epoch.
+        timeSeconds -= kSecondsPerDay;
+        ++dayCount;
+        if (dayCount > static_cast<qint64>(kLastDay)) {
+            dayCount = static_cast<qint64>(kLastDay);
+            timeSeconds = kSecondsPerDay - 1;
+        }
+    }
+    return QDateTime(kEpoch.addDays(dayCount), QTime(0, 0).addSecs(static_cast<int>(timeSeconds)), Qt::UTC);
+}
 
 } // namespace
 
@@ -21,7 +48,9 @@ TDateTime DateTimeFromQDate(const QDate& value)
 
 TDateTime DateTimeFromQDateTime(const QDateTime& value)
 {
-    if (!value.isValid())
+    // A local time in a daylight-saving gap is "invalid" yet still carries
+    // the date and time it was given.
+    if (!value.date().isValid() || !value.time().isValid())
         return 0.0;
     const double days = DateTimeFromQDate(value.date());
     const double fraction = value.time().msecsSinceStartOfDay() / (1000.0 * kSecondsPerDay);
@@ -30,23 +59,14 @@ TDateTime DateTimeFromQDateTime(const QDateTime& value)
 
 QDateTime QDateTimeFromDateTime(TDateTime value)
 {
-    if (!std::isfinite(value))
-        value = 0.0;
-    const double days = std::trunc(value);
-    qint64 dayCount = static_cast<qint64>(days);
-    // Whole seconds only, so 0.99999999 does not read as 23:59:59.
-    qint64 timeSeconds = std::llround(std::fabs(value - days) * kSecondsPerDay);
-    if (timeSeconds >= kSecondsPerDay) {
-        // The time of day counts forward from midnight on either side of the epoch.
-        timeSeconds -= kSecondsPerDay;
-        ++dayCount;
-    }
-    return QDateTime(kEpoch.addDays(dayCount), QTime(0, 0).addSecs(static_cast<int>(timeSeconds)));
+    const QDateTime wallClock = WallClock(value);
+    const QDateTime local(wallClock.date(), wallClock.time());
+    return local.isValid() ? local : wallClock;
 }
 
 QString DateTimeToStorageText(TDateTime value)
 {
-    return QDateTimeFromDateTime(value).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return WallClock(value).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 std::optional<TDateTime> DateTimeFromStorageText(const QString& text)
@@ -65,22 +85,22 @@ std::optional<TDateTime> DateTimeFromStorageText(const QString& text)
         if (!time.isValid())
             return std::nullopt;
     }
-    return DateTimeFromQDateTime(QDateTime(date, time));
+    return DateTimeFromQDateTime(QDateTime(date, time, Qt::UTC));
 }
 
 QString FormatShortDate(TDateTime value)
 {
-    return RegionalLocale().toString(QDateTimeFromDateTime(value).date(), RegionalShortDateFormat());
+    return RegionalLocale().toString(WallClock(value).date(), RegionalShortDateFormat());
 }
 
 QString FormatLongDate(TDateTime value)
 {
-    return RegionalLocale().toString(QDateTimeFromDateTime(value).date(), QLocale::LongFormat);
+    return RegionalLocale().toString(WallClock(value).date(), QLocale::LongFormat);
 }
 
 QString FormatDateTimeShort(TDateTime value)
 {
-    const QDateTime dateTime = QDateTimeFromDateTime(value);
+    const QDateTime dateTime = WallClock(value);
     QString text = RegionalLocale().toString(dateTime.date(), RegionalShortDateFormat());
     if (dateTime.time() != QTime(0, 0))
         text += QLatin1Char(' ') + RegionalLocale().toString(dateTime.time(), RegionalLongTimeFormat());

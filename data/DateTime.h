@@ -13,8 +13,13 @@
 
 using TDateTime = double;
 
+// Take the date and the time of day as shown, whatever the time spec.
 TDateTime DateTimeFromQDateTime(const QDateTime& value);
 TDateTime DateTimeFromQDate(const QDate& value);
+// A local time with the value's date and time of day (to whole seconds). A
+// time that a daylight-saving change skips does not exist locally; it comes
+// back in UTC, still with the same date() and time(). Values that are not a
+// date from year 1 to 9999 (infinite, NaN, huge) read as 0.0.
 QDateTime QDateTimeFromDateTime(TDateTime value);
 
 // The text form stored in DATETIME columns: "YYYY-MM-DD HH:MM:SS".

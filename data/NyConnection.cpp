@@ -21,8 +21,11 @@ struct ConnectionSettings {
 QString Unquote(const QString& value)
 {
     const QString trimmed = value.trimmed();
-    if (trimmed.size() >= 2 && trimmed.startsWith(QLatin1Char('"')) && trimmed.endsWith(QLatin1Char('"')))
-        return trimmed.mid(1, trimmed.size() - 2);
+    if (trimmed.size() >= 2 && trimmed.startsWith(QLatin1Char('"')) && trimmed.endsWith(QLatin1Char('"'))) {
+        QString inner = trimmed.mid(1, trimmed.size() - 2);
+        inner.replace(QLatin1String("\"\""), QLatin1String("\""));
+        return inner;
+    }
     return trimmed;
 }
 
@@ -71,6 +74,13 @@ ConnectionSettings ParseConnectionString(const QString& text)
 
 } // namespace
 
+QString QuoteConnectionValue(const QString& value)
+{
+    QString quoted = value;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
 TNyConnection::TNyConnection() = default;
 
 TNyConnection::~TNyConnection()
@@ -86,6 +96,11 @@ void TNyConnection::AddEngineError()
 
 void TNyConnection::Open(const QString& connectionString)
 {
+    if (db_) {
+        // Refused without touching the connection that is open.
+        errors_ << QStringLiteral("The connection is already open.");
+        ThrowAdoError(QStringLiteral("TNyConnection::Open"), *this);
+    }
     try {
         OpenDatabase(connectionString);
     } catch (const Exception&) {
@@ -106,9 +121,6 @@ void TNyConnection::OpenDatabase(const QString& connectionString)
         AddEngineError();
         throw Exception(QString());
     };
-
-    if (db_)
-        fail(QStringLiteral("The connection is already open."));
 
     const ConnectionSettings settings = ParseConnectionString(connectionString);
     if (settings.provider.isEmpty())
@@ -164,6 +176,7 @@ int TNyConnection::Execute(const QString& sql)
     const QByteArray text = TranslateSql(sql).toUtf8();
     const char* tail = text.constData();
     const char* const end = text.constData() + text.size();
+    int affected = 0;
     while (tail < end) {
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v2(db_, tail, static_cast<int>(end - tail), &stmt, &tail) != SQLITE_OK) {
@@ -172,6 +185,9 @@ int TNyConnection::Execute(const QString& sql)
         }
         if (!stmt)
             continue; // only blanks or a comment were left
+        // The engine keeps the count of the last INSERT, UPDATE or DELETE
+        // through later statements of other kinds; those changed no row.
+        const int totalBefore = sqlite3_total_changes(db_);
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         }
@@ -181,8 +197,9 @@ int TNyConnection::Execute(const QString& sql)
             ThrowAdoError(QStringLiteral("TNyConnection::Execute"), *this);
         }
         sqlite3_finalize(stmt);
+        affected = sqlite3_total_changes(db_) != totalBefore ? sqlite3_changes(db_) : 0;
     }
-    return sqlite3_changes(db_);
+    return affected;
 }
 
 void TNyConnection::Close()

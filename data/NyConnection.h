@@ -20,7 +20,8 @@ public:
     TNyConnection& operator=(const TNyConnection&) = delete;
 
     // Connection string: ';'-separated key=value pairs, keys in any letter
-    // case, values optionally in double quotes. Keys: "Provider" (must be
+    // case, values optionally in double quotes (a quote inside written
+    // twice). Keys: "Provider" (must be
     // "SQLCipher"), "Data Source" (the file), "Password" (the key of the
     // encrypted file), "Mode" ("Create" allows creating a new file; by default
     // the file must exist and hold a database).
@@ -56,6 +57,10 @@ private:
 // Builds the data-access message from the operation text and the connection's
 // Errors(), empties Errors() and raises Exception with it.
 [[noreturn]] void ThrowAdoError(const QString& operation, TNyConnection& connection);
+
+// A value for a connection string, in double quotes, so that it may hold
+// ';', '=' or '"'.
+QString QuoteConnectionValue(const QString& value);
 
 // Rewrites the program's SQL dialect into the engine's ("DELETE * FROM").
 QString TranslateSql(const QString& sql);

@@ -197,6 +197,7 @@ void TNyRecordset::Open(const QString& sql)
     columns_ = std::move(columns);
     rows_ = std::move(rows);
     current_ = 0;
+    currentDeleted_ = false;
     pending_ = Pending::None;
     writeTable_.clear();
     for (const Column& column : columns_) {
@@ -218,11 +219,23 @@ void TNyRecordset::Close()
     changed_.clear();
     pending_ = Pending::None;
     current_ = 0;
+    currentDeleted_ = false;
 }
 
 bool TNyRecordset::HasCurrentRow() const
 {
-    return open_ && current_ >= 0 && current_ < static_cast<int>(rows_.size());
+    return open_ && !currentDeleted_ && current_ >= 0 && current_ < static_cast<int>(rows_.size());
+}
+
+void TNyRecordset::FlushPending(const QString& operation)
+{
+    if (pending_ == Pending::None)
+        return;
+    WritePending();
+    // Leaving the row with its change unwritten would lose it silently, and
+    // staying put without a word would make a walk to Eof loop for ever.
+    if (pending_ != Pending::None)
+        ThrowAdoError(operation, connection_);
 }
 
 bool TNyRecordset::Bof()
@@ -240,21 +253,20 @@ bool TNyRecordset::Eof()
 void TNyRecordset::MoveFirst()
 {
     RequireOpen(Operation("MoveFirst"));
-    if (pending_ != Pending::None) {
-        WritePending();
-        if (pending_ != Pending::None)
-            return;
-    }
+    FlushPending(Operation("MoveFirst"));
     current_ = 0;
+    currentDeleted_ = false;
 }
 
 void TNyRecordset::MoveNext()
 {
     RequireOpen(Operation("MoveNext"));
-    if (pending_ != Pending::None) {
-        WritePending();
-        if (pending_ != Pending::None)
-            return;
+    FlushPending(Operation("MoveNext"));
+    if (currentDeleted_) {
+        // The deleted row left the copy, so the row after it already sits
+        // at the current index.
+        currentDeleted_ = false;
+        return;
     }
     // Past the last row the move is refused and the recordset stays at its end.
     if (current_ < static_cast<int>(rows_.size()))
@@ -270,10 +282,8 @@ int TNyRecordset::RecordCount()
 int TNyRecordset::GetAbsolutePosition()
 {
     RequireOpen(Operation("GetAbsolutePosition"));
-    if (rows_.empty())
+    if (rows_.empty() || currentDeleted_)
         return -1;
-    if (current_ < 0)
-        return -2;
     if (current_ >= static_cast<int>(rows_.size()))
         return -3;
     return current_ + 1;
@@ -283,12 +293,9 @@ void TNyRecordset::SetAbsolutePosition(int position)
 {
     if (!open_ || position < 1 || position > static_cast<int>(rows_.size()))
         return;
-    if (pending_ != Pending::None) {
-        WritePending();
-        if (pending_ != Pending::None)
-            return;
-    }
+    FlushPending(Operation("SetAbsolutePosition"));
     current_ = position - 1;
+    currentDeleted_ = false;
 }
 
 int TNyRecordset::ColumnIndex(const QString& name) const
@@ -421,11 +428,10 @@ void TNyRecordset::SetField(const QString& name, TDateTime value)
 void TNyRecordset::AddNew()
 {
     RequireOpen(Operation("AddNew"));
-    if (pending_ != Pending::None) {
-        WritePending();
-        if (pending_ != Pending::None)
-            return;
-    }
+    // Were a refused change of the current row left pending, the fields set
+    // for the new row would be written over that existing row.
+    FlushPending(Operation("AddNew"));
+    currentDeleted_ = false;
     positionBeforeAdd_ = current_;
     rows_.emplace_back(columns_.size());
     current_ = static_cast<int>(rows_.size()) - 1;
@@ -467,37 +473,69 @@ void TNyRecordset::DropPending()
 void TNyRecordset::Delete()
 {
     RequireOpen(Operation("Delete"));
-    if (!HasCurrentRow()) {
-        connection_.Errors() << QStringLiteral("Either BOF or EOF is True, or the current record has been deleted.");
-        return;
-    }
     if (pending_ == Pending::Add) {
         DropPending();
         return;
     }
-    DropPending();
-    if (writeTable_.isEmpty() || !LoadKeyColumns()) {
-        connection_.Errors() << QStringLiteral("The recordset cannot be updated.");
+    if (!HasCurrentRow()) {
+        connection_.Errors() << QStringLiteral("Either BOF or EOF is True, or the current record has been deleted.");
         return;
     }
-    QString sql = QStringLiteral("DELETE FROM ") + QuoteIdentifier(writeTable_) + QStringLiteral(" WHERE ");
+    DropPending();
+    QString where;
     std::vector<QVariant> values;
-    for (size_t k = 0; k < keyColumns_.size(); ++k) {
-        if (k > 0)
-            sql += QStringLiteral(" AND ");
-        sql += QuoteIdentifier(columns_[keyColumns_[k]].origin) + QStringLiteral(" IS ?");
-        values.push_back(rows_[current_][keyColumns_[k]]);
-    }
+    if (!LocateRow(rows_[current_], where, values))
+        return;
     int changes = 0;
-    if (!RunStatement(connection_, sql, values, &changes))
+    if (!RunStatement(connection_, QStringLiteral("DELETE FROM ") + QuoteIdentifier(writeTable_) + where, values, &changes))
         return;
     if (changes == 0) {
         connection_.Errors() << QStringLiteral("Row cannot be located for deletion.");
         return;
     }
-    // The row leaves the copy as it left the table; the row after it becomes
-    // current (the end when it was the last).
     rows_.erase(rows_.begin() + current_);
+    currentDeleted_ = true;
+}
+
+bool TNyRecordset::LocateRow(const std::vector<QVariant>& row, QString& where, std::vector<QVariant>& values)
+{
+    if (writeTable_.isEmpty() || !LoadKeyColumns()) {
+        connection_.Errors() << QStringLiteral("The recordset cannot be updated.");
+        return false;
+    }
+    where = QStringLiteral(" WHERE ");
+    std::vector<QVariant> keyValues;
+    for (size_t k = 0; k < keyColumns_.size(); ++k) {
+        if (k > 0)
+            where += QStringLiteral(" AND ");
+        where += QuoteIdentifier(columns_[keyColumns_[k]].origin) + QStringLiteral(" IS ?");
+        keyValues.push_back(row[keyColumns_[k]]);
+    }
+    if (!locatedByKey_) {
+        // Located by the values read, the row may have twins (two equal
+        // rows, or names equal but for letter case): a change would hit
+        // them all.
+        sqlite3_stmt* stmt = nullptr;
+        const QByteArray sql = (QStringLiteral("SELECT COUNT(*) FROM ") + QuoteIdentifier(writeTable_) + where).toUtf8();
+        if (sqlite3_prepare_v2(connection_.Handle(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK) {
+            connection_.AddEngineError();
+            return false;
+        }
+        for (size_t i = 0; i < keyValues.size(); ++i)
+            BindValue(stmt, static_cast<int>(i) + 1, keyValues[i]);
+        const qint64 matching = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
+        sqlite3_finalize(stmt);
+        if (matching < 0) {
+            connection_.AddEngineError();
+            return false;
+        }
+        if (matching > 1) {
+            connection_.Errors() << QStringLiteral("Insufficient key column information for updating or refreshing.");
+            return false;
+        }
+    }
+    values.insert(values.end(), keyValues.begin(), keyValues.end());
+    return true;
 }
 
 int TNyRecordset::FieldCount()
@@ -571,6 +609,7 @@ bool TNyRecordset::LoadKeyColumns()
     }
     if (!integerKey.isEmpty())
         rowidColumn_ = resultColumn(integerKey);
+    locatedByKey_ = allKeysSelected;
     if (!allKeysSelected) {
         // Without its key the row is located by every value read from it,
         // as an optimistic update does.
@@ -624,10 +663,6 @@ bool TNyRecordset::WriteInsert()
 
 bool TNyRecordset::WriteUpdate()
 {
-    if (writeTable_.isEmpty() || !LoadKeyColumns()) {
-        connection_.Errors() << QStringLiteral("The recordset cannot be updated.");
-        return false;
-    }
     QStringList assignments;
     std::vector<QVariant> values;
     for (size_t i = 0; i < columns_.size(); ++i) {
@@ -638,16 +673,13 @@ bool TNyRecordset::WriteUpdate()
     }
     if (assignments.isEmpty())
         return true;
-    QString sql = QStringLiteral("UPDATE ") + QuoteIdentifier(writeTable_) + QStringLiteral(" SET ")
-        + assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ");
-    for (size_t k = 0; k < keyColumns_.size(); ++k) {
-        if (k > 0)
-            sql += QStringLiteral(" AND ");
-        sql += QuoteIdentifier(columns_[keyColumns_[k]].origin) + QStringLiteral(" IS ?");
-        // The row is found by the values it had when read, even when the
-        // change rewrites its key.
-        values.push_back(original_[keyColumns_[k]]);
-    }
+    // The row is found by the values it had when read, even when the change
+    // rewrites its key.
+    QString where;
+    if (!LocateRow(original_, where, values))
+        return false;
+    const QString sql = QStringLiteral("UPDATE ") + QuoteIdentifier(writeTable_) + QStringLiteral(" SET ")
+        + assignments.join(QStringLiteral(", ")) + where;
     int changes = 0;
     if (!RunStatement(connection_, sql, values, &changes))
         return false;

@@ -37,9 +37,16 @@ public:
     void MoveFirst();
     void MoveNext();
     int RecordCount();
-    // ADO's position codes when there is no current row: -2 before the first
-    // row, -3 after the last, -1 when closed.
+    // Moving, and AddNew, first write a pending row change, as Update does;
+    // when the database refuses it they raise the data-access exception with
+    // the engine's description and stay where they are, the change still
+    // pending (CancelUpdate drops it).
+    //
+    // The 1-based position of the current row, or ADO's codes when there is
+    // none: -1 when the recordset is empty or its current row was deleted,
+    // -3 after the last row.
     int GetAbsolutePosition();
+    // A position outside 1..RecordCount is ignored.
     void SetAbsolutePosition(int position);
 
     // A null or empty value reads as the default: empty text, 0, 0.0.
@@ -58,7 +65,11 @@ public:
     void Update();
     void CancelUpdate();
     // Deletes the current row in the database at once; a refusal is kept in
-    // the connection's Errors() and reported by the next Update.
+    // the connection's Errors() and reported by the next Update. After a
+    // deletion there is no current row until the next move: its fields
+    // cannot be read, and MoveNext goes to the row that followed the deleted
+    // one, so a walk that deletes rows visits every row. Delete during AddNew
+    // drops the new row.
     void Delete();
 
     int FieldCount();
@@ -78,6 +89,11 @@ private:
     int ColumnIndex(const QString& name) const;
     bool HasCurrentRow() const;
     void RequireOpen(const QString& operation);
+    // Writes a pending row change before leaving the row; raises on refusal.
+    void FlushPending(const QString& operation);
+    // Where-clause locating the current row of writeTable_ by its key, or by
+    // every value read from it; false when the row cannot be located alone.
+    bool LocateRow(const std::vector<QVariant>& row, QString& where, std::vector<QVariant>& values);
     // Writes the pending row change; failures go to the connection's Errors().
     void WritePending();
     bool WriteInsert();
@@ -91,7 +107,8 @@ private:
     bool open_ = false;
     std::vector<Column> columns_;
     std::vector<std::vector<QVariant>> rows_;
-    int current_ = 0;                 // 0-based; -1 before the first row, rows_.size() after the last
+    int current_ = 0;                 // 0-based; rows_.size() after the last row
+    bool currentDeleted_ = false;     // the current row was deleted; current_ holds the row after it
     Pending pending_ = Pending::None;
     std::vector<QVariant> original_;  // the current row before its pending changes
     std::vector<bool> changed_;       // columns assigned since the pending change began
@@ -99,5 +116,6 @@ private:
     QString writeTable_;              // base table that row changes are written to
     std::vector<int> keyColumns_;     // result columns that locate a row of writeTable_
     int rowidColumn_ = -1;            // result column holding the INTEGER PRIMARY KEY, if selected
+    bool locatedByKey_ = false;       // keyColumns_ is the table's whole primary key
     bool keysLoaded_ = false;
 };

@@ -54,7 +54,13 @@ bool TDatabase::Open(const QString& path)
     if (connected_)
         Close();
     fileName_ = path;
-    connection_.Open(BuildConnectionString(connectionTemplate_, path, Password()));
+    try {
+        connection_.Open(BuildConnectionString(connectionTemplate_, path, Password()));
+    } catch (const Exception&) {
+        // FileName names the open file only: nothing is open now.
+        fileName_.clear();
+        throw;
+    }
     connected_ = true;
     return true;
 }

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 QString DefaultConnectionTemplate()
 {
@@ -27,18 +28,24 @@ void CreateDatabaseFile(const QString& path)
 
     // The database is built under a temporary name and renamed only when
     // complete, so a failure never leaves a half-made database at the path.
-    const QString building = path + QStringLiteral(".creating");
-    QFile::remove(building);
+    // The temporary file is new (no other file is overwritten) and readable
+    // by its owner only from the start.
+    QString building;
     {
-        QFile file(building);
-        if (!file.open(QIODevice::WriteOnly))
-            throw Exception(QStringLiteral("%1: %2").arg(building, file.errorString()));
+        QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+        file.setAutoRemove(false);
+        if (!file.open())
+            throw Exception(QStringLiteral("%1: %2").arg(path, file.errorString()));
+        building = file.fileName();
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     try {
         TNyConnection connection;
-        const QString connectionString = TDatabase::BuildConnectionString(
-            DefaultConnectionTemplate() + QStringLiteral(";Mode=Create"), building, TDatabase::Password());
+        // Not through the template: a path holding "%PASSWORD%", ';' or '"'
+        // must still name this file.
+        const QString connectionString = QStringLiteral("Provider=SQLCipher;Data Source=%1;Password=%2;Mode=Create")
+                                              .arg(QuoteConnectionValue(building),
+                                                   QuoteConnectionValue(TDatabase::Password()));
         connection.Open(connectionString);
         TNyTransaction transaction(connection);
         connection.Execute(DatabaseSchemaSql());

@@ -1,0 +1,264 @@
+// The connection against real encrypted database files: the data-access
+// message, statement execution and its row counts, and transactions.
+#include "DatabaseFile.h"
+#include "Exception.h"
+#include "NyConnection.h"
+#include "NyTransaction.h"
+#include "TestDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <ostream>
+
+// Failures show texts as text.
+static void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+// The message of the data-access exception that `action` raises.
+template <typename Action>
+QString MessageOf(Action action)
+{
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    ADD_FAILURE() << "no exception was raised";
+    return QString();
+}
+
+class ConnectionTest : public ::testing::Test {
+protected:
+    TestDatabase t;
+    TNyConnection& Connection() { return t.Db().Connection(); }
+    QString Names()
+    {
+        auto rs = t.Db().OpenRecordset(QStringLiteral("SELECT Name FROM Children ORDER BY Name"));
+        QStringList names;
+        for (; !rs->Eof(); rs->MoveNext())
+            names << rs->GetFieldAsString(QStringLiteral("Name"));
+        return names.join(QLatin1Char(','));
+    }
+};
+
+TEST_F(ConnectionTest, MessageWithoutEngineDescriptionsHasNoColon)
+{
+    EXPECT_EQ(MessageOf([&] { ThrowAdoError(QStringLiteral("TNyRecordset::Bof"), Connection()); }),
+              QStringLiteral("NYADO exception: TNyRecordset::Bof"));
+    EXPECT_EQ(MessageOf([&] { ThrowAdoError(QString(), Connection()); }), QStringLiteral("NYADO exception: "));
+
+    // A real failure that leaves no engine description.
+    auto rs = t.Db().OpenRecordset(QStringLiteral("SELECT * FROM Children"));
+    EXPECT_EQ(MessageOf([&] { rs->GetFieldAsString(QStringLiteral("Name")); }),
+              QStringLiteral("NYADO exception: TNyRecordset::GetFieldAsString[Name]"));
+    EXPECT_TRUE(Connection().Errors().isEmpty());
+}
+
+TEST_F(ConnectionTest, MessageCarriesOneAndTwoEngineDescriptions)
+{
+    t.AddChild(QStringLiteral("Anna"));
+    const QString insert = QStringLiteral("INSERT INTO Children(Name) VALUES('Anna')");
+
+    EXPECT_EQ(MessageOf([&] { Connection().Execute(insert); }),
+              QStringLiteral("NYADO exception: TNyConnection::Execute: UNIQUE constraint failed: Children.Name"));
+    EXPECT_TRUE(Connection().Errors().isEmpty());
+
+    Connection().Errors() << QStringLiteral("Earlier failure");
+    EXPECT_EQ(MessageOf([&] { Connection().Execute(insert); }),
+              QStringLiteral("NYADO exception: TNyConnection::Execute: Earlier failure; "
+                             "UNIQUE constraint failed: Children.Name"));
+    EXPECT_TRUE(Connection().Errors().isEmpty());
+
+    // Reported once: the next failure does not repeat the earlier ones.
+    EXPECT_EQ(MessageOf([&] { Connection().Execute(QStringLiteral("SELEC 1")); }),
+              QStringLiteral("NYADO exception: TNyConnection::Execute: near \"SELEC\": syntax error"));
+    EXPECT_TRUE(Connection().Errors().isEmpty());
+}
+
+TEST_F(ConnectionTest, ExecuteReturnsTheRowsTheStatementChanged)
+{
+    t.AddChild(QStringLiteral("Anna"));
+    t.AddChild(QStringLiteral("Bruno"));
+    EXPECT_EQ(Connection().Execute(QStringLiteral("UPDATE Children SET Info='x' WHERE Name='Nobody'")), 0);
+    EXPECT_EQ(Connection().Execute(QStringLiteral("UPDATE Children SET Info='x'")), 2);
+    EXPECT_EQ(Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('Carla')")), 1);
+    // Statements that change no row report none, not the previous count.
+    EXPECT_EQ(Connection().Execute(QStringLiteral("CREATE TEMP TABLE Scratch(x)")), 0);
+    EXPECT_EQ(Connection().Execute(QStringLiteral("SELECT * FROM Children")), 0);
+}
+
+TEST_F(ConnectionTest, DeleteStarFromIsAccepted)
+{
+    t.AddChild(QStringLiteral("Anna"));
+    t.AddChild(QStringLiteral("Bruno"));
+    t.AddChild(QStringLiteral("Carla"));
+    EXPECT_EQ(Connection().Execute(QStringLiteral("DELETE * FROM Children WHERE Name='Bruno'")), 1);
+    EXPECT_EQ(Names(), QStringLiteral("Anna,Carla"));
+    EXPECT_EQ(Connection().Execute(QStringLiteral("  delete  *  from Children")), 2);
+    EXPECT_EQ(t.Count(QStringLiteral("Children")), 0);
+}
+
+TEST_F(ConnectionTest, DialectRewriteLeavesTextValuesAlone)
+{
+    // Only the statement's own "DELETE * FROM" is rewritten, never a value.
+    const QString value = QStringLiteral("DELETE * FROM Children");
+    Connection().Execute(QStringLiteral("INSERT INTO Children(Name, Info) VALUES('Anna', '%1')").arg(value));
+    EXPECT_EQ(t.Db().Lookup(QStringLiteral("SELECT Info FROM Children"), QStringLiteral("Info")), value);
+    EXPECT_EQ(TranslateSql(QStringLiteral("DELETE * FROM Areas")), QStringLiteral("DELETE FROM Areas"));
+    EXPECT_EQ(TranslateSql(QStringLiteral("DELETE FROM Areas")), QStringLiteral("DELETE FROM Areas"));
+}
+
+TEST_F(ConnectionTest, RefusedStatementChangesNothing)
+{
+    t.AddChild(QStringLiteral("Anna"));
+    t.AddChild(QStringLiteral("Bruno"));
+    // The first row would be renamed before the second collides with it.
+    EXPECT_THROW(Connection().Execute(QStringLiteral("UPDATE Children SET Name='Same'")), Exception);
+    EXPECT_EQ(Names(), QStringLiteral("Anna,Bruno"));
+}
+
+TEST_F(ConnectionTest, ClosedConnectionFailsWithAMessageAndCloseNeverRaises)
+{
+    TNyConnection connection;
+    EXPECT_EQ(MessageOf([&] { connection.Execute(QStringLiteral("SELECT 1")); }),
+              QStringLiteral("NYADO exception: TNyConnection::Execute: The connection is not open."));
+    EXPECT_NO_THROW(connection.Close());
+    EXPECT_NO_THROW(connection.Close());
+    EXPECT_TRUE(connection.Errors().isEmpty());
+}
+
+TEST_F(ConnectionTest, RefusedConnectionStrings)
+{
+    const QString path = QDir::toNativeSeparators(t.DatabasePath());
+    const QString password = TDatabase::Password();
+    struct Case {
+        QString connectionString;
+        QString message;
+    };
+    const Case cases[] = {
+        {QString(), QStringLiteral("No provider is named in the connection string.")},
+        {QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1").arg(path),
+         QStringLiteral("Provider cannot be found: 'Microsoft.Jet.OLEDB.4.0'.")},
+        {QStringLiteral("Provider=SQLCipher;Password=%1").arg(password),
+         QStringLiteral("No data source is named in the connection string.")},
+        {QStringLiteral("Provider=SQLCipher;Data Source=%1;Password=wrong").arg(path),
+         QStringLiteral("file is encrypted or is not a database")},
+        {QStringLiteral("Provider=SQLCipher;Data Source=%1;Password=%2").arg(t.Path(QStringLiteral("none.mdb")), password),
+         QStringLiteral("unable to open database file")},
+    };
+    for (const Case& c : cases) {
+        TNyConnection connection;
+        EXPECT_EQ(MessageOf([&] { connection.Open(c.connectionString); }),
+                  QStringLiteral("NYADO exception: TNyConnection::Open: ") + c.message)
+            << qPrintable(c.connectionString);
+        EXPECT_FALSE(connection.IsOpen());
+        EXPECT_TRUE(connection.Errors().isEmpty());
+    }
+    // Opening a missing file must not create it.
+    EXPECT_FALSE(QFile::exists(t.Path(QStringLiteral("none.mdb"))));
+}
+
+TEST_F(ConnectionTest, ConnectionStringKeysIgnoreCaseAndValuesMayBeQuoted)
+{
+    // A folder whose name holds the separators of the connection string.
+    const QString folder = t.Path(QStringLiteral("a;b=\"c\""));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/Baltero.mdb");
+    CreateDatabaseFile(path);
+
+    TNyConnection connection;
+    connection.Open(QStringLiteral(" provider = sqlcipher ; DATA SOURCE = %1 ; password=\"%2\"")
+                        .arg(QuoteConnectionValue(path), TDatabase::Password()));
+    EXPECT_EQ(connection.Execute(QStringLiteral("INSERT INTO Teachers(Name) VALUES('Irene')")), 1);
+}
+
+TEST_F(ConnectionTest, SecondOpenIsRefusedAndKeepsTheOpenConnection)
+{
+    EXPECT_EQ(MessageOf([&] { Connection().Open(QStringLiteral("Provider=SQLCipher;Data Source=x")); }),
+              QStringLiteral("NYADO exception: TNyConnection::Open: The connection is already open."));
+    EXPECT_TRUE(Connection().IsOpen());
+    EXPECT_EQ(Connection().Execute(QStringLiteral("INSERT INTO Teachers(Name) VALUES('Irene')")), 1);
+}
+
+TEST_F(ConnectionTest, RollbackRestoresRowsAndCommitKeepsThem)
+{
+    t.AddChild(QStringLiteral("Anna"));
+    EXPECT_EQ(Connection().BeginTrans(), 1);
+    Connection().Execute(QStringLiteral("DELETE * FROM Children"));
+    Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('Bruno')"));
+    EXPECT_EQ(Names(), QStringLiteral("Bruno"));
+    Connection().RollbackTrans();
+    EXPECT_EQ(Connection().TransactionLevel(), 0);
+    EXPECT_EQ(Names(), QStringLiteral("Anna"));
+
+    Connection().BeginTrans();
+    Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('Carla')"));
+    Connection().CommitTrans();
+    EXPECT_EQ(Names(), QStringLiteral("Anna,Carla"));
+}
+
+TEST_F(ConnectionTest, NestedTransactions)
+{
+    Connection().BeginTrans();
+    Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('Outer')"));
+    EXPECT_EQ(Connection().BeginTrans(), 2);
+    Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('Inner')"));
+    Connection().RollbackTrans(); // undoes the inner level only
+    EXPECT_EQ(Connection().TransactionLevel(), 1);
+    EXPECT_EQ(Names(), QStringLiteral("Outer"));
+
+    Connection().BeginTrans();
+    Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('Inner')"));
+    Connection().CommitTrans(); // kept only if the outer level commits
+    Connection().RollbackTrans();
+    EXPECT_EQ(Connection().TransactionLevel(), 0);
+    EXPECT_EQ(Names(), QString());
+}
+
+TEST_F(ConnectionTest, CommitOrRollbackWithoutBeginFails)
+{
+    EXPECT_EQ(MessageOf([&] { Connection().CommitTrans(); }),
+              QStringLiteral("NYADO exception: TNyConnection::CommitTrans: No transaction is active."));
+    EXPECT_EQ(MessageOf([&] { Connection().RollbackTrans(); }),
+              QStringLiteral("NYADO exception: TNyConnection::RollbackTrans: No transaction is active."));
+    EXPECT_TRUE(Connection().Errors().isEmpty());
+}
+
+TEST_F(ConnectionTest, ScopedTransactionRollsBackOnAnException)
+{
+    t.AddChild(QStringLiteral("Anna"));
+    try {
+        TNyTransaction transaction(Connection());
+        Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('Bruno')"));
+        Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('anna')")); // refused
+        transaction.Commit();
+        FAIL() << "the duplicate name was accepted";
+    } catch (const Exception&) {
+    }
+    EXPECT_EQ(Connection().TransactionLevel(), 0);
+    EXPECT_EQ(Names(), QStringLiteral("Anna"));
+
+    {
+        TNyTransaction transaction(Connection());
+        Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('Bruno')"));
+        transaction.Commit();
+    }
+    EXPECT_EQ(Names(), QStringLiteral("Anna,Bruno"));
+}
+
+TEST_F(ConnectionTest, CloseRollsBackAnOpenTransaction)
+{
+    Connection().BeginTrans();
+    Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('Lost')"));
+    t.Db().Close();
+    EXPECT_EQ(Connection().TransactionLevel(), 0);
+    t.Db().Open(t.DatabasePath());
+    EXPECT_EQ(t.Count(QStringLiteral("Children")), 0);
+}
+
+} // namespace
