@@ -108,7 +108,10 @@ void TQuestions::LoadAnswers(int idCompiledTable)
         + QStringLiteral(" ORDER BY IDQuestion"));
     while (!rs->Eof()) {
         const int idQuestion = rs->GetFieldAsInteger(QStringLiteral("IDQuestion"));
-        const int answer = rs->GetFieldAsInteger(QStringLiteral("IDAnswer"));
+        // An empty value would read as 0, which is "Sì": a row without an
+        // answer must not credit the child with one.
+        const bool missing = rs->GetFieldAsString(QStringLiteral("IDAnswer")).isEmpty();
+        const int answer = missing ? -1 : rs->GetFieldAsInteger(QStringLiteral("IDAnswer"));
         for (TQuestion& question : QuestionList) {
             if (question.IDQuestion == idQuestion) {
                 question.Answer = static_cast<std::uint8_t>(answer & 0xFF);
@@ -193,6 +196,9 @@ void TQuestions::FillQuestionList(QTreeWidget* list) const
     if (!list)
         return;
     list->setUpdatesEnabled(false);
+    // The rows are written by column position: the list must have them all.
+    list->setHeaderLabels({QStringLiteral("Area"), QStringLiteral("Fase"), QStringLiteral("Item"),
+                           QStringLiteral("Testo"), QStringLiteral("Risposta")});
     list->clear();
     QList<QTreeWidgetItem*> items;
     for (int i = 0; i < QuestionCount(); ++i) {
@@ -215,6 +221,8 @@ void TQuestions::FillAreaList(QTreeWidget* list) const
         return;
     if (list->topLevelItemCount() != AreaCount()) {
         list->setUpdatesEnabled(false);
+        list->setHeaderLabels({QStringLiteral("Descrizione"), QStringLiteral("Punti"), QStringLiteral("Non risp."),
+                               QStringLiteral("F.P.")});
         list->clear();
         QList<QTreeWidgetItem*> items;
         for (const TArea& area : Areas)
@@ -280,10 +288,17 @@ void TQuestions::SetAnswerFromButtons(int index, const TQuestionsView& view)
         code = AnswerDontKnow;
     if (index >= 0 && index < QuestionCount())
         QuestionList[index].Answer = code;
+    // The row of the question answered, which is normally the selected one;
+    // looking it up keeps a stray selection from showing the answer on
+    // another question's row.
     if (view.ListViewData) {
-        const QList<QTreeWidgetItem*> selected = view.ListViewData->selectedItems();
-        if (!selected.isEmpty())
-            selected.first()->setText(ColumnAnswer, AnswerText(code));
+        for (int row = 0; row < view.ListViewData->topLevelItemCount(); ++row) {
+            QTreeWidgetItem* item = view.ListViewData->topLevelItem(row);
+            if (item->data(ColumnArea, QuestionIndexRole).toInt() == index) {
+                item->setText(ColumnAnswer, AnswerText(code));
+                break;
+            }
+        }
     }
     Score(view);
 }
@@ -321,8 +336,10 @@ int TQuestions::SelectArea(int areaIndex)
         CurrentQuestion = FindActiveQuestion(0, FindMode::First);
         return CurrentQuestion;
     }
-    // The scan starts at the second question: an area whose first question
-    // is the very first of the list is reached through index 0 above.
+    // The scan starts at the second question, as the editor always has. When
+    // the first area has no questions, the next area's list begins at index 0
+    // and a click on it lands on its second question (or, if it has only
+    // one, leaves the selection where it was).
     for (int k = 1; k < QuestionCount(); ++k) {
         if (AreaIndex(QuestionList[k].IDArea) == areaIndex) {
             CurrentQuestion = FindActiveQuestion(k - 1, FindMode::Next);
