@@ -1,5 +1,7 @@
 #include "AppPaths.h"
 
+#include "BuildConfig.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -46,4 +48,11 @@ QString DatabaseFilePath()
 QString BackupFilePath()
 {
     return ProgramSiblingPath(QStringLiteral(".mdbbak"));
+}
+
+QString UserGuideFilePath()
+{
+    const QFileInfo program(ProgramFilePath());
+    return QDir(program.absolutePath())
+        .filePath(QStringLiteral(BALTERO_APPLICATION_TITLE) + QStringLiteral(" - Manuale utente.pdf"));
 }

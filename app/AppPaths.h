@@ -14,3 +14,7 @@ QString ProgramSiblingPath(const QString& extension);
 QString SettingsFilePath();  // Baltero.ini
 QString DatabaseFilePath();  // Baltero.mdb
 QString BackupFilePath();    // Baltero.mdbbak
+
+// The user guide in the program's folder: named after the application title,
+// whatever the program file is called.
+QString UserGuideFilePath();  // Baltero - Manuale utente.pdf

@@ -9,3 +9,33 @@ inline QString Message11002()
 {
     return QStringLiteral("ATTENZIONE: connessione al database fallita! L'applicazione verr\u00e0 terminata.\r\n\r\nEccezione: ");
 }
+
+// The prompt of the institute name.
+inline QString Message11100()
+{
+    return QStringLiteral("Inserire il nome dell'istituto scolastico:");
+}
+
+// The status-bar text while the program waits for the user.
+inline QString Message20000()
+{
+    return QStringLiteral("Pronto.");
+}
+
+// The user guide is not beside the program.
+inline QString Message23001()
+{
+    return QStringLiteral("ATTENZIONE: il manuale d'uso non \u00e8 stato trovato.");
+}
+
+// A second copy of the program was started.
+inline QString AlreadyRunningText()
+{
+    return QStringLiteral("L'applicazione \u00e8 gi\u00e0 in esecuzione!");
+}
+
+// The institute name did not fit: the text box keeps what was typed.
+inline QString SchoolNameTooLongText(int maxLength)
+{
+    return QStringLiteral("ATTENZIONE: il nome dell'istituto pu\u00f2 contenere al massimo %1 caratteri.").arg(maxLength);
+}

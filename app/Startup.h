@@ -4,10 +4,23 @@
 
 #include <QString>
 
+class QWidget;
+
 // Reads the settings file (connection template and user options) and opens
 // the database file through the single database object. Raises Exception.
 void OpenDatabaseAtStartup(const QString& settingsPath, const QString& databasePath);
 
+// The same, reporting a failure to the user with message 11002 and the
+// exception's text in an error box owned by owner. False when the database
+// could not be opened: the program then has nothing to work on and ends.
+bool OpenDatabaseOrReport(QWidget* owner, const QString& settingsPath, const QString& databasePath);
+
 // Saves the user's options, then releases the settings and the database
 // object, in that order.
 void ShutDownDatabaseAndSettings(const QString& settingsPath);
+
+// Installs Qt's own Italian texts (the buttons of message boxes, file
+// dialogs, the input box) in the running application. False when the
+// translation file is not installed; the program then runs with Qt's
+// English texts.
+bool InstallQtItalianTranslations();

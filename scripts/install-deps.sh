@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6printsupport6
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libqt6printsupport6
   libsqlcipher-dev sqlcipher
   libgtest-dev googletest libbenchmark-dev
   xvfb xauth

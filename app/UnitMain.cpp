@@ -1,0 +1,363 @@
+#include "UnitMain.h"
+
+#include "BuildConfig.h"
+#include "Database.h"
+#include "Dialogs.h"
+#include "Exception.h"
+#include "MaintenanceMessages.h"
+#include "Messages.h"
+#include "Pictures.h"
+#include "SqlText.h"
+#include "Startup.h"
+#include "UnitAbout.h"
+#include "UnitRSShow.h"
+#include "WaitCursor.h"
+#include "ui_UnitMain.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QUrl>
+
+namespace {
+
+QString Title()
+{
+    return QStringLiteral(BALTERO_APPLICATION_TITLE);
+}
+
+// The part of the window below the menu bar: the three groups and the
+// status bar.
+const QSize ClientSize(417, 261);
+const int StatusBarHeight = 22;
+const QColor HeadingColour(0, 0, 192);
+
+// What the program's own default report of a failure looks like.
+void ReportFailure(QWidget* owner, const QString& message)
+{
+    ErrorBox(owner, message);
+}
+
+} // namespace
+
+TFormMain::TFormMain(const QString& settingsPath, const QString& databasePath, QWidget* parent)
+    : QMainWindow(parent)
+    , ui_(std::make_unique<Ui::TFormMain>())
+    , settingsPath_(settingsPath)
+{
+    ui_->setupUi(this);
+    setWindowTitle(Title());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    databaseOpened_ = OpenDatabaseOrReport(this, settingsPath_, databasePath);
+
+    SetUpPictures();
+    SetUpStatusBar();
+    ConnectCommands();
+
+    for (QLabel* heading : {ui_->LabelAnagrafica, ui_->LabelQuestionario, ui_->LabelCompilazioni}) {
+        QFont bold = heading->font();
+        bold.setBold(true);
+        heading->setFont(bold);
+        QPalette blue = heading->palette();
+        blue.setColor(QPalette::WindowText, HeadingColour);
+        heading->setPalette(blue);
+        // The separator line runs on from the end of its heading.
+        heading->adjustSize();
+        heading->raise();
+        heading->setAutoFillBackground(true);
+    }
+
+    ui_->PanelMain->setFixedSize(ClientSize.width(), ClientSize.height() - StatusBarHeight);
+    ui_->StatusBarMain->setFixedHeight(StatusBarHeight);
+    setFixedSize(sizeHint());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    StatusBarDblClicked = false;
+    SetStatusText(Message20000());
+}
+
+TFormMain::~TFormMain()
+{
+    // A register window still open would outlive the database it reads.
+    for (TFormRSShow* window : findChildren<TFormRSShow*>())
+        delete window;
+    ShutDownDatabaseAndSettings(settingsPath_);
+}
+
+void TFormMain::SetUpPictures()
+{
+    struct Entry {
+        QAction* action;
+        QPushButton* button;
+        int picture;
+    };
+    const Entry entries[] = {
+        {ui_->MainMenuFileEsci, nullptr, PictureEsci},
+        {ui_->MainMenuAnagraficaChildren, ui_->BitBtnChildren, PictureChildren},
+        {ui_->MainMenuAnagraficaTeachers, ui_->BitBtnTeachers, PictureTeachers},
+        {ui_->MainMenuAnagraficaSchool, ui_->BitBtnSchool, PictureSchool},
+        {ui_->MainMenuQuestionarioAreas, ui_->BitBtnAreas, PictureAreas},
+        {ui_->MainMenuQuestionarioPhases, ui_->BitBtnPhases, PicturePhases},
+        {ui_->MainMenuQuestionarioQuestions, ui_->BitBtnQuestions, PictureQuestions},
+        {ui_->MainMenuTablesManagement, ui_->BitBtnTablesManagement, PictureTablesManagement},
+        {ui_->MainMenuStrumentiCompactAndRepairDatabase, nullptr, PictureCompactAndRepair},
+        {ui_->MainMenuStrumentiImportQuestions, nullptr, PictureImportQuestions},
+        {ui_->MainMenuHelpUserGuide, nullptr, PictureUserGuide},
+        {ui_->MainMenuHelpInformazioniSu, nullptr, PictureInformazioniSu},
+    };
+    for (const Entry& entry : entries) {
+        const QIcon icon = MainPicture(entry.picture);
+        entry.action->setIcon(icon);
+        if (entry.button)
+            entry.button->setIcon(icon);
+    }
+    setWindowIcon(ProgramIcon());
+}
+
+void TFormMain::SetUpStatusBar()
+{
+    QStatusBar* bar = ui_->StatusBarMain;
+    const QPixmap logo = LoadPicture(QStringLiteral("logo"), QSize(16, 16));
+    const char* const names[] = {"StatusPanelLogo", "StatusPanelText", "StatusPanelEmpty"};
+    const QString accessibleNames[] = {QStringLiteral("Logo"), QStringLiteral("Stato"), QStringLiteral("Vuoto")};
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QString::fromLatin1(names[i]));
+        panel->setAccessibleName(accessibleNames[i]);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setMargin(0);
+        // The status bar itself reads the mouse: see eventFilter.
+        panel->setAttribute(Qt::WA_TransparentForMouseEvents);
+        statusPanels_[i] = panel;
+    }
+    statusPanels_[0]->setPixmap(logo);
+    statusPanels_[0]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    statusPanels_[0]->setFixedWidth(logo.deviceIndependentSize().toSize().width() + 2 + 2 * statusPanels_[0]->frameWidth());
+    statusPanels_[0]->setToolTip(QStringLiteral("Doppio clic per le informazioni su ") + Title());
+    statusPanels_[0]->setAccessibleDescription(statusPanels_[0]->toolTip());
+    statusPanels_[1]->setFixedWidth(350);
+    statusPanels_[2]->setMinimumWidth(40);
+    bar->addWidget(statusPanels_[0]);
+    bar->addWidget(statusPanels_[1]);
+    bar->addWidget(statusPanels_[2], 1);
+    bar->installEventFilter(this);
+}
+
+void TFormMain::ConnectCommands()
+{
+    connect(ui_->BitBtnChildren, &QPushButton::clicked, this, &TFormMain::BitBtnChildrenClick);
+    connect(ui_->BitBtnTeachers, &QPushButton::clicked, this, &TFormMain::BitBtnTeachersClick);
+    connect(ui_->BitBtnSchool, &QPushButton::clicked, this, &TFormMain::BitBtnSchoolClick);
+    connect(ui_->BitBtnAreas, &QPushButton::clicked, this, &TFormMain::BitBtnAreasClick);
+    connect(ui_->BitBtnPhases, &QPushButton::clicked, this, &TFormMain::BitBtnPhasesClick);
+    connect(ui_->BitBtnQuestions, &QPushButton::clicked, this, &TFormMain::BitBtnQuestionsClick);
+    connect(ui_->BitBtnTablesManagement, &QPushButton::clicked, this, &TFormMain::BitBtnTablesManagementClick);
+
+    connect(ui_->MainMenuFileEsci, &QAction::triggered, this, &TFormMain::MainMenuFileEsciClick);
+    connect(ui_->MainMenuAnagraficaChildren, &QAction::triggered, this, &TFormMain::BitBtnChildrenClick);
+    connect(ui_->MainMenuAnagraficaTeachers, &QAction::triggered, this, &TFormMain::BitBtnTeachersClick);
+    connect(ui_->MainMenuAnagraficaSchool, &QAction::triggered, this, &TFormMain::BitBtnSchoolClick);
+    connect(ui_->MainMenuQuestionarioAreas, &QAction::triggered, this, &TFormMain::BitBtnAreasClick);
+    connect(ui_->MainMenuQuestionarioPhases, &QAction::triggered, this, &TFormMain::BitBtnPhasesClick);
+    connect(ui_->MainMenuQuestionarioQuestions, &QAction::triggered, this, &TFormMain::BitBtnQuestionsClick);
+    connect(ui_->MainMenuTablesManagement, &QAction::triggered, this, &TFormMain::BitBtnTablesManagementClick);
+    connect(ui_->MainMenuStrumentiCompactAndRepairDatabase, &QAction::triggered, this,
+            &TFormMain::MainMenuStrumentiCompactAndRepairDatabaseClick);
+    connect(ui_->MainMenuStrumentiImportQuestions, &QAction::triggered, this,
+            &TFormMain::MainMenuStrumentiImportQuestionsClick);
+    connect(ui_->MainMenuHelpUserGuide, &QAction::triggered, this, &TFormMain::MainMenuHelpUserGuideClick);
+    connect(ui_->MainMenuHelpInformazioniSu, &QAction::triggered, this, &TFormMain::MainMenuHelpInformazioniSuClick);
+}
+
+void TFormMain::SetStatusText(const QString& text)
+{
+    statusPanels_[1]->setText(text);
+    // The operations that set it run to their end without returning to the
+    // event loop: paint now or the user never sees the text.
+    if (statusPanels_[1]->isVisible())
+        statusPanels_[1]->repaint();
+}
+
+QString TFormMain::StatusText() const
+{
+    return statusPanels_[1]->text();
+}
+
+void TFormMain::OpenRecordWindow(TRecordWindow which)
+{
+    TFormRSShow* window = nullptr;
+    try {
+        window = CreateRecordWindow(which, this);
+    } catch (const Exception& e) {
+        // The window disables its owner as it is built; a window that could
+        // not be built must not leave the main window dead.
+        setEnabled(true);
+        ReportFailure(this, e.Message());
+        return;
+    }
+    if (!window)
+        return;
+    window->show();
+}
+
+void TFormMain::BitBtnChildrenClick()
+{
+    OpenRecordWindow(TRecordWindow::Children);
+}
+
+void TFormMain::BitBtnTeachersClick()
+{
+    OpenRecordWindow(TRecordWindow::Teachers);
+}
+
+void TFormMain::BitBtnAreasClick()
+{
+    OpenRecordWindow(TRecordWindow::Areas);
+}
+
+void TFormMain::BitBtnPhasesClick()
+{
+    OpenRecordWindow(TRecordWindow::Phases);
+}
+
+void TFormMain::BitBtnQuestionsClick()
+{
+    OpenRecordWindow(TRecordWindow::Questions);
+}
+
+void TFormMain::BitBtnTablesManagementClick()
+{
+    OpenRecordWindow(TRecordWindow::Compilations);
+}
+
+void TFormMain::BitBtnSchoolClick()
+{
+    TDatabase* database = TDatabase::GetInstance();
+    const QString current = database->Lookup(QStringLiteral("SELECT School FROM Application"), QStringLiteral("School"));
+    QString text = current;
+    for (;;) {
+        if (!InputBox(this, Title(), Message11100(), text))
+            return;
+        if (text.size() <= SchoolNameMaxLength)
+            break;
+        // Ask again with what was typed, so nothing is lost.
+        WarningBox(this, SchoolNameTooLongText(SchoolNameMaxLength));
+    }
+    if (text == current)
+        return;
+    try {
+        const QString quoted = SQLQuote(text);
+        // A database whose single row has gone missing would otherwise
+        // swallow the new name without a word.
+        if (database->Execute(QStringLiteral("UPDATE Application SET School='") + quoted + QStringLiteral("'")) == 0)
+            database->Execute(QStringLiteral("INSERT INTO Application(School) VALUES('") + quoted + QStringLiteral("')"));
+    } catch (const Exception& e) {
+        ReportFailure(this, e.Message());
+    }
+}
+
+void TFormMain::MainMenuStrumentiCompactAndRepairDatabaseClick()
+{
+    if (QuestionBox(this, CompactQuestionText()) != TBoxAnswer::Yes)
+        return;
+    bool done = false;
+    QString failure;
+    {
+        TWaitCursor wait;
+        SetStatusText(CompactStatusText());
+        try {
+            TDatabase::GetInstance()->CompactAndRepair();
+            done = true;
+        } catch (const Exception& e) {
+            failure = e.Message();
+        }
+        SetStatusText(Message20000());
+    }
+    if (done)
+        InformationBox(this, CompactDoneText());
+    else
+        WarningBox(this, CompactFailedText() + failure);
+}
+
+void TFormMain::MainMenuStrumentiImportQuestionsClick()
+{
+    if (QuestionBox(this, ImportQuestionText()) != TBoxAnswer::Yes)
+        return;
+    const QString fileName = GetOpenFileName(this, ImportDialogTitle(), ImportDialogFilter());
+    if (fileName.isEmpty())
+        return;
+    bool failed = false;
+    QString failure;
+    {
+        TWaitCursor wait;
+        SetStatusText(ImportStatusText());
+        try {
+            TDatabase::GetInstance()->ImportLegacyQuestions(fileName);
+        } catch (const Exception& e) {
+            failed = true;
+            failure = e.Message();
+        }
+        SetStatusText(Message20000());
+    }
+    if (failed)
+        WarningBox(this, ImportFailedText() + failure);
+}
+
+void TFormMain::MainMenuHelpUserGuideClick()
+{
+    const QString path = UserGuideFilePath();
+    if (QFileInfo(path).isFile())
+        OpenWithDesktop(QUrl::fromLocalFile(path));
+    else
+        WarningBox(this, Message23001());
+}
+
+void TFormMain::MainMenuHelpInformazioniSuClick()
+{
+    try {
+        TFormAbout about(nullptr);
+        about.exec();
+    } catch (const std::exception&) {
+        // Nothing the About window does is worth more than a quiet close.
+    }
+}
+
+void TFormMain::MainMenuFileEsciClick()
+{
+    close();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui_->StatusBarMain) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            StatusBarDblClicked = true;
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            const bool onLogo = static_cast<QMouseEvent*>(event)->position().x() <= statusPanels_[0]->geometry().right();
+            const bool open = StatusBarDblClicked && onLogo;
+            StatusBarDblClicked = false;
+            if (open)
+                MainMenuHelpInformazioniSuClick();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    // While a register window is open the main window is inert; closing it
+    // underneath would throw away the record being edited there.
+    if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
