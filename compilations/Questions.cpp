@@ -109,12 +109,17 @@ void TQuestions::LoadAnswers(int idCompiledTable)
     while (!rs->Eof()) {
         const int idQuestion = rs->GetFieldAsInteger(QStringLiteral("IDQuestion"));
         // An empty value would read as 0, which is "Sì": a row without an
-        // answer must not credit the child with one.
+        // answer must not credit the child with one. A code the program never
+        // writes shows as "---" and so must also score as no answer, not
+        // count like a "No".
         const bool missing = rs->GetFieldAsString(QStringLiteral("IDAnswer")).isEmpty();
-        const int answer = missing ? -1 : rs->GetFieldAsInteger(QStringLiteral("IDAnswer"));
+        const int stored = missing ? -1 : rs->GetFieldAsInteger(QStringLiteral("IDAnswer"));
+        std::uint8_t answer = AnswerNone;
+        if (stored >= AnswerYes && stored <= AnswerDontKnow)
+            answer = static_cast<std::uint8_t>(stored);
         for (TQuestion& question : QuestionList) {
             if (question.IDQuestion == idQuestion) {
-                question.Answer = static_cast<std::uint8_t>(answer & 0xFF);
+                question.Answer = answer;
                 break;
             }
         }

@@ -152,7 +152,7 @@ TEST_F(Loading, StoredAnswersOverlayTheQuestionnaire)
     EXPECT_EQ(q.QuestionList[5].Answer, AnswerNone);
 }
 
-TEST_F(Loading, AnAnswerRowWithoutAValueIsNoAnswer)
+TEST_F(Loading, AnAnswerRowWithoutAValidCodeIsNoAnswer)
 {
     const int compilation = NewCompilation(db);
     db.Db().Execute(QStringLiteral("INSERT INTO CompiledTablesAnswers(IDCompiledTable, IDQuestion, IDAnswer) "
@@ -160,13 +160,22 @@ TEST_F(Loading, AnAnswerRowWithoutAValueIsNoAnswer)
                         .arg(compilation)
                         .arg(m1));
     StoreAnswer(db, compilation, m2, 0);
+    StoreAnswer(db, compilation, m3, 7);
+    StoreAnswer(db, compilation, l1a, 256);
 
     q.Load();
     q.LoadAnswers(compilation);
+    q.Score(TQuestionsView());
 
-    // Read as a number the empty value is 0, which would be a "Sì".
+    // Read as a number the empty value is 0, and 256 cut to a byte is 0 too:
+    // either would be a "Sì". A 7 shows as "---" and must not score as "No".
     EXPECT_EQ(q.QuestionList[0].Answer, AnswerNone);
     EXPECT_EQ(q.QuestionList[1].Answer, AnswerYes);
+    EXPECT_EQ(q.QuestionList[2].Answer, AnswerNone);
+    EXPECT_EQ(q.QuestionList[3].Answer, AnswerNone);
+    EXPECT_EQ(q.UnansweredCount, 5);
+    EXPECT_DOUBLE_EQ(q.Phases[2].AreaPoints[0], 0.0);
+    EXPECT_DOUBLE_EQ(q.Phases[1].AreaPoints[0], 1.0);
 }
 
 TEST_F(Loading, StoredStartPhasesOverlayTheAreasAndThoseOfDeletedAreasAreIgnored)
