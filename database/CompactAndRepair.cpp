@@ -56,9 +56,10 @@ std::map<QString, int> RowCounts(TNyConnection& connection)
 }
 
 // Writes a compacted copy of the connection's database to copyPath with the
-// same key and the file permissions of the original.
+// same key and the file permissions of the original. beforeExport runs with
+// the copy attached, just before the rows are copied.
 void ExportCopy(TNyConnection& connection, const QString& copyPath, const QString& password,
-                QFileDevice::Permissions permissions)
+                QFileDevice::Permissions permissions, const std::function<void()>& beforeExport)
 {
     // The export must start from an empty file: merged into an older one it
     // would fail half-way or, worse, mix two databases. The engine attaches
@@ -80,6 +81,7 @@ void ExportCopy(TNyConnection& connection, const QString& copyPath, const QStrin
         connection.Execute(QStringLiteral("ATTACH DATABASE '%1' AS %2 KEY '%3'")
                                .arg(SQLQuote(copyPath), CopyAlias, SQLQuote(password)));
         attached = true;
+        beforeExport();
         connection.Execute(QStringLiteral("SELECT sqlcipher_export('%1')").arg(CopyAlias));
         connection.Execute(QStringLiteral("DETACH DATABASE %1").arg(CopyAlias));
         attached = false;
@@ -154,8 +156,8 @@ void TDatabase::CompactAndRepair(const TCompactHook& hook)
     };
 
     try {
-        reach(TCompactStep::Export, copyPath);
-        ExportCopy(connection_, copyPath, Password(), QFile::permissions(databasePath));
+        ExportCopy(connection_, copyPath, Password(), QFile::permissions(databasePath),
+                   [&] { reach(TCompactStep::Export, copyPath); });
         reach(TCompactStep::Verify, copyPath);
         VerifyCopy(connection_, BuildConnectionString(connectionTemplate_, copyPath, Password()));
     } catch (const Exception&) {

@@ -33,7 +33,8 @@ public:
     // step works on: Export and Verify the compacted copy being written,
     // Rename and Reopen the database file.
     enum class TCompactStep { Export, Verify, Rename, Reopen };
-    // Called just before each step. Tests use it to make a step fail: an
+    // Called just before each step (Export with the empty copy already
+    // attached to the connection). Tests use it to make a step fail: an
     // exception thrown by the hook is that step's failure, and the hook may
     // damage or block the file it is given.
     using TCompactHook = std::function<void(TCompactStep step, const QString& path)>;
