@@ -34,7 +34,6 @@ QString Title()
 // The part of the window below the menu bar: the three groups and the
 // status bar.
 const QSize ClientSize(417, 261);
-const int StatusBarHeight = 22;
 const QColor HeadingColour(0, 0, 192);
 
 // What the program's own default report of a failure looks like.
@@ -55,8 +54,6 @@ TFormMain::TFormMain(const QString& settingsPath, const QString& databasePath, Q
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
-    databaseOpened_ = OpenDatabaseOrReport(this, settingsPath_, databasePath);
-
     SetUpPictures();
     SetUpStatusBar();
     ConnectCommands();
@@ -74,11 +71,20 @@ TFormMain::TFormMain(const QString& settingsPath, const QString& databasePath, Q
         heading->setAutoFillBackground(true);
     }
 
-    ui_->PanelMain->setFixedSize(ClientSize.width(), ClientSize.height() - StatusBarHeight);
-    ui_->StatusBarMain->setFixedHeight(StatusBarHeight);
-    setFixedSize(sizeHint());
+    // Some desktops' menu fonts are wider than the window: tighten the
+    // entries rather than widen the window past its buttons.
+    if (ui_->MainMenu->sizeHint().width() > ClientSize.width())
+        ui_->MainMenu->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 5px; }"));
+    const int statusBarHeight = ui_->StatusBarMain->sizeHint().height();
+    ui_->StatusBarMain->setFixedHeight(statusBarHeight);
+    ui_->PanelMain->setFixedSize(ClientSize.width(), ClientSize.height() - statusBarHeight);
+    setFixedSize(ClientSize.width(), ui_->MainMenu->sizeHint().height() + ClientSize.height());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+
+    // Opened once the window has its place on the screen, so that a failure
+    // is reported in the middle of the screen and not in a corner.
+    databaseOpened_ = OpenDatabaseOrReport(this, settingsPath_, databasePath);
 
     StatusBarDblClicked = false;
     SetStatusText(Message20000());

@@ -15,7 +15,10 @@ const int FrameWidth = 2;
 }
 
 TFormSplash::TFormSplash(QWidget* owner)
-    : QWidget(owner, Qt::SplashScreen | Qt::FramelessWindowHint)
+    // An ordinary frameless window rather than one kept on top: a message
+    // shown during start-up (a database that does not open) must not end up
+    // hidden behind the splash.
+    : QWidget(owner, Qt::Window | Qt::FramelessWindowHint)
     , ui_(std::make_unique<Ui::TFormSplash>())
 {
     ui_->setupUi(this);

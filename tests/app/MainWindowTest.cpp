@@ -112,6 +112,13 @@ TEST_F(MainWindowTest, BuiltIdleWithTheTitleAndAFixedSize)
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
     EXPECT_EQ(window.centralWidget()->width(), 417);
     EXPECT_EQ(window.centralWidget()->height() + window.statusBar()->height(), 261);
+    // Nothing of the status bar is cut off at the window's edge.
+    EXPECT_EQ(window.statusBar()->geometry().bottom(), window.height() - 1);
+    for (QLabel* panel : {window.StatusLogoPanel(), window.StatusTextPanel()}) {
+        EXPECT_LE(panel->geometry().bottom(), window.statusBar()->height() - 1)
+            << qPrintable(panel->objectName()) << " " << panel->geometry().bottom() << " in " << window.statusBar()->height();
+        EXPECT_GE(panel->height(), panel->sizeHint().height()) << qPrintable(panel->objectName());
+    }
     EXPECT_TRUE(DialogScript::ShownDialogs().empty());
     EXPECT_EQ(window.Controls().BitBtnTablesManagement->size(), QSize(401, 41));
     EXPECT_EQ(window.Controls().BitBtnChildren->size(), QSize(129, 41));
