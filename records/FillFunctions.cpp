@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QTreeWidget>
+#include <vector>
 
 namespace {
 
@@ -29,6 +30,10 @@ void FillListView(QTreeWidget* list, TNyRecordset& recordset, const QStringList&
     const TUpdatesSuspended suspended(list);
     list->clear();
     const int columns = list->columnCount();
+    // The cells line up as the column captions of the layout do.
+    std::vector<int> alignments;
+    for (int i = 0; i < columns; ++i)
+        alignments.push_back(list->headerItem()->textAlignment(i));
     QList<QTreeWidgetItem*> items;
     try {
         while (!recordset.Eof()) {
@@ -42,7 +47,14 @@ void FillListView(QTreeWidget* list, TNyRecordset& recordset, const QStringList&
                         text.clear();
                     }
                 }
+                // A row stays one line high: the line breaks of a note show
+                // as blanks.
+                text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+                text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+                text.replace(QLatin1Char('\r'), QLatin1Char(' '));
                 item->setText(i, text);
+                if (alignments[i] != 0)
+                    item->setTextAlignment(i, Qt::Alignment(alignments[i]));
             }
             items << item;
             recordset.MoveNext();
@@ -82,7 +94,10 @@ void FillComboBox(QComboBox* combo, TNyRecordset& recordset, bool showId)
     } catch (const Exception&) {
         // The list shows the items that could be read.
     }
-    recordset.SetAbsolutePosition(position);
+    try {
+        recordset.SetAbsolutePosition(position);
+    } catch (const Exception&) {
+    }
 }
 
 void FillComboBoxRange(QComboBox* combo, int first, int last)

@@ -1,11 +1,26 @@
 #include "RecordWindows.h"
 
-#include "UnitRSShow.h"
+#include "UnitAreas.h"
+#include "UnitChildren.h"
+#include "UnitPhases.h"
+#include "UnitQuestions.h"
+#include "UnitTeachers.h"
 
 TFormRSShow* CreateRecordWindow(TRecordWindow which, QWidget* owner)
 {
-    // Each register's window is added here as it is built.
-    (void)which;
-    (void)owner;
+    switch (which) {
+    case TRecordWindow::Children:
+        return new TFormChildren(owner);
+    case TRecordWindow::Teachers:
+        return new TFormTeachers(owner);
+    case TRecordWindow::Areas:
+        return new TFormAreas(owner);
+    case TRecordWindow::Phases:
+        return new TFormPhases(owner);
+    case TRecordWindow::Questions:
+        return new TFormQuestions(owner);
+    case TRecordWindow::Compilations:
+        break;
+    }
     return nullptr;
 }

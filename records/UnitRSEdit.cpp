@@ -2,8 +2,10 @@
 
 #include "Exception.h"
 #include "NyRecordset.h"
+#include "RecordFormLook.h"
 #include "WaitCursor.h"
 
+#include <QGroupBox>
 #include <QPushButton>
 
 TFormRSEdit::TFormRSEdit(QWidget* owner, TNyRecordset& recordset, bool editMode)
@@ -19,6 +21,7 @@ void TFormRSEdit::Initialize()
     BitBtnOK = findChild<QPushButton*>(QStringLiteral("BitBtnOK"));
     BitBtnCancel = findChild<QPushButton*>(QStringLiteral("BitBtnCancel"));
     Q_ASSERT(BitBtnOK && BitBtnCancel);
+    ShowCaptionInBlue(findChild<QGroupBox*>(QStringLiteral("GroupBoxData")));
     BitBtnOK->setDefault(true);
     BitBtnCancel->setAutoDefault(false);
     connect(BitBtnOK, &QPushButton::clicked, this, [this] { BitBtnOKClick(); });

@@ -3,9 +3,12 @@
 #include "Database.h"
 #include "Exception.h"
 #include "FillFunctions.h"
+#include "NyTransaction.h"
+#include "RecordFormLook.h"
 #include "UnitRSEdit.h"
 
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -42,6 +45,8 @@ void TFormRSShow::Initialize()
     listViewData_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     listViewData_->setRootIsDecorated(false);
     listViewData_->setAllColumnsShowFocus(true);
+    SetUpGridList(listViewData_);
+    ShowCaptionInBlue(findChild<QGroupBox*>(QStringLiteral("GroupBoxData")));
     BitBtnEdit->setEnabled(false);
     BitBtnDelete->setEnabled(false);
     for (QPushButton* button : {BitBtnNew, BitBtnEdit, BitBtnDelete, BitBtnClose})
@@ -134,14 +139,26 @@ void TFormRSShow::BitBtnDeleteClick()
     if (!ConfirmDelete())
         return;
     try {
-        recordset_->SetAbsolutePosition(SelectedIndex() + 1);
-        BeforeDelete(*recordset_);
-        recordset_->Delete();
-        recordset_->Update();
+        {
+            // What BeforeDelete writes (the renumbering of the questions)
+            // stands or falls with the deletion: a refused deletion leaves
+            // no trace.
+            TNyTransaction transaction(Database->Connection());
+            recordset_->SetAbsolutePosition(SelectedIndex() + 1);
+            BeforeDelete(*recordset_);
+            recordset_->Delete();
+            recordset_->Update();
+            transaction.Commit();
+        }
         RefreshList();
     } catch (const Exception& e) {
         try {
             recordset_->CancelUpdate();
+            // Only a failure after the row left the recordset (a failed
+            // commit) can part the list from its recordset; reload then, or
+            // row i would no longer be the record at position i + 1.
+            if (recordset_->RecordCount() != listViewData_->topLevelItemCount())
+                RefreshList();
         } catch (const Exception&) {
         }
         ShowDeleteError(e.Message());

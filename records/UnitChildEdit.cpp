@@ -1,0 +1,56 @@
+#include "UnitChildEdit.h"
+
+#include "DateTime.h"
+#include "Dialogs.h"
+#include "MemoText.h"
+#include "NyRecordset.h"
+#include "RecordMessages.h"
+#include "Regional.h"
+
+#include "ui_UnitChildEdit.h"
+
+TFormChildEdit::TFormChildEdit(QWidget* owner, TNyRecordset& recordset, bool editMode)
+    : TFormRSEdit(owner, recordset, editMode)
+    , ui_(std::make_unique<Ui::TFormChildEdit>())
+{
+    ui_->setupUi(this);
+    ui_->DTPDateOfBirth->setLocale(RegionalLocale());
+    ui_->DTPDateOfBirth->setDisplayFormat(RegionalShortDateFormat());
+    ui_->DTPDateOfBirth->setMinimumDate(QDate(100, 1, 1));
+    Initialize();
+    ui_->EditName->setFocus();
+}
+
+TFormChildEdit::~TFormChildEdit() = default;
+
+void TFormChildEdit::LoadRecord(bool editMode, TNyRecordset& recordset)
+{
+    if (!editMode) {
+        setWindowTitle(QStringLiteral("Nuovo bambino"));
+        ui_->LabelID->setText(Message11004());
+        ui_->EditName->clear();
+        ui_->DTPDateOfBirth->setDate(QDate::currentDate());
+        ui_->MemoInfo->clear();
+        return;
+    }
+    setWindowTitle(QStringLiteral("Modifica dati bambino"));
+    ui_->LabelID->setText(recordset.GetFieldAsString(QStringLiteral("IDChild")));
+    ui_->EditName->setText(recordset.GetFieldAsString(QStringLiteral("Name")));
+    const QDateTime birth = QDateTimeFromDateTime(recordset.GetFieldAsDateTime(QStringLiteral("DateOfBirth")));
+    ui_->DTPDateOfBirth->setDate(birth.date());
+    timeOfBirth_ = birth.time();
+    ui_->MemoInfo->setPlainText(recordset.GetFieldAsString(QStringLiteral("Info")));
+}
+
+void TFormChildEdit::SaveRecord(TNyRecordset& recordset)
+{
+    recordset.SetField(QStringLiteral("Name"), ui_->EditName->text());
+    recordset.SetField(QStringLiteral("DateOfBirth"),
+                       DateTimeFromQDateTime(QDateTime(ui_->DTPDateOfBirth->date(), timeOfBirth_)));
+    recordset.SetField(QStringLiteral("Info"), MemoLines(ui_->MemoInfo));
+}
+
+void TFormChildEdit::ShowUpdateError(const QString& message)
+{
+    WarningBox(this, Message11003() + message);
+}

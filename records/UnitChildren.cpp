@@ -1,0 +1,42 @@
+#include "UnitChildren.h"
+
+#include "Dialogs.h"
+#include "RecordMessages.h"
+#include "UnitChildEdit.h"
+
+#include "ui_UnitChildren.h"
+
+TFormChildren::TFormChildren(QWidget* owner)
+    : TFormRSShow(owner)
+    , ui_(std::make_unique<Ui::TFormChildren>())
+{
+    ui_->setupUi(this);
+    Initialize();
+}
+
+TFormChildren::~TFormChildren() = default;
+
+QString TFormChildren::GetSelectSQL()
+{
+    return QStringLiteral("SELECT * FROM Children ORDER BY Name, DateOfBirth, Info");
+}
+
+void TFormChildren::GetColumnFields(QStringList& fields)
+{
+    fields << QStringLiteral("Name") << QStringLiteral("DateOfBirth") << QStringLiteral("Info");
+}
+
+TFormRSEdit* TFormChildren::CreateEditForm(bool editMode, TNyRecordset& recordset)
+{
+    return new TFormChildEdit(this, recordset, editMode);
+}
+
+bool TFormChildren::ConfirmDelete()
+{
+    return QuestionBox(this, Message11005()) == TBoxAnswer::Yes;
+}
+
+void TFormChildren::ShowDeleteError(const QString& message)
+{
+    WarningBox(this, Message11008() + message);
+}

@@ -1,0 +1,42 @@
+#include "UnitTeachers.h"
+
+#include "Dialogs.h"
+#include "RecordMessages.h"
+#include "UnitTeacherEdit.h"
+
+#include "ui_UnitTeachers.h"
+
+TFormTeachers::TFormTeachers(QWidget* owner)
+    : TFormRSShow(owner)
+    , ui_(std::make_unique<Ui::TFormTeachers>())
+{
+    ui_->setupUi(this);
+    Initialize();
+}
+
+TFormTeachers::~TFormTeachers() = default;
+
+QString TFormTeachers::GetSelectSQL()
+{
+    return QStringLiteral("SELECT * FROM Teachers ORDER BY Name, Info");
+}
+
+void TFormTeachers::GetColumnFields(QStringList& fields)
+{
+    fields << QStringLiteral("Name") << QStringLiteral("Info");
+}
+
+TFormRSEdit* TFormTeachers::CreateEditForm(bool editMode, TNyRecordset& recordset)
+{
+    return new TFormTeacherEdit(this, recordset, editMode);
+}
+
+bool TFormTeachers::ConfirmDelete()
+{
+    return QuestionBox(this, Message11006()) == TBoxAnswer::Yes;
+}
+
+void TFormTeachers::ShowDeleteError(const QString& message)
+{
+    WarningBox(this, Message11008() + message);
+}

@@ -1,0 +1,339 @@
+// The list window and edit dialog framework, driven through the children and
+// areas windows, and the fill functions on real recordsets.
+#include "RecordWindowsTestSupport.h"
+
+#include "FillFunctions.h"
+#include "RecordMessages.h"
+
+#include <QAccessible>
+#include <QHeaderView>
+
+namespace {
+
+class RecordFrameworkTest : public RecordWindowTest {
+protected:
+    // Four children, listed Anna, Bruno, Carla, Dario.
+    void AddFourChildren()
+    {
+        for (const char* name : {"Carla", "Anna", "Dario", "Bruno"})
+            db_.AddChild(QLatin1String(name));
+    }
+
+    void AddChildThroughDialog(const QString& name)
+    {
+        ClickAndDrive(Button("BitBtnNew"), [name](QDialog* dialog) {
+            Type(Field<QLineEdit>(dialog, "EditName"), name);
+            ClickOK(dialog);
+        });
+    }
+};
+
+TEST_F(RecordFrameworkTest, EmptyListOffersOnlyNewAndIgnoresDoubleClicks)
+{
+    Open(TRecordWindow::Areas);
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    EXPECT_TRUE(Button("BitBtnNew")->isEnabled());
+    EXPECT_FALSE(Button("BitBtnEdit")->isEnabled());
+    EXPECT_FALSE(Button("BitBtnDelete")->isEnabled());
+    ExpectNoDialog([this] {
+        DoubleClick(List()->viewport(), QPoint(20, 10));
+        DoubleClick(List()->viewport(), List()->viewport()->rect().center());
+    });
+    EXPECT_FALSE(Button("BitBtnEdit")->isEnabled());
+    EXPECT_TRUE(DialogScript::ShownDialogs().empty());
+}
+
+TEST_F(RecordFrameworkTest, ListWindowDisablesItsOwnerUntilClosed)
+{
+    Open(TRecordWindow::Children);
+    EXPECT_FALSE(owner_->isEnabled());
+    EXPECT_TRUE(window_->isEnabled());
+    QTest::mouseClick(Button("BitBtnClose"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(owner_->isEnabled());
+    EXPECT_TRUE(window_.isNull());
+
+    Open(TRecordWindow::Teachers);
+    EXPECT_FALSE(owner_->isEnabled());
+    QTest::keyClick(window_, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(owner_->isEnabled());
+    EXPECT_TRUE(window_.isNull());
+}
+
+TEST_F(RecordFrameworkTest, SelectionKeepsItsRowIndexAfterNewAndEdit)
+{
+    AddFourChildren();
+    Open(TRecordWindow::Children);
+    ClickRow(1); // Bruno
+
+    // The new child sorts before the selection; the index stays, so the row
+    // selected now shows Anna and the new child is not selected.
+    AddChildThroughDialog(QStringLiteral("Aldo"));
+    EXPECT_EQ(Column(0), QStringList({"Aldo", "Anna", "Bruno", "Carla", "Dario"}));
+    EXPECT_EQ(SelectedRow(), 1);
+    EXPECT_TRUE(Button("BitBtnEdit")->isEnabled());
+
+    // Editing row 1 edits Anna, who moves to the end; row 1 stays selected.
+    ClickAndDrive(Button("BitBtnEdit"), [](QDialog* dialog) {
+        auto* name = Field<QLineEdit>(dialog, "EditName");
+        EXPECT_EQ(name->text(), "Anna");
+        Replace(name, QStringLiteral("Zoe"));
+        ClickOK(dialog);
+    });
+    EXPECT_EQ(Column(0), QStringList({"Aldo", "Bruno", "Carla", "Dario", "Zoe"}));
+    EXPECT_EQ(SelectedRow(), 1);
+    EXPECT_EQ(db_.Count("Children", "Name='Anna'"), 0);
+}
+
+TEST_F(RecordFrameworkTest, DoubleClickEditsTheRecordOfThatRow)
+{
+    AddFourChildren();
+    Open(TRecordWindow::Children);
+    // Each row opens its own record, whatever order the rows were added in.
+    for (int row : {3, 0, 2}) {
+        const QString expected = List()->topLevelItem(row)->text(0);
+        DriveNextDialog([expected](QDialog* dialog) {
+            EXPECT_EQ(dialog->windowTitle(), "Modifica dati bambino");
+            EXPECT_EQ(Field<QLineEdit>(dialog, "EditName")->text(), expected);
+            ClickCancel(dialog);
+        });
+        DoubleClickRow(row);
+        QCoreApplication::processEvents();
+    }
+}
+
+TEST_F(RecordFrameworkTest, CancelledDialogsAndRefusedDeletionsDoNotReload)
+{
+    AddFourChildren();
+    Open(TRecordWindow::Children);
+    ClickRow(1);
+    const QList<QTreeWidgetItem*> before = Items();
+
+    ClickAndDrive(Button("BitBtnNew"), [](QDialog* dialog) {
+        Type(Field<QLineEdit>(dialog, "EditName"), QStringLiteral("Elena"));
+        ClickCancel(dialog);
+    });
+    ClickAndDrive(Button("BitBtnEdit"), [](QDialog* dialog) {
+        Replace(Field<QLineEdit>(dialog, "EditName"), QStringLiteral("Elena"));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    DialogScript::PushAnswer(TBoxAnswer::No);
+    QTest::mouseClick(Button("BitBtnDelete"), Qt::LeftButton);
+    DialogScript::PushAnswer(TBoxAnswer::Cancel);
+    QTest::mouseClick(Button("BitBtnDelete"), Qt::LeftButton);
+
+    EXPECT_EQ(Items(), before);
+    EXPECT_EQ(SelectedRow(), 1);
+    EXPECT_EQ(db_.Count("Children"), 4);
+    EXPECT_EQ(db_.Count("Children", "Name='Elena'"), 0);
+    EXPECT_EQ(DialogScript::Texts("question"), QStringList({Message11005(), Message11005()}));
+}
+
+TEST_F(RecordFrameworkTest, DeletionSelectsTheFollowingRowOrNothingAfterTheLast)
+{
+    AddFourChildren();
+    Open(TRecordWindow::Children);
+
+    ClickRow(1);
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    QTest::mouseClick(Button("BitBtnDelete"), Qt::LeftButton);
+    EXPECT_EQ(Column(0), QStringList({"Anna", "Carla", "Dario"}));
+    EXPECT_EQ(SelectedRow(), 1);
+    EXPECT_TRUE(Button("BitBtnDelete")->isEnabled());
+
+    ClickRow(2);
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    QTest::mouseClick(Button("BitBtnDelete"), Qt::LeftButton);
+    EXPECT_EQ(Column(0), QStringList({"Anna", "Carla"}));
+    EXPECT_EQ(SelectedRow(), -1);
+    EXPECT_FALSE(Button("BitBtnEdit")->isEnabled());
+    EXPECT_FALSE(Button("BitBtnDelete")->isEnabled());
+    EXPECT_EQ(Rows("SELECT Name FROM Children ORDER BY Name"), QStringList({"Anna", "Carla"}));
+    EXPECT_TRUE(DialogScript::Texts("warning").isEmpty());
+}
+
+TEST_F(RecordFrameworkTest, FailedDeletionReportsAndKeepsTheList)
+{
+    AddFourChildren();
+    Open(TRecordWindow::Children);
+    ClickRow(2);
+    const QList<QTreeWidgetItem*> before = Items();
+    // Carla disappears behind the window's back: her row cannot be deleted.
+    db_.Db().Execute(QStringLiteral("DELETE FROM Children WHERE Name='Carla'"));
+
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    QTest::mouseClick(Button("BitBtnDelete"), Qt::LeftButton);
+    const QStringList warnings = DialogScript::Texts("warning");
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].startsWith(Message11008() + "NYADO exception: ")) << warnings[0].toStdString();
+    EXPECT_EQ(Items(), before);
+    EXPECT_EQ(db_.Count("Children"), 3);
+
+    // The list still maps its rows to the right records.
+    DriveNextDialog([](QDialog* dialog) {
+        EXPECT_EQ(Field<QLineEdit>(dialog, "EditName")->text(), "Dario");
+        ClickCancel(dialog);
+    });
+    DoubleClickRow(3);
+    QCoreApplication::processEvents();
+}
+
+// Esc and the close box run the "Annulla" handling: the new record pending
+// in the list's recordset is dropped, so it cannot be written later.
+TEST_F(RecordFrameworkTest, ClosingTheDialogWithoutOKLeavesNoPendingRecord)
+{
+    Open(TRecordWindow::Children);
+    ClickAndDrive(Button("BitBtnNew"), [](QDialog* dialog) {
+        Type(Field<QLineEdit>(dialog, "EditName"), QStringLiteral("Esc"));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    ClickAndDrive(Button("BitBtnNew"), [](QDialog* dialog) {
+        Type(Field<QLineEdit>(dialog, "EditName"), QStringLiteral("Chiusura"));
+        dialog->close();
+    });
+    EXPECT_EQ(window_->Recordset()->RecordCount(), 0);
+    AddChildThroughDialog(QStringLiteral("Gina"));
+    EXPECT_EQ(Rows("SELECT Name FROM Children"), QStringList({"Gina"}));
+    EXPECT_EQ(Column(0), QStringList({"Gina"}));
+}
+
+TEST_F(RecordFrameworkTest, ColumnsTakeTheirWidthsAndAlignmentFromTheLayout)
+{
+    db_.AddChild(QStringLiteral("Anna"));
+    db_.Db().Execute(QStringLiteral("UPDATE Children SET Info='prima riga\r\nseconda riga'"));
+    Open(TRecordWindow::Children);
+    EXPECT_EQ(List()->columnWidth(0), 130);
+    // Wide enough for the caption "Data di nascita" in any font.
+    EXPECT_GE(List()->columnWidth(1), 90);
+    EXPECT_GE(List()->columnWidth(1), List()->fontMetrics().horizontalAdvance("Data di nascita"));
+    QTreeWidgetItem* row = List()->topLevelItem(0);
+    EXPECT_EQ(row->textAlignment(1) & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_EQ(row->text(1), "04/03/2020");
+    // A note of several lines keeps its row one line high.
+    EXPECT_EQ(row->text(2), "prima riga seconda riga");
+}
+
+TEST_F(RecordFrameworkTest, EveryReachableControlHasAnAccessibleName)
+{
+    db_.AddArea(1, QStringLiteral("Linguaggio"));
+    db_.AddPhase(1, QStringLiteral("Prima"));
+    db_.AddQuestion(1, 1, 1, QStringLiteral("Domanda"));
+    db_.AddChild(QStringLiteral("Anna"));
+    db_.AddTeacher(QStringLiteral("Bice"));
+
+    auto unnamed = [](QWidget* form) {
+        QStringList names;
+        for (QWidget* widget : form->findChildren<QWidget*>()) {
+            // A widget that hands its focus on (the text part of the date
+            // picker) is reached as the one it hands it to.
+            if (widget->focusPolicy() == Qt::NoFocus || widget->focusProxy() || widget->isWindow()
+                || !widget->isVisibleTo(form))
+                continue;
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+            if (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty())
+                names << widget->objectName() + " (" + widget->metaObject()->className() + ")";
+        }
+        return names;
+    };
+
+    for (TRecordWindow which : {TRecordWindow::Children, TRecordWindow::Teachers, TRecordWindow::Areas,
+                                TRecordWindow::Phases, TRecordWindow::Questions}) {
+        Open(which);
+        EXPECT_EQ(unnamed(window_), QStringList()) << window_->windowTitle().toStdString();
+        for (bool edit : {false, true}) {
+            if (edit)
+                ClickRow(0);
+            ClickAndDrive(Button(edit ? "BitBtnEdit" : "BitBtnNew"), [&unnamed](QDialog* dialog) {
+                EXPECT_EQ(unnamed(dialog), QStringList()) << dialog->windowTitle().toStdString();
+                ClickCancel(dialog);
+            });
+        }
+        delete window_.data();
+    }
+}
+
+// The fill functions on recordsets of the database.
+
+class FillFunctionsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        db_.AddArea(1, QStringLiteral("Autonomia"));
+        db_.AddArea(3, QStringLiteral("Linguaggio"));
+        db_.AddArea(7, QStringLiteral("Motricit\u00e0"));
+    }
+
+    TestDatabase db_;
+    QComboBox combo_;
+};
+
+TEST_F(FillFunctionsTest, FillComboBoxWithAndWithoutIdKeepsThePosition)
+{
+    auto areas = db_.Db().OpenRecordset(QStringLiteral("SELECT IDArea, Description FROM Areas ORDER BY IDArea"));
+    areas->SetAbsolutePosition(2);
+    FillComboBox(&combo_, *areas, true);
+    ASSERT_EQ(combo_.count(), 3);
+    EXPECT_EQ(combo_.itemText(1), "3 (Linguaggio)");
+    EXPECT_EQ(combo_.itemText(2), "7 (Motricit\u00e0)");
+    EXPECT_EQ(areas->GetAbsolutePosition(), 2);
+
+    combo_.addItem(QStringLiteral("vecchia voce"));
+    FillComboBox(&combo_, *areas, false);
+    EXPECT_EQ(combo_.count(), 3);
+    EXPECT_EQ(combo_.itemText(1), "Linguaggio");
+    EXPECT_EQ(areas->GetAbsolutePosition(), 2);
+
+    auto ids = db_.Db().OpenRecordset(QStringLiteral("SELECT IDArea FROM Areas ORDER BY IDArea"));
+    FillComboBox(&combo_, *ids, true);
+    EXPECT_EQ(combo_.itemText(2), "7");
+    FillComboBox(&combo_, *ids, false);
+    EXPECT_EQ(combo_.count(), 3);
+    EXPECT_EQ(combo_.itemText(0), "");
+}
+
+TEST_F(FillFunctionsTest, RangeAndSelectionByIndex)
+{
+    FillComboBoxRange(&combo_, 1, 255);
+    ASSERT_EQ(combo_.count(), 255);
+    EXPECT_EQ(combo_.itemText(0), "1");
+    EXPECT_EQ(combo_.itemText(254), "255");
+
+    SelectComboBoxItem(&combo_, 6, -1);
+    EXPECT_EQ(combo_.currentText(), "7");
+    SelectComboBoxItem(&combo_, 300, -1);
+    EXPECT_EQ(combo_.currentIndex(), -1);
+    SelectComboBoxItem(&combo_, 300, 0);
+    EXPECT_EQ(combo_.currentIndex(), -1);
+
+    FillComboBoxRange(&combo_, 5, 4);
+    EXPECT_EQ(combo_.count(), 0);
+}
+
+TEST_F(FillFunctionsTest, SelectByIdLeavesTheRecordsetOnTheMatch)
+{
+    auto areas = db_.Db().OpenRecordset(QStringLiteral("SELECT IDArea, Description FROM Areas ORDER BY IDArea"));
+    FillComboBox(&combo_, *areas, true);
+    SelectComboBoxById(&combo_, *areas, QStringLiteral("IDArea"), 7);
+    EXPECT_EQ(combo_.currentIndex(), 2);
+    EXPECT_EQ(areas->GetFieldAsString(QStringLiteral("Description")), "Motricit\u00e0");
+
+    SelectComboBoxById(&combo_, *areas, QStringLiteral("IDArea"), 4);
+    EXPECT_EQ(combo_.currentIndex(), 2);
+    EXPECT_TRUE(areas->Eof());
+}
+
+TEST_F(FillFunctionsTest, FillListViewLeavesColumnsBeyondTheFieldsEmpty)
+{
+    QTreeWidget list;
+    list.setColumnCount(3);
+    auto areas = db_.Db().OpenRecordset(QStringLiteral("SELECT * FROM Areas ORDER BY IDArea"));
+    FillListView(&list, *areas, {QStringLiteral("Description"), QStringLiteral("NoSuchField")});
+    ASSERT_EQ(list.topLevelItemCount(), 3);
+    EXPECT_EQ(list.topLevelItem(1)->text(0), "Linguaggio");
+    EXPECT_EQ(list.topLevelItem(1)->text(1), "");
+    EXPECT_EQ(list.topLevelItem(1)->text(2), "");
+    EXPECT_TRUE(areas->Eof());
+}
+
+} // namespace

@@ -1,0 +1,203 @@
+// Driving the record windows as a user does: the main window stands by
+// disabled, rows are clicked, dialogs are typed into from inside their own
+// event loop, and message boxes are answered by the script of Dialogs.h.
+#pragma once
+
+#include "Dialogs.h"
+#include "RecordWindows.h"
+#include "TestDatabase.h"
+#include "UnitRSShow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <ostream>
+
+// Readable texts in the failure reports.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+class RecordWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DialogScript::Begin();
+        owner_ = std::make_unique<QWidget>();
+        owner_->show();
+    }
+
+    void TearDown() override
+    {
+        delete window_.data();
+        owner_.reset();
+        DialogScript::End();
+    }
+
+    TFormRSShow* Open(TRecordWindow which)
+    {
+        window_ = CreateRecordWindow(which, owner_.get());
+        window_->show();
+        return window_;
+    }
+
+    QTreeWidget* List() const { return window_->ListViewData(); }
+    QPushButton* Button(const char* name) const { return ButtonOf(window_, name); }
+
+    static QPushButton* ButtonOf(QWidget* form, const char* name)
+    {
+        auto* button = form->findChild<QPushButton*>(QLatin1String(name));
+        EXPECT_NE(button, nullptr) << name;
+        return button;
+    }
+
+    // The text of one column of every row, top to bottom.
+    QStringList Column(int column) const
+    {
+        QStringList texts;
+        for (int i = 0; i < List()->topLevelItemCount(); ++i)
+            texts << List()->topLevelItem(i)->text(column);
+        return texts;
+    }
+
+    QList<QTreeWidgetItem*> Items() const
+    {
+        QList<QTreeWidgetItem*> items;
+        for (int i = 0; i < List()->topLevelItemCount(); ++i)
+            items << List()->topLevelItem(i);
+        return items;
+    }
+
+    int SelectedRow() const
+    {
+        const QList<QTreeWidgetItem*> selected = List()->selectedItems();
+        return selected.isEmpty() ? -1 : List()->indexOfTopLevelItem(selected.first());
+    }
+
+    QPoint RowPoint(int row) const
+    {
+        List()->scrollToItem(List()->topLevelItem(row));
+        return List()->visualItemRect(List()->topLevelItem(row)).center();
+    }
+
+    void ClickRow(int row) { QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, RowPoint(row)); }
+    void DoubleClickRow(int row) { DoubleClick(List()->viewport(), RowPoint(row)); }
+
+    // What the window system delivers for a double-click: a click, then the
+    // double-click and its release.
+    static void DoubleClick(QWidget* widget, QPoint point)
+    {
+        QTest::mouseClick(widget, Qt::LeftButton, {}, point);
+        QTest::mouseDClick(widget, Qt::LeftButton, {}, point);
+        QTest::mouseRelease(widget, Qt::LeftButton, {}, point);
+    }
+
+    // Clicks the button; drive runs on the modal dialog the click opens,
+    // from inside that dialog's event loop. A dialog that drive leaves open,
+    // or no dialog at all, fails the test instead of hanging it.
+    static void ClickAndDrive(QPushButton* button, const std::function<void(QDialog*)>& drive)
+    {
+        DriveNextDialog(drive);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+
+    static void DriveNextDialog(const std::function<void(QDialog*)>& drive)
+    {
+        QTimer::singleShot(0, qApp, [drive] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog) {
+                ADD_FAILURE() << "no dialog opened";
+                return;
+            }
+            dialog->activateWindow();
+            if (!QTest::qWaitForWindowActive(dialog))
+                ADD_FAILURE() << "the dialog did not become the active window";
+            drive(dialog);
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "the dialog was left open";
+                dialog->reject();
+            }
+        });
+    }
+
+    // For actions that must not open a dialog: one that opens anyway is
+    // closed and fails the test.
+    static void ExpectNoDialog(const std::function<void()>& action)
+    {
+        QTimer::singleShot(0, qApp, [] {
+            if (auto* dialog = QApplication::activeModalWidget()) {
+                ADD_FAILURE() << "a dialog opened: " << dialog->windowTitle().toStdString();
+                dialog->close();
+            }
+        });
+        action();
+        QCoreApplication::processEvents();
+    }
+
+    template <typename T>
+    static T* Field(QDialog* dialog, const char* name)
+    {
+        auto* field = dialog->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(field, nullptr) << name;
+        return field;
+    }
+
+    // Key by key, accented letters too.
+    static void TypeText(QWidget* field, const QString& text)
+    {
+        for (const QChar c : text) {
+            if (c.unicode() < 128)
+                QTest::keyClick(field, c.toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
+
+    static void Type(QWidget* field, const QString& text)
+    {
+        field->setFocus();
+        TypeText(field, text);
+    }
+
+    static void Replace(QLineEdit* field, const QString& text)
+    {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        TypeText(field, text);
+    }
+
+    static void ClickOK(QDialog* dialog) { QTest::mouseClick(ButtonOf(dialog, "BitBtnOK"), Qt::LeftButton); }
+    static void ClickCancel(QDialog* dialog) { QTest::mouseClick(ButtonOf(dialog, "BitBtnCancel"), Qt::LeftButton); }
+
+    // Every text of a query's rows, fields joined by '|'.
+    QStringList Rows(const QString& sql)
+    {
+        QStringList rows;
+        auto rs = db_.Db().OpenRecordset(sql);
+        for (; !rs->Eof(); rs->MoveNext()) {
+            QStringList fields;
+            for (int i = 0; i < rs->FieldCount(); ++i)
+                fields << rs->GetFieldAsString(rs->FieldName(i));
+            rows << fields.join(QLatin1Char('|'));
+        }
+        return rows;
+    }
+
+    TestDatabase db_;
+    std::unique_ptr<QWidget> owner_;
+    QPointer<TFormRSShow> window_;
+};
