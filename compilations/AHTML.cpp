@@ -1,5 +1,7 @@
 #include "AHTML.h"
 
+#include "TextCodec.h"
+
 #include "Exception.h"
 
 #include <QByteArray>
@@ -33,27 +35,6 @@ void ForEachCodePoint(const QString& text, Visit visit)
 QString NumericReference(char32_t codePoint)
 {
     return QStringLiteral("&#%1;").arg(quint32(codePoint));
-}
-
-// The characters Windows-1252 puts at bytes 0x80 to 0x9F; 0 marks the five
-// bytes it leaves undefined.
-constexpr std::array<char16_t, 32> kWindows1252High = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
-};
-
-// The Windows-1252 byte of a code point, or -1 when the code page has none.
-// U+0080..U+009F are C1 controls, which the code page does not hold: their
-// byte values stand for other characters there.
-int Windows1252Byte(char32_t codePoint)
-{
-    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
-        return int(codePoint);
-    for (std::size_t i = 0; i < kWindows1252High.size(); ++i) {
-        if (kWindows1252High[i] != 0 && kWindows1252High[i] == codePoint)
-            return int(0x80 + i);
-    }
-    return -1;
 }
 
 void AppendWindows1252(QByteArray& out, const QString& line)

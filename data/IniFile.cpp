@@ -1,5 +1,7 @@
 #include "IniFile.h"
 
+#include "TextCodec.h"
+
 #include "Exception.h"
 
 #include <QFile>
@@ -22,54 +24,6 @@ constexpr qsizetype MaxValueLength = 2047;
 constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 
 const QByteArray Utf8Bom("\xEF\xBB\xBF", 3);
-
-// Windows-1252 in the range 0x80-0x9F. The five unassigned bytes map to the
-// C1 control of the same number, so every byte survives a round trip.
-constexpr std::array<char16_t, 32> Cp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-QString DecodeCp1252(QByteArrayView bytes)
-{
-    QString text;
-    text.reserve(bytes.size());
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x80 && b <= 0x9F)
-            text.append(QChar(Cp1252High[b - 0x80]));
-        else
-            text.append(QChar(b));
-    }
-    return text;
-}
-
-// Nothing when the text holds a character Windows-1252 cannot represent.
-std::optional<QByteArray> EncodeCp1252(const QString& text)
-{
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (QChar ch : text) {
-        const char16_t u = ch.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            bytes.append(static_cast<char>(u));
-            continue;
-        }
-        bool found = false;
-        for (std::size_t i = 0; i < Cp1252High.size(); ++i) {
-            if (Cp1252High[i] == u) {
-                bytes.append(static_cast<char>(0x80 + i));
-                found = true;
-                break;
-            }
-        }
-        if (!found)
-            return std::nullopt;
-    }
-    return bytes;
-}
 
 bool IsValidUtf8(QByteArrayView bytes)
 {
@@ -188,14 +142,14 @@ public:
 
     QString Decode(QByteArrayView bytes) const
     {
-        return utf8_ ? QString::fromUtf8(bytes) : DecodeCp1252(bytes);
+        return utf8_ ? QString::fromUtf8(bytes) : DecodeWindows1252(bytes);
     }
 
     std::optional<QByteArray> Encode(const QString& text) const
     {
         if (utf8_)
             return text.toUtf8();
-        return EncodeCp1252(text);
+        return EncodeWindows1252(text);
     }
 
 private:
