@@ -30,9 +30,10 @@ void ShowCaptionInBlue(QGroupBox* box)
 {
     if (!box)
         return;
-    // A palette change would reach every label in the box; the style sheet
-    // rule reaches the caption alone.
-    box->setStyleSheet(QStringLiteral("QGroupBox#%1::title { color: #0000ff; }").arg(box->objectName()));
+    // A palette change would reach every label in the box; a style sheet
+    // rule, added to any the layout sets, reaches the caption alone.
+    const QString rule = QStringLiteral("\nQGroupBox#%1::title { color: #0000ff; }").arg(box->objectName());
+    box->setStyleSheet(box->styleSheet() + rule);
 }
 
 void SetUpGridList(QTreeWidget* list)
