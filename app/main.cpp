@@ -1,5 +1,6 @@
 // Baltero: start-up. One copy per user, the splash while the main window is
 // built, then the main window until the user closes it.
+#include "Application.h"
 #include "BuildConfig.h"
 #include "CommandLine.h"
 #include "Dialogs.h"
@@ -52,7 +53,7 @@ void RemoveSplash(std::unique_ptr<TFormSplash>& splash, const QElapsedTimer& sho
 
 int main(int argc, char** argv)
 {
-    QApplication application(argc, argv);
+    TApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral(BALTERO_APPLICATION_TITLE));
     InstallQtItalianTranslations();
     QApplication::setWindowIcon(ProgramIcon());
