@@ -1,0 +1,190 @@
+// The administrator's tool, run as the built program: the files it creates
+// are the ones the program opens.
+#include "Database.h"
+#include "DatabaseFile.h"
+#include "Exception.h"
+#include "IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <ostream>
+
+// Failures show texts as text.
+static void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ToolRun RunProgram(const QString& program, const QStringList& arguments, const QByteArray& input = QByteArray())
+{
+    QProcess process;
+    process.start(program, arguments);
+    ToolRun run;
+    if (!process.waitForStarted()) {
+        ADD_FAILURE() << "cannot start " << qPrintable(program);
+        return run;
+    }
+    process.write(input);
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(60000)) << qPrintable(program);
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << qPrintable(program);
+    run.exitCode = process.exitCode();
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+ToolRun Tool(const QStringList& arguments)
+{
+    return RunProgram(QStringLiteral(BALTERO_DB_PATH), arguments);
+}
+
+QByteArray Contents(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(path);
+    return file.readAll();
+}
+
+class BalteroDbTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    void TearDown() override { TDatabase::ReleaseInstance(); }
+};
+
+TEST_F(BalteroDbTest, CreateMakesAPrivateEncryptedDatabaseWithTheNineTables)
+{
+    const QString path = Path("Baltero.mdb");
+    const ToolRun run = Tool({QStringLiteral("create"), path});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    // Mode 0600: the owner reads and writes, nobody else.
+    EXPECT_EQ(QFileInfo(path).permissions(),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser);
+    // Nothing is left beside it.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList({QStringLiteral("Baltero.mdb")}));
+
+    TDatabase* db = TDatabase::GetInstance();
+    db->SetConnectionTemplate(DefaultConnectionTemplate());
+    db->Open(path);
+    auto rs = db->OpenRecordset(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%' ORDER BY name"));
+    QStringList tables;
+    for (; !rs->Eof(); rs->MoveNext())
+        tables << rs->GetFieldAsString(QStringLiteral("name"));
+    EXPECT_EQ(tables, QStringList({QStringLiteral("Application"), QStringLiteral("Areas"), QStringLiteral("Children"),
+                                   QStringLiteral("CompiledTables"), QStringLiteral("CompiledTablesAnswers"),
+                                   QStringLiteral("CompiledTablesStartPhase"), QStringLiteral("Phases"),
+                                   QStringLiteral("Questions"), QStringLiteral("Teachers")}));
+    db->Close();
+
+    db->SetConnectionTemplate(QStringLiteral("Provider=SQLCipher;Data Source=%DATASOURCE%"));
+    EXPECT_THROW(db->Open(path), Exception);
+    db->SetConnectionTemplate(QStringLiteral("Provider=SQLCipher;Data Source=%DATASOURCE%;Password=Plumtrek"));
+    EXPECT_THROW(db->Open(path), Exception);
+}
+
+TEST_F(BalteroDbTest, SqlcipherShellOpensTheDatabaseOnlyWithThePassword)
+{
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
+    if (shell.isEmpty())
+        GTEST_SKIP() << "the sqlcipher shell is not installed";
+    const QString path = Path("Baltero.mdb");
+    ASSERT_EQ(Tool({QStringLiteral("create"), path}).exitCode, 0);
+
+    const ToolRun withKey = RunProgram(shell, {path}, "PRAGMA key='plumtrek';\n.tables\n");
+    for (const char* table : {"Application", "Areas", "Children", "CompiledTables", "CompiledTablesAnswers",
+                              "CompiledTablesStartPhase", "Phases", "Questions", "Teachers"})
+        EXPECT_TRUE(withKey.out.split(QRegularExpression(QStringLiteral("\\s+"))).contains(QString::fromLatin1(table)))
+            << table << "\n" << qPrintable(withKey.out) << qPrintable(withKey.err);
+
+    const ToolRun withoutKey = RunProgram(shell, {path}, ".tables\n");
+    EXPECT_FALSE(withoutKey.out.contains(QStringLiteral("Children")));
+    EXPECT_TRUE(withoutKey.err.contains(QStringLiteral("not a database"))) << qPrintable(withoutKey.err);
+}
+
+TEST_F(BalteroDbTest, CreateNeverOverwrites)
+{
+    const QString path = Path("Baltero.mdb");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("precious data");
+    }
+    const ToolRun run = Tool({QStringLiteral("create"), path});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QStringLiteral("baltero-db: %1: the file already exists.\n").arg(path));
+    EXPECT_EQ(Contents(path), QByteArray("precious data"));
+
+    const ToolRun settings = Tool({QStringLiteral("create-settings"), path});
+    EXPECT_EQ(settings.exitCode, 1);
+    EXPECT_EQ(Contents(path), QByteArray("precious data"));
+}
+
+TEST_F(BalteroDbTest, CreateInAMissingFolderFailsAndLeavesNothing)
+{
+    const QString path = Path("missing/Baltero.mdb");
+    const ToolRun run = Tool({QStringLiteral("create"), path});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("baltero-db: "))) << qPrintable(run.err);
+    EXPECT_FALSE(QFileInfo::exists(Path("missing")));
+}
+
+TEST_F(BalteroDbTest, CreateSettingsWritesTheDeliveredFile)
+{
+    const QString path = Path("Baltero.ini");
+    const ToolRun run = Tool({QStringLiteral("create-settings"), path});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    EXPECT_EQ(Contents(path), QByteArray("[DATABASE]\nConnectionString=Provider=SQLCipher;Data Source=%DATASOURCE%;"
+                                         "Password=%PASSWORD%\n\n[TABLES]\nAutoAdvancing=1\n"));
+    const TIniFile settings(path);
+    EXPECT_EQ(settings.ReadInteger(QStringLiteral("tables"), QStringLiteral("autoadvancing"), 0), 1);
+
+    // The two delivered files work together as the program uses them.
+    ASSERT_EQ(Tool({QStringLiteral("create"), Path("Baltero.mdb")}).exitCode, 0);
+    TDatabase* db = TDatabase::GetInstance();
+    db->ReadConnectionString(settings);
+    EXPECT_TRUE(db->Open(Path("Baltero.mdb")));
+    EXPECT_EQ(db->Execute(QStringLiteral("UPDATE Application SET School='Scuola'")), 1);
+}
+
+TEST_F(BalteroDbTest, HelpAndWrongUse)
+{
+    const ToolRun help = Tool({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* command : {"create DBFILE", "create-settings INIFILE", "--help"})
+        EXPECT_TRUE(help.out.contains(QString::fromLatin1(command))) << command << "\n" << qPrintable(help.out);
+
+    const ToolRun unknown = Tool({QStringLiteral("frobnicate"), Path("x")});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.err.startsWith(QStringLiteral("baltero-db: unknown command 'frobnicate'"))) << qPrintable(unknown.err);
+    EXPECT_TRUE(unknown.out.isEmpty());
+
+    const ToolRun none = Tool({});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.err.contains(QStringLiteral("create DBFILE")));
+
+    const ToolRun missingArgument = Tool({QStringLiteral("create")});
+    EXPECT_EQ(missingArgument.exitCode, 1);
+    EXPECT_TRUE(missingArgument.err.startsWith(QStringLiteral("Usage: baltero-db create DBFILE"))) << qPrintable(missingArgument.err);
+
+    const ToolRun extraArgument = Tool({QStringLiteral("create-settings"), Path("a.ini"), Path("b.ini")});
+    EXPECT_EQ(extraArgument.exitCode, 1);
+    EXPECT_FALSE(QFileInfo::exists(Path("a.ini")));
+}
+
+} // namespace
