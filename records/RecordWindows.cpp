@@ -4,6 +4,7 @@
 #include "UnitChildren.h"
 #include "UnitPhases.h"
 #include "UnitQuestions.h"
+#include "UnitTables.h"
 #include "UnitTeachers.h"
 
 TFormRSShow* CreateRecordWindow(TRecordWindow which, QWidget* owner)
@@ -20,7 +21,7 @@ TFormRSShow* CreateRecordWindow(TRecordWindow which, QWidget* owner)
     case TRecordWindow::Questions:
         return new TFormQuestions(owner);
     case TRecordWindow::Compilations:
-        break;
+        return new TFormTables(owner);
     }
     return nullptr;
 }

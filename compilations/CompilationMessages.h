@@ -1,0 +1,56 @@
+// The texts of the numbered messages of the compilation editor and of the
+// compilations list.
+#pragma once
+
+#include <QString>
+
+inline QString Message11300()
+{
+    return QStringLiteral("Eliminare la compilazione selezionata?");
+}
+inline QString Message11301()
+{
+    return QStringLiteral("ERRORE nell'aggiornamento dei dati.\r\n\r\nEccezione: ");
+}
+inline QString Message11302()
+{
+    return QStringLiteral("ERRORE nell'eliminazione della compilazione.\r\n\r\nEccezione: ");
+}
+inline QString Message11303()
+{
+    return QStringLiteral("ATTENZIONE: impossibile aggiungere una compilazione. Per farlo \u00e8 necessario che siano "
+                          "presenti in archivio i dati relativi a bambini, educatori e domande.");
+}
+inline QString Message11304()
+{
+    return QStringLiteral("Attendere, salvataggio compilazione in corso...");
+}
+inline QString Message11305()
+{
+    return QStringLiteral("Creare una copia della compilazione selezionata?");
+}
+inline QString Message11306()
+{
+    return QStringLiteral("ERRORE nella duplicazione della compilazione.\r\n\r\nEccezione: ");
+}
+inline QString Message11307()
+{
+    return QStringLiteral("Attendere, duplicazione compilazione in corso...");
+}
+inline QString Message19001()
+{
+    return QStringLiteral("ATTENZIONE: sono state apportate delle modifiche. Chiudendo la finestra queste verranno "
+                          "perse. Proseguire?");
+}
+inline QString Message21000()
+{
+    return QStringLiteral("Compilazione esportata con successo. La si desidera stampare?");
+}
+inline QString Message21001()
+{
+    return QStringLiteral("ATTENZIONE: errore nella creazione del file. Eccezione: ");
+}
+inline QString Message21002()
+{
+    return QStringLiteral("ATTENZIONE: una o pi\u00f9 domande sono senza risposta. Proseguire comunque?");
+}

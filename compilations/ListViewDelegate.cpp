@@ -1,0 +1,52 @@
+#include "ListViewDelegate.h"
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QTreeWidget>
+
+TListViewDelegate::TListViewDelegate(QObject* parent)
+    : QStyledItemDelegate(parent)
+{
+}
+
+void TListViewDelegate::SetColumnAlignment(int column, Qt::Alignment alignment)
+{
+    alignments_.insert(column, alignment);
+}
+
+void TListViewDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    const auto found = alignments_.constFind(index.column());
+    if (found != alignments_.constEnd())
+        option->displayAlignment = *found | Qt::AlignVCenter;
+}
+
+void TListViewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStyledItemDelegate::paint(painter, option, index);
+    painter->save();
+    painter->setPen(option.palette.color(QPalette::Mid));
+    painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+    painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+    painter->restore();
+}
+
+void SetReportStyle(QTreeWidget* list, std::initializer_list<int> centredColumns)
+{
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setAllColumnsShowFocus(true);
+    list->setUniformRowHeights(true);
+    list->header()->setSectionsMovable(false);
+    list->header()->setStretchLastSection(false);
+    auto* delegate = new TListViewDelegate(list);
+    for (int column : centredColumns) {
+        delegate->SetColumnAlignment(column, Qt::AlignHCenter);
+        list->headerItem()->setTextAlignment(column, Qt::AlignCenter);
+    }
+    list->setItemDelegate(delegate);
+}

@@ -1,0 +1,489 @@
+#include "UnitTableEdit.h"
+
+#include "CompilationMessages.h"
+#include "Database.h"
+#include "Dialogs.h"
+#include "Exception.h"
+#include "FillFunctions.h"
+#include "ListViewDelegate.h"
+#include "NyTransaction.h"
+#include "RecordFormLook.h"
+#include "Regional.h"
+#include "Settings.h"
+#include "UnitOperationInProgress.h"
+#include "UnitSetStartPhase.h"
+#include "WaitCursor.h"
+#include "ui_UnitTableEdit.h"
+
+#include <QButtonGroup>
+#include <QKeyEvent>
+#include <algorithm>
+
+namespace {
+
+const QString kIDCompiledTable = QStringLiteral("IDCompiledTable");
+const QString kIDChild = QStringLiteral("IDChild");
+const QString kIDTeacher = QStringLiteral("IDTeacher");
+const QString kDateTime = QStringLiteral("DateTime");
+const QString kDescription = QStringLiteral("Description");
+
+// The header fields of a compilation as the recordset holds them.
+struct THeader {
+    int IDChild = 0;
+    int IDTeacher = 0;
+    TDateTime DateTime = 0.0;
+    QString Description;
+
+    static THeader Read(TNyRecordset& recordset)
+    {
+        THeader header;
+        header.IDChild = recordset.GetFieldAsInteger(kIDChild);
+        header.IDTeacher = recordset.GetFieldAsInteger(kIDTeacher);
+        header.DateTime = recordset.GetFieldAsDateTime(kDateTime);
+        header.Description = recordset.GetFieldAsString(kDescription);
+        return header;
+    }
+
+    void Write(TNyRecordset& recordset) const
+    {
+        recordset.SetField(kIDChild, IDChild);
+        recordset.SetField(kIDTeacher, IDTeacher);
+        recordset.SetField(kDateTime, DateTime);
+        recordset.SetField(kDescription, Description);
+    }
+};
+
+// A failed save rolls the database back, but the recordset keeps in memory
+// what it wrote: an inserted row with its new key, or an edited row with the
+// new values. Put the row back as the database has it again, while the
+// transaction still holds what was written: a new compilation becomes a
+// pending new row once more (so the next OK inserts it, with no trace of the
+// key it briefly had), an edited one shows its stored values.
+void UndoPostedRow(TNyRecordset& recordset, bool inserted, const THeader& stored)
+{
+    TNyConnection& connection = TDatabase::GetInstance()->Connection();
+    try {
+        if (inserted) {
+            recordset.Delete();
+            recordset.AddNew();
+        } else {
+            stored.Write(recordset);
+            recordset.Update();
+        }
+    } catch (const Exception&) {
+        // What the user is told about is the failure that stopped the save.
+    }
+    // Delete keeps its refusals for the next Update to report; the save's
+    // own failure is the one that counts.
+    connection.Errors().clear();
+}
+
+} // namespace
+
+TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool editMode)
+    : TFormRSEdit(owner, recordset, editMode)
+    , ui_(std::make_unique<Ui::TFormTableEdit>())
+{
+    ui_->setupUi(this);
+    setFixedSize(777, 521);
+    for (QGroupBox* group : findChildren<QGroupBox*>())
+        ShowCaptionInBlue(group);
+
+    ui_->DateTimePickerDate->setLocale(RegionalLocale());
+    ui_->DateTimePickerDate->setDisplayFormat(RegionalShortDateFormat());
+
+    SetReportStyle(ui_->ListViewData, {1, 2, 4});
+    const int questionWidths[] = {35, 35, 35, 205, 70};
+    for (int column = 0; column < 5; ++column)
+        ui_->ListViewData->setColumnWidth(column, questionWidths[column]);
+    SetReportStyle(ui_->ListViewAreas, {1, 2, 3});
+    const int areaWidths[] = {140, 60, 60, 35};
+    for (int column = 0; column < 4; ++column)
+        ui_->ListViewAreas->setColumnWidth(column, areaWidths[column]);
+
+    view_.ListViewData = ui_->ListViewData;
+    view_.ListViewAreas = ui_->ListViewAreas;
+    view_.LabelQuestion = ui_->LabelQuestion;
+    view_.LabelAreaDescription = ui_->LabelAreaDescription;
+    view_.LabelPhaseDescription = ui_->LabelPhaseDescription;
+    view_.LabelTotalPoints = ui_->LabelTotalPoints;
+    view_.SpeedButtonAnswerYes = ui_->SpeedButtonAnswerYes;
+    view_.SpeedButtonAnswerSometimes = ui_->SpeedButtonAnswerSometimes;
+    view_.SpeedButtonAnswerNo = ui_->SpeedButtonAnswerNo;
+    view_.SpeedButtonAnswerDontKnow = ui_->SpeedButtonAnswerDontKnow;
+
+    // At most one answer is down, but all may be up: the group is not
+    // exclusive (an exclusive one refuses to release its pressed button) and
+    // the click handler releases the others.
+    answerButtons_ = new QButtonGroup(this);
+    answerButtons_->setExclusive(false);
+    for (QAbstractButton* button : {view_.SpeedButtonAnswerYes, view_.SpeedButtonAnswerSometimes,
+                                    view_.SpeedButtonAnswerNo, view_.SpeedButtonAnswerDontKnow})
+        answerButtons_->addButton(button);
+    connect(answerButtons_, &QButtonGroup::buttonClicked, this, &TFormTableEdit::AnswerButtonClicked);
+
+    connect(ui_->ListViewData, &QTreeWidget::itemSelectionChanged, this, &TFormTableEdit::ListViewDataSelectItem);
+    connect(ui_->ListViewAreas, &QTreeWidget::itemClicked, this, &TFormTableEdit::ListViewAreasClick);
+    connect(ui_->BitBtnSetStartPhase, &QPushButton::clicked, this, &TFormTableEdit::BitBtnSetStartPhaseClick);
+    connect(ui_->BitBtnExportAndPrint, &QPushButton::clicked, this, &TFormTableEdit::BitBtnExportAndPrintClick);
+    const auto changed = [this] { modified_ = true; };
+    connect(ui_->DateTimePickerDate, &QDateEdit::dateChanged, this, changed);
+    connect(ui_->ComboBoxChild, &QComboBox::currentIndexChanged, this, changed);
+    connect(ui_->ComboBoxTeacher, &QComboBox::currentIndexChanged, this, changed);
+    connect(ui_->EditDescription, &QLineEdit::textChanged, this, changed);
+    for (QPushButton* button : {ui_->BitBtnSetStartPhase, ui_->BitBtnExportAndPrint})
+        button->setAutoDefault(false);
+
+    // Key preview: the answer keys work wherever the focus is in the window.
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+
+    Initialize();
+    modified_ = false;
+    ui_->CheckBoxAvanzaAutomaticamente->setChecked(TSettings::GetInstance()->AutoAdvancing());
+}
+
+TFormTableEdit::~TFormTableEdit() = default;
+
+TDateTime TFormTableEdit::DateValue() const
+{
+    return DateTimeFromQDateTime(QDateTime(ui_->DateTimePickerDate->date(), timeOfDay_));
+}
+
+void TFormTableEdit::LoadRecord(bool editMode, TNyRecordset& recordset)
+{
+    setWindowTitle(editMode ? QStringLiteral("Modifica compilazione") : QStringLiteral("Nuova compilazione"));
+    questionnaire_ = std::make_unique<TQuestions>();
+    // A failure ends the loading where it happened, and the window opens with
+    // what was read. It is caught here rather than by the dialog's set-up so
+    // that a new compilation still gets its own new row.
+    try {
+        TDatabase* database = TDatabase::GetInstance();
+        phasesRecordset_ = database->OpenRecordset(QStringLiteral("SELECT IDPhase, Description FROM Phases ORDER BY IDPhase"));
+        childrenRecordset_ = database->OpenRecordset(QStringLiteral("SELECT IDChild, Name, DateOfBirth FROM Children ORDER BY IDChild"));
+        FillComboBox(ui_->ComboBoxChild, *childrenRecordset_, false);
+        teachersRecordset_ = database->OpenRecordset(QStringLiteral("SELECT IDTeacher, Name FROM Teachers ORDER BY IDTeacher"));
+        FillComboBox(ui_->ComboBoxTeacher, *teachersRecordset_, false);
+
+        questionnaire_->Load();
+
+        if (editMode) {
+            const int key = recordset.GetFieldAsInteger(kIDCompiledTable);
+            questionnaire_->LoadAnswers(key);
+            questionnaire_->LoadStartPhases(key);
+            const QDateTime stored = QDateTimeFromDateTime(recordset.GetFieldAsDateTime(kDateTime));
+            timeOfDay_ = stored.time();
+            ui_->DateTimePickerDate->setDate(stored.date());
+            SelectComboBoxById(ui_->ComboBoxChild, *childrenRecordset_, kIDChild, recordset.GetFieldAsInteger(kIDChild));
+            SelectComboBoxById(ui_->ComboBoxTeacher, *teachersRecordset_, kIDTeacher,
+                               recordset.GetFieldAsInteger(kIDTeacher));
+            // A description stored longer than the edit takes (the copies
+            // of copies grow) must not be cut short by merely opening it.
+            const QString description = recordset.GetFieldAsString(kDescription);
+            ui_->EditDescription->setMaxLength(std::max(100, static_cast<int>(description.size())));
+            ui_->EditDescription->setText(description);
+        } else {
+            timeOfDay_ = QTime(0, 0);
+            ui_->DateTimePickerDate->setDate(QDate::currentDate());
+            SelectComboBoxItem(ui_->ComboBoxChild, 0, -1);
+            SelectComboBoxItem(ui_->ComboBoxTeacher, 0, -1);
+            ui_->EditDescription->setText(QStringLiteral("Descrizione [") + FormatLongDate(DateValue())
+                                          + QLatin1Char(']'));
+        }
+    } catch (const Exception& e) {
+        loadError_ = e.Message();
+        return;
+    }
+
+    questionnaire_->FillQuestionList(ui_->ListViewData);
+    questionnaire_->FillAreaList(ui_->ListViewAreas);
+    SelectQuestionRow(0);
+    questionnaire_->Score(view_);
+}
+
+void TFormTableEdit::ListViewDataSelectItem()
+{
+    const int row = SelectedQuestionRow();
+    if (row < 0)
+        return;
+    const int q = ui_->ListViewData->topLevelItem(row)->data(0, TQuestions::QuestionIndexRole).toInt();
+    questionnaire_->ShowQuestion(q, view_);
+}
+
+int TFormTableEdit::SelectedQuestionRow() const
+{
+    const QList<QTreeWidgetItem*> selected = ui_->ListViewData->selectedItems();
+    if (selected.isEmpty())
+        return -1;
+    return ui_->ListViewData->indexOfTopLevelItem(selected.first());
+}
+
+void TFormTableEdit::SelectQuestionRow(int row)
+{
+    QTreeWidgetItem* item = ui_->ListViewData->topLevelItem(row);
+    if (!item)
+        return;
+    ui_->ListViewData->setCurrentItem(item);
+    ui_->ListViewData->scrollToItem(item, QAbstractItemView::EnsureVisible);
+}
+
+void TFormTableEdit::SelectQuestion(int q)
+{
+    for (int row = 0; row < ui_->ListViewData->topLevelItemCount(); ++row) {
+        if (ui_->ListViewData->topLevelItem(row)->data(0, TQuestions::QuestionIndexRole).toInt() == q) {
+            SelectQuestionRow(row);
+            return;
+        }
+    }
+}
+
+void TFormTableEdit::AnswerButtonClicked(QAbstractButton* button)
+{
+    // A click on a released button presses it and releases the others; a
+    // click on the pressed one releases it, leaving the question unanswered.
+    if (button->isChecked()) {
+        for (QAbstractButton* other : answerButtons_->buttons()) {
+            if (other != button)
+                other->setChecked(false);
+        }
+    }
+    SpeedButtonAnswerClick();
+}
+
+void TFormTableEdit::PressAnswerButton(QAbstractButton* button)
+{
+    for (QAbstractButton* other : answerButtons_->buttons())
+        other->setChecked(other == button);
+    SpeedButtonAnswerClick();
+}
+
+void TFormTableEdit::SpeedButtonAnswerClick()
+{
+    modified_ = true;
+    const int row = SelectedQuestionRow();
+    if (row < 0) {
+        questionnaire_->Score(view_);
+        return;
+    }
+    const int q = ui_->ListViewData->topLevelItem(row)->data(0, TQuestions::QuestionIndexRole).toInt();
+    questionnaire_->SetAnswerFromButtons(q, view_);
+    if (ui_->CheckBoxAvanzaAutomaticamente->isChecked() && row < ui_->ListViewData->topLevelItemCount() - 1)
+        SelectQuestionRow(row + 1);
+}
+
+bool TFormTableEdit::TakesTyping(const QWidget* widget) const
+{
+    for (const QWidget* control : {static_cast<const QWidget*>(ui_->DateTimePickerDate),
+                                   static_cast<const QWidget*>(ui_->ComboBoxChild),
+                                   static_cast<const QWidget*>(ui_->ComboBoxTeacher),
+                                   static_cast<const QWidget*>(ui_->EditDescription)}) {
+        if (widget == control || control->isAncestorOf(widget))
+            return true;
+    }
+    return false;
+}
+
+bool TFormTableEdit::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        // Where the user is typing decides, not which widget the key has
+        // bubbled up to: a letter the date picker refuses reaches its group.
+        const QWidget* focus = focusWidget();
+        const QWidget* target = focus ? focus : static_cast<QWidget*>(watched);
+        if (!TakesTyping(target) && !TakesTyping(static_cast<QWidget*>(watched))
+            && FormKeyPress(static_cast<QKeyEvent*>(event)))
+            return true;
+    }
+    return TFormRSEdit::eventFilter(watched, event);
+}
+
+bool TFormTableEdit::FormKeyPress(const QKeyEvent* event)
+{
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const QString text = event->text();
+    if (text.size() != 1)
+        return false;
+    // Lower case only: a capital (Shift, Caps Lock) is not an answer key.
+    switch (text.at(0).unicode()) {
+    case 's':
+        PressAnswerButton(ui_->SpeedButtonAnswerYes);
+        return true;
+    case 'v':
+        PressAnswerButton(ui_->SpeedButtonAnswerSometimes);
+        return true;
+    case 'n':
+        PressAnswerButton(ui_->SpeedButtonAnswerNo);
+        return true;
+    case 'o':
+        PressAnswerButton(ui_->SpeedButtonAnswerDontKnow);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TFormTableEdit::ListViewAreasClick()
+{
+    if (ui_->ListViewAreas->selectedItems().isEmpty())
+        return;
+    FollowAreaSelection();
+}
+
+void TFormTableEdit::FollowAreaSelection()
+{
+    const QList<QTreeWidgetItem*> selected = ui_->ListViewAreas->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int q = questionnaire_->SelectArea(ui_->ListViewAreas->indexOfTopLevelItem(selected.first()));
+    if (ui_->ListViewData->topLevelItemCount() == 0) {
+        questionnaire_->ShowQuestion(-1, view_);
+        return;
+    }
+    SelectQuestion(q);
+}
+
+void TFormTableEdit::BitBtnSetStartPhaseClick()
+{
+    if (!phasesRecordset_)
+        return;
+    TFormSetStartPhase dialog(this);
+    QComboBox* combo = dialog.ComboBoxStartPhase();
+    FillComboBox(combo, *phasesRecordset_, true);
+    SelectComboBoxById(combo, *phasesRecordset_, QStringLiteral("IDPhase"), questionnaire_->GetStartPhase());
+    const int result = dialog.exec();
+    const int index = combo->currentIndex();
+    // With no phase chosen (there are none) there is nothing to apply.
+    if (result == TFormSetStartPhase::ResultCancel || index < 0)
+        return;
+    try {
+        modified_ = true;
+        phasesRecordset_->SetAbsolutePosition(index + 1);
+        const int idPhase = phasesRecordset_->GetFieldAsInteger(QStringLiteral("IDPhase"));
+        questionnaire_->SetStartPhase(idPhase, result == TFormSetStartPhase::ResultEveryArea);
+        questionnaire_->FillQuestionList(ui_->ListViewData);
+        questionnaire_->FillAreaList(ui_->ListViewAreas);
+        questionnaire_->Score(view_);
+        FollowAreaSelection();
+    } catch (const Exception&) {
+        // The phases were read when the window opened; a row that cannot be
+        // read now simply changes nothing.
+    }
+}
+
+void TFormTableEdit::BitBtnExportAndPrintClick()
+{
+    if (!loadError_.isEmpty()) {
+        // A report of what could not be read would show wrong points.
+        WarningBox(this, Message21001() + loadError_);
+        return;
+    }
+    if (questionnaire_->HasUnanswered() && QuestionBox(this, Message21002()) != TBoxAnswer::Yes)
+        return;
+    const QString fileName = GetSaveFileName(this, QStringLiteral("Esportazione e stampa compilazione"),
+                                             QStringLiteral("File HTML (*.html)"), QStringLiteral("html"));
+    if (fileName.isEmpty())
+        return;
+
+    QString childName;
+    TDateTime dateOfBirth = 0.0;
+    QString teacherName;
+    bool exported = false;
+    QString errorText;
+    try {
+        const TWaitCursor wait;
+        repaint();
+        SelectedKey(childrenRecordset_.get(), ui_->ComboBoxChild, kIDChild, QStringLiteral("bambino"));
+        childName = childrenRecordset_->GetFieldAsString(QStringLiteral("Name"));
+        dateOfBirth = childrenRecordset_->GetFieldAsDateTime(QStringLiteral("DateOfBirth"));
+        SelectedKey(teachersRecordset_.get(), ui_->ComboBoxTeacher, kIDTeacher, QStringLiteral("educatore"));
+        teacherName = teachersRecordset_->GetFieldAsString(QStringLiteral("Name"));
+        exported = questionnaire_->ExportReport(fileName, DateValue(), childName, dateOfBirth, teacherName,
+                                                ui_->EditDescription->text(), errorText);
+    } catch (const Exception& e) {
+        exported = false;
+        errorText = e.Message();
+    }
+    if (!exported) {
+        WarningBox(this, Message21001() + errorText);
+        return;
+    }
+    if (QuestionBox(this, Message21000()) == TBoxAnswer::Yes)
+        PrintHtmlFile(this, fileName);
+}
+
+int TFormTableEdit::SelectedKey(TNyRecordset* recordset, const QComboBox* combo, const QString& field,
+                                const QString& what) const
+{
+    // Without a chosen item the recordset would stay wherever it was and
+    // hand out some other record's key.
+    const int index = combo->currentIndex();
+    if (!recordset || index < 0 || index >= recordset->RecordCount())
+        throw Exception(QStringLiteral("nessun %1 selezionato.").arg(what));
+    recordset->SetAbsolutePosition(index + 1);
+    return recordset->GetFieldAsInteger(field);
+}
+
+void TFormTableEdit::BitBtnOKClick()
+{
+    TSettings::GetInstance()->SetAutoAdvancing(ui_->CheckBoxAvanzaAutomaticamente->isChecked());
+    TFormRSEdit::BitBtnOKClick();
+    if (result() == QDialog::Accepted)
+        modified_ = false;
+}
+
+void TFormTableEdit::SaveRecord(TNyRecordset& recordset)
+{
+    if (!loadError_.isEmpty()) {
+        // Saving now would replace the stored answers and start phases with
+        // the ones that happen to have been read.
+        throw Exception(loadError_);
+    }
+    const TOperationInProgress progress(this, Message11304());
+
+    THeader header;
+    header.IDChild = SelectedKey(childrenRecordset_.get(), ui_->ComboBoxChild, kIDChild, QStringLiteral("bambino"));
+    header.IDTeacher = SelectedKey(teachersRecordset_.get(), ui_->ComboBoxTeacher, kIDTeacher,
+                                   QStringLiteral("educatore"));
+    header.DateTime = DateValue();
+    header.Description = ui_->EditDescription->text();
+
+    const bool inserting = !EditMode();
+    // A new compilation must be written as a new row: the pending row has no
+    // key yet. Anything else would overwrite another compilation.
+    if (inserting && !recordset.GetFieldAsString(kIDCompiledTable).isEmpty())
+        throw Exception(QStringLiteral("la nuova compilazione non \u00e8 pronta per essere inserita."));
+    const THeader stored = inserting ? THeader() : THeader::Read(recordset);
+
+    // The header, the start phases and the answers are one change: after a
+    // failure none of them is stored and the database is as it was.
+    TNyTransaction transaction(TDatabase::GetInstance()->Connection());
+    bool posted = false;
+    try {
+        header.Write(recordset);
+        recordset.Update();
+        posted = true;
+        const int key = recordset.GetFieldAsInteger(kIDCompiledTable);
+        questionnaire_->SaveStartPhases(key);
+        questionnaire_->SaveAnswers(key);
+        transaction.Commit();
+    } catch (const Exception&) {
+        if (posted)
+            UndoPostedRow(recordset, inserting, stored);
+        throw;
+    }
+}
+
+void TFormTableEdit::ShowUpdateError(const QString& message)
+{
+    WarningBox(this, Message11301() + message);
+    modified_ = true;
+}
+
+bool TFormTableEdit::ConfirmCancel()
+{
+    if (!modified_)
+        return true;
+    return QuestionBox(this, Message19001()) == TBoxAnswer::Yes;
+}

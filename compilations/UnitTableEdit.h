@@ -1,0 +1,81 @@
+// TFormTableEdit: the compilation editor. The user picks date, child,
+// educator and description, answers the questions with the buttons or the
+// keys s, v, n, o, sets start phases, exports and prints the report, and
+// saves with OK. The compilation's header row is the current (or a freshly
+// added) row of the compilations list's recordset.
+#pragma once
+
+#include "DateTime.h"
+#include "Questions.h"
+#include "UnitRSEdit.h"
+
+#include <QTime>
+#include <memory>
+
+namespace Ui {
+class TFormTableEdit;
+}
+class QAbstractButton;
+class QButtonGroup;
+class QKeyEvent;
+
+class TFormTableEdit : public TFormRSEdit {
+    Q_OBJECT
+
+public:
+    TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool editMode);
+    ~TFormTableEdit() override;
+
+    // Unsaved changes exist.
+    bool Modified() const { return modified_; }
+    TQuestions& Questionnaire() { return *questionnaire_; }
+    // The picker's date with the time of day the compilation was stored with
+    // (none for a new one): the editor shows only the date and must not drop
+    // the time.
+    TDateTime DateValue() const;
+
+public slots:
+    void ListViewDataSelectItem();
+    void SpeedButtonAnswerClick();
+    void ListViewAreasClick();
+    void BitBtnSetStartPhaseClick();
+    void BitBtnExportAndPrintClick();
+    void BitBtnOKClick() override;
+
+protected:
+    void LoadRecord(bool editMode, TNyRecordset& recordset) override;
+    void SaveRecord(TNyRecordset& recordset) override;
+    void ShowUpdateError(const QString& message) override;
+    bool ConfirmCancel() override;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The answer keys; true when the key was one and has been used.
+    bool FormKeyPress(const QKeyEvent* event);
+    // Letters typed into these controls are text, not answers.
+    bool TakesTyping(const QWidget* widget) const;
+    void AnswerButtonClicked(QAbstractButton* button);
+    void PressAnswerButton(QAbstractButton* button);
+    int SelectedQuestionRow() const;
+    // Selects the row of the list showing question q, if there is one.
+    void SelectQuestion(int q);
+    void SelectQuestionRow(int row);
+    // Where the area list's selection sends the question list.
+    void FollowAreaSelection();
+    int SelectedKey(TNyRecordset* recordset, const class QComboBox* combo, const QString& field,
+                    const QString& what) const;
+
+    std::unique_ptr<Ui::TFormTableEdit> ui_;
+    std::unique_ptr<TQuestions> questionnaire_;
+    std::unique_ptr<TNyRecordset> phasesRecordset_;
+    std::unique_ptr<TNyRecordset> childrenRecordset_;
+    std::unique_ptr<TNyRecordset> teachersRecordset_;
+    TQuestionsView view_;
+    QButtonGroup* answerButtons_ = nullptr;
+    QTime timeOfDay_;
+    // Why the compilation could not be read whole; while set, nothing is
+    // saved or exported over what is stored.
+    QString loadError_;
+    bool modified_ = false;
+};

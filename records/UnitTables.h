@@ -1,0 +1,41 @@
+// TFormTables: the list of the compilations, with the compilation editor as
+// its edit dialog; it also duplicates a compilation with its answers and
+// start phases.
+#pragma once
+
+#include "UnitRSShow.h"
+
+#include <memory>
+
+namespace Ui {
+class TFormTables;
+}
+
+class TFormTables : public TFormRSShow {
+    Q_OBJECT
+
+public:
+    explicit TFormTables(QWidget* owner);
+    ~TFormTables() override;
+
+public slots:
+    void BitBtnNewClick() override;
+    void BitBtnDeleteClick() override;
+    void ListViewDataSelectItem() override;
+    void BitBtnDuplicateClick();
+
+protected:
+    QString GetSelectSQL() override;
+    void GetColumnFields(QStringList& fields) override;
+    TFormRSEdit* CreateEditForm(bool editMode, TNyRecordset& recordset) override;
+    bool ConfirmDelete() override;
+    void ShowDeleteError(const QString& message) override;
+
+private:
+    // Copies the compilation at the recordset's current row, all or nothing.
+    void Duplicate();
+    // A reload that fails leaves the list as it was and says why.
+    void Reload();
+
+    std::unique_ptr<Ui::TFormTables> ui_;
+};

@@ -1,0 +1,607 @@
+// The compilation editor, driven as a user drives it: clicks, keys, the
+// start-phase dialog, OK and "Annulla", with the database checked after each
+// save, failed or not.
+#include "WindowTestSupport.h"
+
+#include "CompilationMessages.h"
+#include "DateTime.h"
+#include "NumberFormat.h"
+#include "Settings.h"
+#include "UnitSetStartPhase.h"
+#include "UnitTableEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// Areas 10 and 20, phases 1 to 3. Area 10: two questions in phase 1, two in
+// phase 2, one in phase 3; area 20: one in phase 1, one in phase 2, three in
+// phase 3. Ten questions in all; children Anna and Bruno, educators Carla and
+// Dario.
+class TableEdit : public ::testing::Test {
+protected:
+    TableEdit()
+    {
+        db.AddArea(10, QStringLiteral("Motricit\u00e0"));
+        db.AddArea(20, QStringLiteral("Linguaggio"));
+        for (int phase = 1; phase <= 3; ++phase)
+            db.AddPhase(phase, QStringLiteral("Fase %1").arg(phase));
+        const int cells[][3] = {{10, 1, 2}, {10, 2, 2}, {10, 3, 1}, {20, 1, 1}, {20, 2, 1}, {20, 3, 3}};
+        for (const auto& cell : cells)
+            for (int order = 1; order <= cell[2]; ++order)
+                keys << db.AddQuestion(cell[0], cell[1], order,
+                                       QStringLiteral("Domanda %1.%2.%3").arg(cell[0]).arg(cell[1]).arg(order));
+        anna = db.AddChild(QStringLiteral("Anna"));
+        bruno = db.AddChild(QStringLiteral("Bruno"));
+        carla = db.AddTeacher(QStringLiteral("Carla"));
+        dario = db.AddTeacher(QStringLiteral("Dario"));
+        TSettings::GetInstance()->SetAutoAdvancing(false);
+    }
+    ~TableEdit() override { TSettings::ReleaseInstance(); }
+
+    // The editor on a freshly opened list recordset: in edit mode positioned
+    // on the compilation with the given key.
+    TFormTableEdit& Open(bool editMode, int key = 0)
+    {
+        list = db.Db().OpenRecordset(CompilationsListSql());
+        if (editMode) {
+            for (int position = 1; position <= list->RecordCount(); ++position) {
+                list->SetAbsolutePosition(position);
+                if (list->GetFieldAsInteger(QStringLiteral("IDCompiledTable")) == key)
+                    break;
+            }
+        }
+        editor = std::make_unique<TFormTableEdit>(nullptr, *list, editMode);
+        editor->show();
+        editor->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(editor.get()));
+        Questions()->setFocus();
+        return *editor;
+    }
+
+    template <typename T>
+    T* Child(const char* name)
+    {
+        T* child = editor->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    QTreeWidget* Questions() { return Child<QTreeWidget>("ListViewData"); }
+    QTreeWidget* Areas() { return Child<QTreeWidget>("ListViewAreas"); }
+    QPushButton* Button(const char* name) { return Child<QPushButton>(name); }
+    QString Label(const char* name) { return Child<QLabel>(name)->text(); }
+    QString Total() { return Label("LabelTotalPoints"); }
+    QStringList Answers() { return Column(Questions(), 4); }
+    QString PressedButtons()
+    {
+        const std::pair<const char*, char> buttons[] = {{"SpeedButtonAnswerYes", 'Y'},
+                                                        {"SpeedButtonAnswerSometimes", 'S'},
+                                                        {"SpeedButtonAnswerNo", 'N'},
+                                                        {"SpeedButtonAnswerDontKnow", 'D'}};
+        QString down;
+        for (const auto& [name, letter] : buttons)
+            if (Button(name)->isChecked())
+                down += QLatin1Char(letter);
+        return down;
+    }
+    void Key(char key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(editor->focusWidget(), key, modifiers);
+    }
+    void SetAutoAdvance(bool on) { Child<QCheckBox>("CheckBoxAvanzaAutomaticamente")->setChecked(on); }
+    bool Visible() { return editor->isVisible(); }
+
+    // Opens "Fase di partenza...", picks the phase at the given position and
+    // ends the dialog with the given button.
+    void SetStartPhase(int phasePosition, const char* button)
+    {
+        const QByteArray buttonName(button);
+        auto ran = OnModal<TFormSetStartPhase>([phasePosition, buttonName](TFormSetStartPhase* dialog) {
+            dialog->ComboBoxStartPhase()->setCurrentIndex(phasePosition);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QString::fromLatin1(buttonName)), Qt::LeftButton);
+        });
+        QTest::mouseClick(Button("BitBtnSetStartPhase"), Qt::LeftButton);
+        EXPECT_TRUE(*ran) << "the start-phase dialog did not come up";
+    }
+
+    void Refuse(int idQuestion)
+    {
+        db.Db().Execute(QStringLiteral("CREATE TEMP TRIGGER t BEFORE INSERT ON CompiledTablesAnswers WHEN "
+                                       "NEW.IDQuestion=%1 BEGIN SELECT RAISE(ABORT,'refused'); END")
+                            .arg(idQuestion));
+    }
+    void StopRefusing() { db.Db().Execute(QStringLiteral("DROP TRIGGER temp.t")); }
+
+    // A compilation of Bruno and Dario with some answers and area 20 starting
+    // at phase 2.
+    int StoredCompilation()
+    {
+        db.Db().Execute(QStringLiteral("INSERT INTO CompiledTables(IDChild, IDTeacher, DateTime, Description) "
+                                       "VALUES(%1, %2, '2025-03-14 10:30:00', 'Osservazione di marzo')")
+                            .arg(bruno)
+                            .arg(dario));
+        const int key = db.Db().Lookup(QStringLiteral("SELECT MAX(IDCompiledTable) AS K FROM CompiledTables"),
+                                       QStringLiteral("K")).toInt();
+        const int answers[] = {0, 1, 2, 3, -1, 0, 2, 0, 1, -1};
+        for (int i = 0; i < keys.size(); ++i)
+            StoreAnswerRow(db, key, keys[i], answers[i]);
+        StoreStartPhaseRow(db, key, 10, 1);
+        StoreStartPhaseRow(db, key, 20, 2);
+        return key;
+    }
+
+    TestDatabase db;
+    ScriptedDialogs dialogs;
+    QList<int> keys; // in questionnaire order
+    int anna = 0, bruno = 0, carla = 0, dario = 0;
+    std::unique_ptr<TNyRecordset> list;
+    std::unique_ptr<TFormTableEdit> editor;
+};
+
+} // namespace
+
+TEST_F(TableEdit, NewCompilationStartsFromTodayTheFirstChildAndEducator)
+{
+    Open(false);
+    const TDateTime today = DateTimeFromQDate(QDate::currentDate());
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral("Nuova compilazione"));
+    EXPECT_EQ(editor->size(), QSize(777, 521));
+    EXPECT_EQ(Child<QDateEdit>("DateTimePickerDate")->date(), QDate::currentDate());
+    EXPECT_EQ(Child<QComboBox>("ComboBoxChild")->currentText(), QStringLiteral("Anna"));
+    EXPECT_EQ(Child<QComboBox>("ComboBoxTeacher")->currentText(), QStringLiteral("Carla"));
+    EXPECT_EQ(Child<QLineEdit>("EditDescription")->text(),
+              QStringLiteral("Descrizione [") + FormatLongDate(today) + QLatin1Char(']'));
+    EXPECT_EQ(Answers(), QStringList(10, QStringLiteral("---")));
+    EXPECT_EQ(SelectedRow(Questions()), 0);
+    EXPECT_EQ(Label("LabelQuestion"), QStringLiteral("Domanda 10.1.1"));
+    EXPECT_EQ(Label("LabelAreaDescription"), QStringLiteral("Motricit\u00e0"));
+    EXPECT_EQ(Label("LabelPhaseDescription"), QStringLiteral("Fase 1: Fase 1"));
+    EXPECT_EQ(Column(Areas(), 2), (QStringList{QStringLiteral("5"), QStringLiteral("5")}));
+    EXPECT_EQ(Column(Areas(), 3), (QStringList{QStringLiteral("1"), QStringLiteral("1")}));
+    EXPECT_EQ(Total(), FormatPoints(0.0));
+    EXPECT_FALSE(editor->Modified());
+
+    // Nothing changed: "Annulla" closes without asking and leaves no row.
+    const int rows = list->RecordCount();
+    QTest::mouseClick(Button("BitBtnCancel"), Qt::LeftButton);
+    EXPECT_FALSE(Visible());
+    EXPECT_TRUE(DialogScript::ShownDialogs().empty());
+    EXPECT_EQ(list->RecordCount(), rows - 1) << "the pending new row is dropped";
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 0);
+}
+
+TEST_F(TableEdit, StoredCompilationOpensWithItsAnswersStartPhasesAndHeader)
+{
+    const int key = StoredCompilation();
+    Open(true, key);
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral("Modifica compilazione"));
+    EXPECT_EQ(Child<QDateEdit>("DateTimePickerDate")->date(), QDate(2025, 3, 14));
+    EXPECT_EQ(Child<QComboBox>("ComboBoxChild")->currentText(), QStringLiteral("Bruno"));
+    EXPECT_EQ(Child<QComboBox>("ComboBoxTeacher")->currentText(), QStringLiteral("Dario"));
+    EXPECT_EQ(Child<QLineEdit>("EditDescription")->text(), QStringLiteral("Osservazione di marzo"));
+    // Area 20 starts at phase 2: its phase-1 question is not listed.
+    EXPECT_EQ(Column(Questions(), 3),
+              (QStringList{"Domanda 10.1.1", "Domanda 10.1.2", "Domanda 10.2.1", "Domanda 10.2.2", "Domanda 10.3.1",
+                           "Domanda 20.2.1", "Domanda 20.3.1", "Domanda 20.3.2", "Domanda 20.3.3"}));
+    EXPECT_EQ(Answers(),
+              (QStringList{"S\u00ec", "A volte", "No", "Non so", "---", "No", "S\u00ec", "A volte", "---"}));
+    EXPECT_EQ(Column(Areas(), 3), (QStringList{"1", "2"}));
+    // Area 10: (1 + 0.5) / 2 + 0 / 1 + nothing = 0.75; area 20: phase 1
+    // achieved, 1 + 0 + (1 + 0.5) / 2 = 1.75.
+    EXPECT_EQ(Column(Areas(), 1), (QStringList{FormatPoints(0.75), FormatPoints(1.75)}));
+    EXPECT_EQ(Column(Areas(), 2), (QStringList{"1", "1"}));
+    EXPECT_EQ(Total(), FormatPoints(2.5));
+    EXPECT_EQ(PressedButtons(), QStringLiteral("Y"));
+    EXPECT_FALSE(editor->Modified());
+    EXPECT_DOUBLE_EQ(editor->DateValue(), DateTimeFromQDateTime(QDateTime(QDate(2025, 3, 14), QTime(10, 30))))
+        << "the time of day is kept";
+}
+
+TEST_F(TableEdit, LowerCaseKeysAnswerTheSelectedQuestion)
+{
+    Open(false);
+    ClickRow(Questions(), 1);
+    Key('s');
+    EXPECT_EQ(Answers()[1], QStringLiteral("S\u00ec"));
+    EXPECT_EQ(PressedButtons(), QStringLiteral("Y"));
+    EXPECT_EQ(SelectedRow(Questions()), 1) << "without auto-advance the selection stays";
+    EXPECT_TRUE(editor->Modified());
+    Key('v');
+    EXPECT_EQ(Answers()[1], QStringLiteral("A volte"));
+    EXPECT_EQ(PressedButtons(), QStringLiteral("S"));
+    Key('n');
+    EXPECT_EQ(Answers()[1], QStringLiteral("No"));
+    Key('o');
+    EXPECT_EQ(Answers()[1], QStringLiteral("Non so"));
+    EXPECT_EQ(PressedButtons(), QStringLiteral("D"));
+    Key('o');
+    EXPECT_EQ(Answers()[1], QStringLiteral("Non so")) << "a key never releases a button";
+
+    // Capitals, other letters and Ctrl+S are not answers.
+    Key('S', Qt::ShiftModifier);
+    Key('x');
+    Key('s', Qt::ControlModifier);
+    EXPECT_EQ(Answers()[1], QStringLiteral("Non so"));
+
+    // The scores follow every key: area 10's phase-1 cell (---, Non so) is 0
+    // with one unanswered; then Sì on the first question makes it 1.
+    EXPECT_EQ(Areas()->topLevelItem(0)->text(2), QStringLiteral("4"));
+    ClickRow(Questions(), 0);
+    Key('s');
+    EXPECT_EQ(Areas()->topLevelItem(0)->text(1), FormatPoints(1.0));
+    EXPECT_EQ(Areas()->topLevelItem(0)->text(2), QStringLiteral("3"));
+    EXPECT_EQ(Total(), FormatPoints(1.0));
+
+    // Keys work with the focus on the area list too.
+    Areas()->setFocus();
+    Key('n');
+    EXPECT_EQ(Answers()[0], QStringLiteral("No"));
+}
+
+TEST_F(TableEdit, ButtonsAnswerAndAPressedButtonReleasedLeavesTheQuestionUnanswered)
+{
+    Open(false);
+    ClickRow(Questions(), 5); // area 20, phase 1
+    QTest::mouseClick(Button("SpeedButtonAnswerYes"), Qt::LeftButton);
+    EXPECT_EQ(Answers()[5], QStringLiteral("S\u00ec"));
+    EXPECT_EQ(Areas()->topLevelItem(1)->text(2), QStringLiteral("4"));
+    EXPECT_EQ(Areas()->topLevelItem(1)->text(1), FormatPoints(1.0));
+
+    QTest::mouseClick(Button("SpeedButtonAnswerNo"), Qt::LeftButton);
+    EXPECT_EQ(PressedButtons(), QStringLiteral("N")) << "pressing one releases the others";
+    EXPECT_EQ(Answers()[5], QStringLiteral("No"));
+    EXPECT_EQ(Areas()->topLevelItem(1)->text(1), FormatPoints(0.0));
+
+    QTest::mouseClick(Button("SpeedButtonAnswerNo"), Qt::LeftButton);
+    EXPECT_EQ(PressedButtons(), QString());
+    EXPECT_EQ(Answers()[5], QStringLiteral("---"));
+    EXPECT_EQ(Areas()->topLevelItem(1)->text(2), QStringLiteral("5")) << "unanswered again";
+    EXPECT_EQ(editor->Questionnaire().QuestionList[5].Answer, AnswerNone);
+
+    // Moving away and back shows the question's own answer on the buttons.
+    QTest::mouseClick(Button("SpeedButtonAnswerSometimes"), Qt::LeftButton);
+    ClickRow(Questions(), 6);
+    EXPECT_EQ(PressedButtons(), QString());
+    ClickRow(Questions(), 5);
+    EXPECT_EQ(PressedButtons(), QStringLiteral("S"));
+}
+
+TEST_F(TableEdit, AutoAdvanceMovesOnButStaysOnTheLastRow)
+{
+    TSettings::GetInstance()->SetAutoAdvancing(true);
+    Open(false);
+    EXPECT_TRUE(Child<QCheckBox>("CheckBoxAvanzaAutomaticamente")->isChecked()) << "taken from the settings";
+    Key('s');
+    Key('v');
+    EXPECT_EQ(SelectedRow(Questions()), 2);
+    EXPECT_EQ(Label("LabelQuestion"), QStringLiteral("Domanda 10.2.1"));
+    EXPECT_EQ(Answers().mid(0, 3), (QStringList{"S\u00ec", "A volte", "---"}));
+
+    ClickRow(Questions(), 9);
+    Key('n');
+    EXPECT_EQ(SelectedRow(Questions()), 9);
+    EXPECT_EQ(Answers()[9], QStringLiteral("No"));
+    Key('s');
+    EXPECT_EQ(Answers()[9], QStringLiteral("S\u00ec")) << "the last row is answered again, not skipped";
+
+    // Stored back on OK, off as the user left it.
+    SetAutoAdvance(false);
+    QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
+    EXPECT_FALSE(Visible());
+    EXPECT_FALSE(TSettings::GetInstance()->AutoAdvancing());
+}
+
+TEST_F(TableEdit, LettersTypedIntoTheHeaderFieldsAreNotAnswers)
+{
+    Open(false);
+    auto* description = Child<QLineEdit>("EditDescription");
+    description->clear();
+    description->setFocus();
+    QTest::keyClicks(description, QStringLiteral("sono nove"));
+    EXPECT_EQ(description->text(), QStringLiteral("sono nove"));
+
+    auto* child = Child<QComboBox>("ComboBoxChild");
+    child->setFocus();
+    QTest::keyClick(child, 'b');
+    EXPECT_EQ(child->currentText(), QStringLiteral("Bruno")) << "the drop-down list's own search";
+    auto* date = Child<QDateEdit>("DateTimePickerDate");
+    date->setFocus();
+    QTest::keyClick(date, 's');
+    QTest::keyClick(date, 'n');
+
+    EXPECT_EQ(Answers(), QStringList(10, QStringLiteral("---")));
+    EXPECT_EQ(PressedButtons(), QString());
+}
+
+TEST_F(TableEdit, StartPhaseForTheCurrentAreaHidesItsEarlierQuestionsAndRescores)
+{
+    Open(false);
+    ClickRow(Questions(), 1);
+    Key('s');
+    EXPECT_EQ(Areas()->topLevelItem(0)->text(1), FormatPoints(1.0));
+    ClickRow(Questions(), 5); // area 20 is now the current area
+    SetStartPhase(1, "BitBtnApplyToCurrentArea");
+
+    EXPECT_EQ(Column(Areas(), 3), (QStringList{"1", "2"}));
+    EXPECT_EQ(Column(Questions(), 3),
+              (QStringList{"Domanda 10.1.1", "Domanda 10.1.2", "Domanda 10.2.1", "Domanda 10.2.2", "Domanda 10.3.1",
+                           "Domanda 20.2.1", "Domanda 20.3.1", "Domanda 20.3.2", "Domanda 20.3.3"}));
+    EXPECT_EQ(Answers()[1], QStringLiteral("S\u00ec")) << "answers survive the rebuilt list";
+    // Area 20's phase 1 now counts as achieved.
+    EXPECT_EQ(Column(Areas(), 1), (QStringList{FormatPoints(1.0), FormatPoints(1.0)}));
+    EXPECT_EQ(Column(Areas(), 2), (QStringList{"4", "4"}));
+    EXPECT_EQ(Total(), FormatPoints(2.0));
+    // The selection follows the area list to area 20's first active question.
+    EXPECT_EQ(Label("LabelQuestion"), QStringLiteral("Domanda 20.2.1"));
+    EXPECT_TRUE(editor->Modified());
+
+    // The dialog offers the phases and starts from the current area's phase.
+    auto seen = std::make_shared<QString>();
+    auto ran = OnModal<TFormSetStartPhase>([seen](TFormSetStartPhase* dialog) {
+        QStringList items;
+        for (int i = 0; i < dialog->ComboBoxStartPhase()->count(); ++i)
+            items << dialog->ComboBoxStartPhase()->itemText(i);
+        *seen = items.join(QLatin1Char('/')) + QLatin1Char('@') + dialog->ComboBoxStartPhase()->currentText()
+            + QLatin1Char('@') + dialog->windowTitle();
+        dialog->reject();
+    });
+    QTest::mouseClick(Button("BitBtnSetStartPhase"), Qt::LeftButton);
+    EXPECT_TRUE(*ran);
+    EXPECT_EQ(*seen, QStringLiteral("1 (Fase 1)/2 (Fase 2)/3 (Fase 3)@2 (Fase 2)@Impostazione fase di partenza"));
+    EXPECT_EQ(Column(Areas(), 3), (QStringList{"1", "2"})) << "cancelled: nothing changes";
+}
+
+TEST_F(TableEdit, StartPhaseForEveryAreaHidesEveryEarlierQuestion)
+{
+    const int key = StoredCompilation();
+    Open(true, key);
+    SetStartPhase(2, "BitBtnApplyToEveryArea");
+    EXPECT_EQ(Column(Areas(), 3), (QStringList{"3", "3"}));
+    EXPECT_EQ(Column(Questions(), 3),
+              (QStringList{"Domanda 10.3.1", "Domanda 20.3.1", "Domanda 20.3.2", "Domanda 20.3.3"}));
+    // Phases 1 and 2 count 1 each; area 10's phase 3 is unanswered, area 20's
+    // is (Sì + A volte) / 2.
+    EXPECT_EQ(Column(Areas(), 1), (QStringList{FormatPoints(2.0), FormatPoints(2.75)}));
+    EXPECT_EQ(Column(Areas(), 2), (QStringList{"1", "1"}));
+    EXPECT_EQ(Total(), FormatPoints(4.75));
+    EXPECT_EQ(SelectedRow(Questions()), 0);
+    EXPECT_EQ(Label("LabelQuestion"), QStringLiteral("Domanda 10.3.1"));
+}
+
+TEST_F(TableEdit, AreaClickSelectsTheAreasFirstActiveQuestion)
+{
+    Open(false);
+    ClickRow(Areas(), 1);
+    EXPECT_EQ(SelectedRow(Questions()), 5);
+    EXPECT_EQ(Label("LabelAreaDescription"), QStringLiteral("Linguaggio"));
+    ClickRow(Areas(), 0);
+    EXPECT_EQ(SelectedRow(Questions()), 0);
+}
+
+TEST_F(TableEdit, ChangedDateAsksBeforeClosing)
+{
+    const int key = StoredCompilation();
+    const QStringList before = StoredCompilations(db);
+    Open(true, key);
+    auto* date = Child<QDateEdit>("DateTimePickerDate");
+    date->setFocus();
+    QTest::keyClick(date, Qt::Key_Up);
+    EXPECT_NE(date->date(), QDate(2025, 3, 14));
+    EXPECT_TRUE(editor->Modified());
+
+    DialogScript::PushAnswer(TBoxAnswer::No);
+    QTest::mouseClick(Button("BitBtnCancel"), Qt::LeftButton);
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("question")), QStringList{Message19001()});
+    EXPECT_TRUE(Visible()) << "No keeps the window open";
+
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    QTest::keyClick(date, Qt::Key_Escape);
+    EXPECT_FALSE(Visible());
+    EXPECT_EQ(StoredCompilations(db), before);
+    EXPECT_EQ(list->GetFieldAsInteger(QStringLiteral("IDCompiledTable")), key);
+    EXPECT_EQ(list->GetFieldAsString(QStringLiteral("Description")), QStringLiteral("Osservazione di marzo"));
+}
+
+TEST_F(TableEdit, FailedSaveInTheMiddleOfTheAnswersStoresNothingAndKeepsTheInput)
+{
+    const int key = StoredCompilation();
+    const QStringList before = StoredCompilations(db);
+    Open(true, key);
+    SetAutoAdvance(true);
+    ClickRow(Questions(), 0);
+    for (char answer : {'n', 'n', 'n', 'n', 'n', 'n', 'n', 'n'})
+        Key(answer);
+    SetStartPhase(0, "BitBtnApplyToEveryArea");
+    Child<QLineEdit>("EditDescription")->setText(QStringLiteral("Riveduta"));
+    Refuse(keys[6]);
+
+    QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
+    ASSERT_TRUE(Visible()) << "the editor stays open";
+    const QStringList warnings = DialogScript::Texts(QStringLiteral("warning"));
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].startsWith(Message11301())) << warnings[0].toStdString();
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("refused")));
+    EXPECT_EQ(StoredCompilations(db), before) << "header, start phases and answers as before the save";
+    EXPECT_EQ(list->GetFieldAsString(QStringLiteral("Description")), QStringLiteral("Osservazione di marzo"))
+        << "the list's row shows what is stored";
+    EXPECT_EQ(Child<QLineEdit>("EditDescription")->text(), QStringLiteral("Riveduta"));
+    EXPECT_EQ(Answers()[3], QStringLiteral("No"));
+    EXPECT_TRUE(editor->isEnabled()) << "the progress window gave the editor back";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(editor->Modified());
+
+    // "Annulla" now asks; No keeps the input.
+    DialogScript::PushAnswer(TBoxAnswer::No);
+    QTest::mouseClick(Button("BitBtnCancel"), Qt::LeftButton);
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("question")), QStringList{Message19001()});
+    ASSERT_TRUE(Visible());
+
+    // Once the database accepts, the next OK stores everything.
+    StopRefusing();
+    QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
+    EXPECT_FALSE(Visible());
+    EXPECT_FALSE(editor->Modified());
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables"),
+                       QStringLiteral("IDCompiledTable=%1 AND IDChild=%2 AND IDTeacher=%3 AND "
+                                      "DateTime='2025-03-14 10:30:00' AND Description='Riveduta'")
+                           .arg(key)
+                           .arg(bruno)
+                           .arg(dario)),
+              1);
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesAnswers"), QStringLiteral("IDCompiledTable=%1 AND IDAnswer=2").arg(key)),
+              8);
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesAnswers"),
+                       QStringLiteral("IDCompiledTable=%1 AND IDQuestion=%2 AND IDAnswer=0").arg(key).arg(keys[5])),
+              1) << "the question area 20 had hidden keeps its stored answer";
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesAnswers"), QStringLiteral("IDCompiledTable=%1").arg(key)), 10);
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesStartPhase"), QStringLiteral("IDCompiledTable=%1 AND IDPhase=1").arg(key)),
+              2);
+}
+
+TEST_F(TableEdit, NewCompilationWhoseFirstSaveFailedIsStoredOnceUnderItsOwnKey)
+{
+    const int earlier = StoredCompilation();
+    const QStringList before = StoredCompilations(db);
+    Open(false);
+    SetAutoAdvance(true);
+    for (char answer : {'s', 'v', 'n', 'o', 's', 's', 'v', 'n', 's', 's'})
+        Key(answer);
+    Refuse(keys[7]);
+    QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
+    ASSERT_TRUE(Visible());
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("warning")).size(), 1);
+    EXPECT_EQ(StoredCompilations(db), before) << "no orphan header row, no partial answers";
+
+    StopRefusing();
+    QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
+    ASSERT_FALSE(Visible()) << DialogScript::Texts(QStringLiteral("warning")).join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 2) << "one new row, not two";
+    const int key = list->GetFieldAsInteger(QStringLiteral("IDCompiledTable"));
+    EXPECT_NE(key, earlier);
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables"), QStringLiteral("IDCompiledTable=%1 AND IDChild=%2").arg(key).arg(anna)), 1);
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesAnswers"), QStringLiteral("IDCompiledTable=%1").arg(key)), 10);
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesStartPhase"), QStringLiteral("IDCompiledTable=%1").arg(key)), 2);
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesAnswers")), 20);
+}
+
+TEST_F(TableEdit, SavedNewCompilationReopensIdentical)
+{
+    Open(false);
+    Child<QComboBox>("ComboBoxChild")->setCurrentIndex(1);
+    Child<QComboBox>("ComboBoxTeacher")->setCurrentIndex(1);
+    Child<QLineEdit>("EditDescription")->setText(QStringLiteral("Prima osservazione"));
+    SetAutoAdvance(true);
+    Questions()->setFocus();
+    for (char answer : {'s', 'v', 'n', 'o'})
+        Key(answer);
+    ClickRow(Questions(), 8);
+    Key('s');
+    Key('v');
+    ClickRow(Areas(), 0);
+    SetStartPhase(1, "BitBtnApplyToCurrentArea");
+    const QStringList answers = Answers();
+    const QStringList areaRows = Column(Areas(), 1) + Column(Areas(), 2) + Column(Areas(), 3);
+    const QString total = Total();
+    std::vector<std::uint8_t> codes;
+    for (const TQuestion& question : editor->Questionnaire().QuestionList)
+        codes.push_back(question.Answer);
+
+    QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
+    ASSERT_FALSE(Visible());
+    const int key = list->GetFieldAsInteger(QStringLiteral("IDCompiledTable"));
+    editor.reset();
+
+    Open(true, key);
+    EXPECT_EQ(Child<QComboBox>("ComboBoxChild")->currentText(), QStringLiteral("Bruno"));
+    EXPECT_EQ(Child<QComboBox>("ComboBoxTeacher")->currentText(), QStringLiteral("Dario"));
+    EXPECT_EQ(Child<QLineEdit>("EditDescription")->text(), QStringLiteral("Prima osservazione"));
+    EXPECT_EQ(Child<QDateEdit>("DateTimePickerDate")->date(), QDate::currentDate());
+    EXPECT_EQ(Answers(), answers);
+    EXPECT_EQ(Column(Areas(), 1) + Column(Areas(), 2) + Column(Areas(), 3), areaRows);
+    EXPECT_EQ(Total(), total);
+    std::vector<std::uint8_t> reloaded;
+    for (const TQuestion& question : editor->Questionnaire().QuestionList)
+        reloaded.push_back(question.Answer);
+    EXPECT_EQ(reloaded, codes) << "the hidden phase-1 answers of area 10 were saved too";
+}
+
+TEST_F(TableEdit, ExportAsksAboutUnansweredQuestionsWritesTheReportAndPrints)
+{
+    const int key = StoredCompilation();
+    Open(true, key);
+    const QString file = db.Path(QStringLiteral("report.html"));
+
+    // Unanswered questions: No ends the command before the save dialog.
+    DialogScript::PushAnswer(TBoxAnswer::No);
+    QTest::mouseClick(Button("BitBtnExportAndPrint"), Qt::LeftButton);
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("question")), QStringList{Message21002()});
+    EXPECT_TRUE(DialogScript::Texts(QStringLiteral("save")).isEmpty());
+
+    // Yes, a file name, and Yes to printing.
+    DialogScript::ClearShown();
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    DialogScript::PushText(file);
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    DialogScript::PushAnswer(TBoxAnswer::Ok);
+    QTest::mouseClick(Button("BitBtnExportAndPrint"), Qt::LeftButton);
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("save")), QStringList{"Esportazione e stampa compilazione"});
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("question")), (QStringList{Message21002(), Message21000()}));
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("print")), QStringList{file});
+    QFile report(file);
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    const QString html = QString::fromLatin1(report.readAll());
+    EXPECT_TRUE(html.contains(QStringLiteral("Bruno"))) << "the child chosen in the editor";
+    EXPECT_TRUE(html.contains(QStringLiteral("Dario")));
+    EXPECT_TRUE(html.contains(QStringLiteral("Osservazione di marzo")));
+    EXPECT_TRUE(html.contains(QStringLiteral("Totale: ") + Total()));
+    EXPECT_FALSE(editor->Modified()) << "exporting changes nothing";
+
+    // A folder that does not exist: message 21001, nothing printed.
+    DialogScript::ClearShown();
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    DialogScript::PushText(db.Path(QStringLiteral("missing/report.html")));
+    QTest::mouseClick(Button("BitBtnExportAndPrint"), Qt::LeftButton);
+    const QStringList warnings = DialogScript::Texts(QStringLiteral("warning"));
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].startsWith(Message21001()));
+    EXPECT_GT(warnings[0].size(), Message21001().size()) << "followed by the reason";
+    EXPECT_TRUE(DialogScript::Texts(QStringLiteral("print")).isEmpty());
+    EXPECT_FALSE(QFile::exists(db.Path(QStringLiteral("missing/report.html"))));
+}
+
+TEST_F(TableEdit, ExportOfAFullyAnsweredCompilationAsksNothingBeforeTheSaveDialog)
+{
+    Open(false);
+    SetAutoAdvance(true);
+    for (int i = 0; i < 10; ++i)
+        Key('s');
+    // Cancelling the save dialog writes nothing.
+    DialogScript::PushText(std::nullopt);
+    QTest::mouseClick(Button("BitBtnExportAndPrint"), Qt::LeftButton);
+    EXPECT_TRUE(DialogScript::Texts(QStringLiteral("question")).isEmpty());
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("save")).size(), 1);
+    EXPECT_TRUE(DialogScript::Texts(QStringLiteral("print")).isEmpty());
+}
+
+TEST_F(TableEdit, ALongStoredDescriptionIsNotCutByTheEditor)
+{
+    const int key = StoredCompilation();
+    const QString description = QStringLiteral("Copia di ").repeated(12) + QStringLiteral("Osservazione");
+    db.Db().Execute(QStringLiteral("UPDATE CompiledTables SET Description='%1' WHERE IDCompiledTable=%2")
+                        .arg(description)
+                        .arg(key));
+    Open(true, key);
+    EXPECT_EQ(Child<QLineEdit>("EditDescription")->text(), description);
+    Key('s');
+    QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
+    ASSERT_FALSE(Visible());
+    EXPECT_EQ(db.Db().Lookup(QStringLiteral("SELECT Description FROM CompiledTables WHERE IDCompiledTable=%1").arg(key),
+                             QStringLiteral("Description")),
+              description);
+}

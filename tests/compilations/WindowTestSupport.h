@@ -1,0 +1,150 @@
+// Driving the compilation windows as a user does: clicks on list rows, keys,
+// modal dialogs answered from a timer, and snapshots of the stored
+// compilations to compare before and after.
+#pragma once
+
+#include "Dialogs.h"
+#include "NyRecordset.h"
+#include "TestDatabase.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <ostream>
+
+// Readable failure messages instead of the bytes of QString's storage.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const QStringList& texts, std::ostream* out)
+{
+    *out << '[' << texts.join(QStringLiteral("\", \"")).prepend(QLatin1Char('"')).append(QLatin1Char('"')).toStdString()
+         << ']';
+}
+
+// A stored answer or start phase of a compilation, written with plain SQL.
+inline void StoreAnswerRow(TestDatabase& db, int idCompiledTable, int idQuestion, int idAnswer)
+{
+    db.Db().Execute(QStringLiteral("INSERT INTO CompiledTablesAnswers(IDCompiledTable, IDQuestion, IDAnswer) "
+                                   "VALUES(%1, %2, %3)")
+                        .arg(idCompiledTable)
+                        .arg(idQuestion)
+                        .arg(idAnswer));
+}
+
+inline void StoreStartPhaseRow(TestDatabase& db, int idCompiledTable, int idArea, int idPhase)
+{
+    db.Db().Execute(QStringLiteral("INSERT INTO CompiledTablesStartPhase(IDCompiledTable, IDArea, IDPhase) "
+                                   "VALUES(%1, %2, %3)")
+                        .arg(idCompiledTable)
+                        .arg(idArea)
+                        .arg(idPhase));
+}
+
+// The compilations list's query, so that the editor works on the recordset
+// it is lent in the program.
+inline QString CompilationsListSql()
+{
+    return QStringLiteral(
+        "SELECT CompiledTables.*, Children.Name, Teachers.Name FROM Teachers INNER JOIN (Children INNER JOIN "
+        "CompiledTables ON Children.IDChild = CompiledTables.IDChild) ON Teachers.IDTeacher = CompiledTables.IDTeacher "
+        "ORDER BY CompiledTables.DateTime, Children.Name, Teachers.Name, CompiledTables.Description, "
+        "CompiledTables.IDCompiledTable");
+}
+
+// Every stored compilation with its answers and start phases, one text per row.
+inline QStringList StoredCompilations(TestDatabase& db)
+{
+    QStringList rows;
+    const char* queries[] = {
+        "SELECT 'C' AS T, IDCompiledTable, IDChild, IDTeacher, DateTime, Description FROM CompiledTables "
+        "ORDER BY IDCompiledTable",
+        "SELECT 'A' AS T, IDCompiledTable, IDQuestion, IDAnswer FROM CompiledTablesAnswers "
+        "ORDER BY IDCompiledTable, IDQuestion",
+        "SELECT 'S' AS T, IDCompiledTable, IDArea, IDPhase FROM CompiledTablesStartPhase "
+        "ORDER BY IDCompiledTable, IDArea",
+    };
+    for (const char* sql : queries) {
+        auto rs = db.Db().OpenRecordset(QString::fromLatin1(sql));
+        for (; !rs->Eof(); rs->MoveNext()) {
+            QStringList fields;
+            for (int i = 0; i < rs->FieldCount(); ++i)
+                fields << rs->GetFieldAsString(rs->FieldName(i));
+            rows << fields.join(QLatin1Char('|'));
+        }
+    }
+    return rows;
+}
+
+// Runs the action on the first modal window of type T to come up, from the
+// event loop of that window. Returns a flag that tells whether it ran.
+template <typename T>
+std::shared_ptr<bool> OnModal(std::function<void(T*)> action, int timeoutMs = 10000)
+{
+    auto ran = std::make_shared<bool>(false);
+    auto* timer = new QTimer(qApp);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action, ran, clock, timeoutMs] {
+        if (T* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            *ran = true;
+            action(window);
+        } else if (clock->elapsed() > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+    return ran;
+}
+
+inline QTreeWidgetItem* Row(QTreeWidget* list, int row)
+{
+    return list->topLevelItem(row);
+}
+
+// A left click in the middle of the row, as the user gives it.
+inline void ClickRow(QTreeWidget* list, int row, int column = 0)
+{
+    QTreeWidgetItem* item = list->topLevelItem(row);
+    ASSERT_NE(item, nullptr) << "no row " << row;
+    list->scrollToItem(item);
+    const QRect rect = list->visualItemRect(item);
+    const int x = list->header()->sectionViewportPosition(column) + 5;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, rect.center().y()));
+}
+
+inline int SelectedRow(QTreeWidget* list)
+{
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->indexOfTopLevelItem(selected.first());
+}
+
+inline QStringList Column(QTreeWidget* list, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+        texts << list->topLevelItem(row)->text(column);
+    return texts;
+}
+
+// Message boxes and file dialogs answered from a script for the length of a
+// test.
+struct ScriptedDialogs {
+    ScriptedDialogs() { DialogScript::Begin(); }
+    ~ScriptedDialogs() { DialogScript::End(); }
+};

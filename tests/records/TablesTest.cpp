@@ -1,0 +1,417 @@
+// The compilations list window: the joined list, the refusal of a new
+// compilation without registers, deletion with the cascade, duplication all
+// or nothing, and a compilation taken from an empty list to a printed report
+// through the windows.
+#include "WindowTestSupport.h"
+
+#include "CompilationMessages.h"
+#include "DateTime.h"
+#include "RecordWindows.h"
+#include "Settings.h"
+#include "UnitRSShow.h"
+#include "UnitSetStartPhase.h"
+#include "UnitTableEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <map>
+#include <vector>
+
+namespace {
+
+class Tables : public ::testing::Test {
+protected:
+    Tables()
+    {
+        db.AddArea(1, QStringLiteral("Autonomia"));
+        db.AddArea(2, QStringLiteral("Comunicazione"));
+        db.AddPhase(1, QStringLiteral("Prima"));
+        db.AddPhase(2, QStringLiteral("Seconda"));
+        for (int area = 1; area <= 2; ++area)
+            for (int phase = 1; phase <= 2; ++phase)
+                for (int order = 1; order <= 2; ++order)
+                    questions << db.AddQuestion(area, phase, order, QStringLiteral("Domanda %1.%2.%3").arg(area).arg(phase).arg(order));
+        anna = db.AddChild(QStringLiteral("Anna"));
+        bruno = db.AddChild(QStringLiteral("Bruno"));
+        carla = db.AddTeacher(QStringLiteral("Carla"));
+        dario = db.AddTeacher(QStringLiteral("Dario"));
+        owner.show();
+        TSettings::GetInstance()->SetAutoAdvancing(true);
+    }
+    ~Tables() override
+    {
+        delete window.data();
+        TSettings::ReleaseInstance();
+    }
+
+    TFormRSShow& Open()
+    {
+        window = CreateRecordWindow(TRecordWindow::Compilations, &owner);
+        EXPECT_NE(window.data(), nullptr);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.data()));
+        return *window;
+    }
+
+    QTreeWidget* List() { return window->ListViewData(); }
+    QPushButton* Button(const char* name) { return window->findChild<QPushButton*>(QLatin1String(name)); }
+    void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
+
+    int AddCompilation(int child, int teacher, const QString& dateTime, const QString& description)
+    {
+        db.Db().Execute(QStringLiteral("INSERT INTO CompiledTables(IDChild, IDTeacher, DateTime, Description) "
+                                       "VALUES(%1, %2, '%3', '%4')")
+                            .arg(child)
+                            .arg(teacher)
+                            .arg(dateTime, description));
+        return db.Db().Lookup(QStringLiteral("SELECT MAX(IDCompiledTable) AS K FROM CompiledTables"),
+                              QStringLiteral("K")).toInt();
+    }
+    // Answers cycling through every code and no answer; area 2 from phase 2.
+    void AddAnswers(int key)
+    {
+        for (int i = 0; i < questions.size(); ++i)
+            StoreAnswerRow(db, key, questions[i], i % 5 == 4 ? -1 : i % 5);
+        StoreStartPhaseRow(db, key, 1, 1);
+        StoreStartPhaseRow(db, key, 2, 2);
+    }
+    // "IDQuestion:IDAnswer" and "IDArea:IDPhase" rows of one compilation.
+    QStringList Content(int key)
+    {
+        QStringList rows;
+        for (const QString& row : StoredCompilations(db)) {
+            const QStringList fields = row.split(QLatin1Char('|'));
+            if ((fields[0] == QLatin1String("A") || fields[0] == QLatin1String("S")) && fields[1].toInt() == key)
+                rows << fields[0] + fields[2] + QLatin1Char(':') + fields[3];
+        }
+        return rows;
+    }
+    QString Field(int key, const char* column)
+    {
+        return db.Db().Lookup(QStringLiteral("SELECT %1 AS V FROM CompiledTables WHERE IDCompiledTable=%2")
+                                  .arg(QLatin1String(column))
+                                  .arg(key),
+                              QStringLiteral("V"));
+    }
+    int Newest()
+    {
+        return db.Db().Lookup(QStringLiteral("SELECT MAX(IDCompiledTable) AS K FROM CompiledTables"),
+                              QStringLiteral("K")).toInt();
+    }
+    int RowOf(const QString& description)
+    {
+        return Column(List(), 3).indexOf(description);
+    }
+
+    TestDatabase db;
+    ScriptedDialogs dialogs;
+    QWidget owner;
+    QPointer<TFormRSShow> window;
+    QList<int> questions;
+    int anna = 0, bruno = 0, carla = 0, dario = 0;
+};
+
+} // namespace
+
+TEST_F(Tables, ListsTheCompilationsWithChildAndEducatorInDateOrder)
+{
+    AddCompilation(bruno, carla, QStringLiteral("2025-05-02 00:00:00"), QStringLiteral("Maggio"));
+    AddCompilation(anna, dario, QStringLiteral("2025-05-02 00:00:00"), QStringLiteral("Maggio"));
+    AddCompilation(bruno, dario, QStringLiteral("2024-11-20 09:15:00"), QStringLiteral("Novembre"));
+    Open();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Gestione compilazioni"));
+    EXPECT_FALSE(owner.isEnabled()) << "the main window waits while the list is open";
+    EXPECT_EQ(Column(List(), 0), (QStringList{FormatDateTimeShort(*DateTimeFromStorageText("2024-11-20 09:15:00")),
+                                              FormatShortDate(*DateTimeFromStorageText("2025-05-02")),
+                                              FormatShortDate(*DateTimeFromStorageText("2025-05-02"))}));
+    EXPECT_EQ(Column(List(), 1), (QStringList{"Bruno", "Anna", "Bruno"}));
+    EXPECT_EQ(Column(List(), 2), (QStringList{"Dario", "Dario", "Carla"}));
+    EXPECT_EQ(Column(List(), 3), (QStringList{"Novembre", "Maggio", "Maggio"}));
+
+    // "Duplica" follows the selection together with "Modifica" and "Elimina".
+    for (const char* name : {"BitBtnEdit", "BitBtnDelete", "BitBtnDuplicate"})
+        EXPECT_FALSE(Button(name)->isEnabled()) << name;
+    ClickRow(List(), 1);
+    for (const char* name : {"BitBtnEdit", "BitBtnDelete", "BitBtnDuplicate"})
+        EXPECT_TRUE(Button(name)->isEnabled()) << name;
+    List()->clearSelection();
+    for (const char* name : {"BitBtnEdit", "BitBtnDelete", "BitBtnDuplicate"})
+        EXPECT_FALSE(Button(name)->isEnabled()) << name;
+
+    Click("BitBtnClose");
+    EXPECT_TRUE(owner.isEnabled());
+}
+
+TEST_F(Tables, NewIsRefusedWhileAnyRegisterIsEmpty)
+{
+    for (const char* table : {"Teachers", "Children", "Questions"}) {
+        SCOPED_TRACE(table);
+        // Only this one register is empty.
+        db.Db().Execute(QStringLiteral("DELETE FROM ") + QLatin1String(table));
+        Open();
+        DialogScript::ClearShown();
+        auto editorOpened = OnModal<TFormTableEdit>([](TFormTableEdit* editor) { editor->reject(); }, 300);
+        Click("BitBtnNew");
+        QTest::qWait(400);
+        EXPECT_EQ(DialogScript::Texts(QStringLiteral("warning")), QStringList{Message11303()});
+        EXPECT_FALSE(*editorOpened);
+        delete window.data();
+        if (QLatin1String(table) == QLatin1String("Teachers"))
+            db.AddTeacher(QStringLiteral("Carla"));
+        else if (QLatin1String(table) == QLatin1String("Children"))
+            db.AddChild(QStringLiteral("Anna"));
+    }
+    // With all three registers filled "Nuova" opens the editor.
+    db.AddQuestion(1, 1, 1, QStringLiteral("Domanda"));
+    Open();
+    DialogScript::ClearShown();
+    auto editorOpened = OnModal<TFormTableEdit>([](TFormTableEdit* editor) { editor->reject(); });
+    Click("BitBtnNew");
+    EXPECT_TRUE(*editorOpened);
+    EXPECT_TRUE(DialogScript::Texts(QStringLiteral("warning")).isEmpty());
+}
+
+TEST_F(Tables, NewOpensTheEditorAndTheSavedCompilationIsListed)
+{
+    Open();
+    auto ran = OnModal<TFormTableEdit>([](TFormTableEdit* editor) {
+        EXPECT_EQ(editor->windowTitle(), QStringLiteral("Nuova compilazione"));
+        editor->findChild<QLineEdit*>(QStringLiteral("EditDescription"))->setText(QStringLiteral("Prima"));
+        QWidget* questions = editor->findChild<QTreeWidget*>(QStringLiteral("ListViewData"));
+        questions->setFocus();
+        for (char key : {'s', 's', 'v', 'n'})
+            QTest::keyClick(questions, key);
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BitBtnOK")), Qt::LeftButton);
+    });
+    Click("BitBtnNew");
+    ASSERT_TRUE(*ran);
+    EXPECT_EQ(Column(List(), 3), QStringList{"Prima"});
+    EXPECT_EQ(Column(List(), 1), QStringList{"Anna"});
+    const int key = Newest();
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesAnswers"), QStringLiteral("IDCompiledTable=%1 AND IDAnswer>=0").arg(key)), 4);
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesAnswers"), QStringLiteral("IDCompiledTable=%1").arg(key)), 8);
+
+    // "Modifica" opens it again; OK with a new description shows in the list.
+    ClickRow(List(), 0);
+    auto edited = OnModal<TFormTableEdit>([](TFormTableEdit* editor) {
+        EXPECT_EQ(editor->windowTitle(), QStringLiteral("Modifica compilazione"));
+        auto* description = editor->findChild<QLineEdit*>(QStringLiteral("EditDescription"));
+        EXPECT_EQ(description->text(), QStringLiteral("Prima"));
+        description->setText(QStringLiteral("Prima, riveduta"));
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BitBtnOK")), Qt::LeftButton);
+    });
+    Click("BitBtnEdit");
+    ASSERT_TRUE(*edited);
+    EXPECT_EQ(Column(List(), 3), QStringList{"Prima, riveduta"});
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 1);
+}
+
+TEST_F(Tables, DeleteTakesTheAnswersAndStartPhasesWithIt)
+{
+    const int kept = AddCompilation(anna, carla, QStringLiteral("2025-01-10 00:00:00"), QStringLiteral("Tenuta"));
+    const int gone = AddCompilation(bruno, dario, QStringLiteral("2025-02-10 00:00:00"), QStringLiteral("Tolta"));
+    AddAnswers(kept);
+    AddAnswers(gone);
+    const QStringList keptContent = Content(kept);
+    Open();
+    ClickRow(List(), RowOf(QStringLiteral("Tolta")));
+
+    DialogScript::PushAnswer(TBoxAnswer::No);
+    Click("BitBtnDelete");
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("question")), QStringList{Message11300()});
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 2);
+
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    Click("BitBtnDelete");
+    EXPECT_EQ(Column(List(), 3), QStringList{"Tenuta"});
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables"), QStringLiteral("IDCompiledTable=%1").arg(gone)), 0);
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesAnswers"), QStringLiteral("IDCompiledTable=%1").arg(gone)), 0);
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesStartPhase"), QStringLiteral("IDCompiledTable=%1").arg(gone)), 0);
+    EXPECT_EQ(Content(kept), keptContent);
+    EXPECT_TRUE(DialogScript::Texts(QStringLiteral("warning")).isEmpty());
+}
+
+TEST_F(Tables, DuplicateCopiesHeaderAnswersAndStartPhases)
+{
+    const int source = AddCompilation(bruno, dario, QStringLiteral("2025-04-01 08:45:00"), QStringLiteral("Prova"));
+    AddAnswers(source);
+    const int empty = AddCompilation(anna, carla, QStringLiteral("2025-06-01 00:00:00"), QString());
+    Open();
+
+    // Declining changes nothing.
+    ClickRow(List(), RowOf(QStringLiteral("Prova")));
+    DialogScript::PushAnswer(TBoxAnswer::Cancel);
+    Click("BitBtnDuplicate");
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("question")), QStringList{Message11305()});
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 2);
+
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    Click("BitBtnDuplicate");
+    const int copy = Newest();
+    EXPECT_EQ(Field(copy, "Description"), QStringLiteral("Copia di Prova"));
+    for (const char* column : {"IDChild", "IDTeacher", "DateTime"})
+        EXPECT_EQ(Field(copy, column), Field(source, column)) << column;
+    EXPECT_EQ(Content(copy), Content(source));
+    EXPECT_EQ(Content(copy).size(), questions.size() + 2);
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    ClickRow(List(), RowOf(QStringLiteral("Copia di Prova")));
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    Click("BitBtnDuplicate");
+    EXPECT_EQ(Field(Newest(), "Description"), QStringLiteral("Copia di Copia di Prova"));
+    EXPECT_EQ(Content(Newest()), Content(source));
+
+    ClickRow(List(), Column(List(), 0).indexOf(FormatShortDate(*DateTimeFromStorageText("2025-06-01"))));
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    Click("BitBtnDuplicate");
+    EXPECT_EQ(Field(Newest(), "Description"), QStringLiteral("Copia di "));
+    EXPECT_EQ(Field(Newest(), "IDChild").toInt(), anna);
+    EXPECT_NE(Newest(), empty);
+    EXPECT_TRUE(Column(List(), 3).contains(QStringLiteral("Copia di Copia di Prova")));
+    EXPECT_EQ(List()->topLevelItemCount(), 5);
+    EXPECT_TRUE(DialogScript::Texts(QStringLiteral("warning")).isEmpty());
+}
+
+TEST_F(Tables, FailedDuplicationLeavesNoCopy)
+{
+    const int source = AddCompilation(bruno, dario, QStringLiteral("2025-04-01 00:00:00"), QStringLiteral("Prova"));
+    AddAnswers(source);
+    const QStringList before = StoredCompilations(db);
+    db.Db().Execute(QStringLiteral("CREATE TEMP TRIGGER t BEFORE INSERT ON CompiledTablesAnswers WHEN "
+                                   "NEW.IDQuestion=%1 BEGIN SELECT RAISE(ABORT,'refused'); END")
+                        .arg(questions[5]));
+    Open();
+    ClickRow(List(), 0);
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    Click("BitBtnDuplicate");
+    const QStringList warnings = DialogScript::Texts(QStringLiteral("warning"));
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].startsWith(Message11306()));
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("refused")));
+    EXPECT_EQ(StoredCompilations(db), before) << "no copy, not even a partial one";
+    EXPECT_EQ(Column(List(), 3), QStringList{"Prova"});
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // The same duplication succeeds once the database accepts it.
+    db.Db().Execute(QStringLiteral("DROP TRIGGER temp.t"));
+    ClickRow(List(), 0);
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    Click("BitBtnDuplicate");
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 2);
+    EXPECT_EQ(Content(Newest()), Content(source));
+}
+
+namespace {
+
+// The cells of the report's results table, row by row.
+std::vector<QStringList> ReportRows(const QString& html)
+{
+    const QStringList lines = html.split(QStringLiteral("\r\n"));
+    std::vector<QStringList> rows;
+    QStringList row;
+    bool inResults = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i] == QLatin1String("<table class=\"resultstable\">"))
+            inResults = true;
+        else if (inResults && lines[i] == QLatin1String("</table>"))
+            break;
+        else if (inResults && lines[i] == QLatin1String("<td class=\"rtd\">") && i + 1 < lines.size())
+            row << lines[i + 1];
+        else if (inResults && lines[i] == QLatin1String("</tr>") && !row.isEmpty()) {
+            rows.push_back(row);
+            row.clear();
+        }
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST_F(Tables, ACompilationGoesFromTheEmptyListToAPrintedReport)
+{
+    // Two areas, three phases, a dozen questions.
+    db.AddPhase(3, QStringLiteral("Terza"));
+    for (int area = 1; area <= 2; ++area)
+        for (int order = 1; order <= 2; ++order)
+            db.AddQuestion(area, 3, order, QStringLiteral("Domanda %1.3.%2").arg(area).arg(order));
+    ASSERT_EQ(db.Count(QStringLiteral("Questions")), 12);
+    Open();
+    ASSERT_EQ(List()->topLevelItemCount(), 0);
+
+    // A new compilation filled in with the keyboard, area 2 from phase 2.
+    auto created = OnModal<TFormTableEdit>([](TFormTableEdit* editor) {
+        auto* child = editor->findChild<QComboBox*>(QStringLiteral("ComboBoxChild"));
+        child->setFocus();
+        QTest::keyClick(child, 'b');
+        auto* teacher = editor->findChild<QComboBox*>(QStringLiteral("ComboBoxTeacher"));
+        teacher->setFocus();
+        QTest::keyClick(teacher, 'd');
+        auto* description = editor->findChild<QLineEdit*>(QStringLiteral("EditDescription"));
+        description->setFocus();
+        description->selectAll();
+        QTest::keyClicks(description, QStringLiteral("Osservazione di prova & verifica"));
+        auto* questions = editor->findChild<QTreeWidget*>(QStringLiteral("ListViewData"));
+        questions->setFocus();
+        for (char key : QByteArray("svnosvnosvno"))
+            QTest::keyClick(questions, key);
+        ClickRow(editor->findChild<QTreeWidget*>(QStringLiteral("ListViewAreas")), 1);
+        auto chosen = OnModal<TFormSetStartPhase>([](TFormSetStartPhase* dialog) {
+            dialog->ComboBoxStartPhase()->setCurrentIndex(1);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("BitBtnApplyToCurrentArea")),
+                              Qt::LeftButton);
+        });
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BitBtnSetStartPhase")), Qt::LeftButton);
+        EXPECT_TRUE(*chosen);
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BitBtnOK")), Qt::LeftButton);
+    });
+    Click("BitBtnNew");
+    ASSERT_TRUE(*created);
+    ASSERT_EQ(Column(List(), 1), QStringList{"Bruno"});
+    EXPECT_EQ(Column(List(), 2), QStringList{"Dario"});
+
+    // Opened again: the scores shown are exported and printed.
+    const QString file = db.Path(QStringLiteral("Bruno.html"));
+    auto shown = std::make_shared<QStringList>();
+    auto total = std::make_shared<QString>();
+    ClickRow(List(), 0);
+    auto exported = OnModal<TFormTableEdit>([shown, total, file](TFormTableEdit* editor) {
+        *shown = Column(editor->findChild<QTreeWidget*>(QStringLiteral("ListViewAreas")), 1);
+        *total = editor->findChild<QLabel*>(QStringLiteral("LabelTotalPoints"))->text();
+        DialogScript::PushText(file);
+        DialogScript::PushAnswer(TBoxAnswer::Yes);
+        DialogScript::PushAnswer(TBoxAnswer::Ok);
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BitBtnExportAndPrint")), Qt::LeftButton);
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BitBtnCancel")), Qt::LeftButton);
+    });
+    Click("BitBtnEdit");
+    ASSERT_TRUE(*exported);
+    EXPECT_TRUE(DialogScript::Texts(QStringLiteral("question")) == QStringList{Message21000()})
+        << "every active question answered, nothing changed: no other question";
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("print")), QStringList{file});
+
+    QFile report(file);
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    const QString html = QString::fromLatin1(report.readAll());
+    EXPECT_TRUE(html.contains(QStringLiteral("Bruno")));
+    EXPECT_TRUE(html.contains(QStringLiteral("Dario")));
+    EXPECT_TRUE(html.contains(QStringLiteral("Osservazione di prova &amp; verifica")));
+    QStringList areaTotals;
+    const std::vector<QStringList> rows = ReportRows(html);
+    for (const QStringList& row : rows) {
+        ASSERT_EQ(row.size(), 8);
+        if (row[7] != QLatin1String(" "))
+            areaTotals << row[7];
+    }
+    EXPECT_EQ(rows.size(), 5u) << "area 1 from phase 1, area 2 from phase 2";
+    ASSERT_EQ(shown->size(), 2);
+    EXPECT_EQ(areaTotals, *shown) << "the report's area totals are the editor's points";
+    EXPECT_TRUE(html.contains(QStringLiteral("Totale: ") + *total)) << total->toStdString();
+    EXPECT_NE(*total, QStringLiteral("0,00"));
+}
