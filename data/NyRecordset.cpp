@@ -148,10 +148,23 @@ void TNyRecordset::Open(const QString& sql)
         ThrowAdoError(operation, connection_);
     }
     const QByteArray text = TranslateSql(sql).toUtf8();
+    const char* const end = text.constData() + text.size();
+    const char* tail = nullptr;
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &stmt, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &stmt, &tail) != SQLITE_OK) {
         connection_.AddEngineError();
         ThrowAdoError(operation, connection_);
+    }
+    // A second statement would be silently left out: refuse the text.
+    if (tail && tail < end) {
+        sqlite3_stmt* next = nullptr;
+        const int rc = sqlite3_prepare_v2(db, tail, static_cast<int>(end - tail), &next, nullptr);
+        sqlite3_finalize(next);
+        if (rc != SQLITE_OK || next) {
+            sqlite3_finalize(stmt);
+            connection_.Errors() << QStringLiteral("Characters found after end of SQL statement.");
+            ThrowAdoError(operation, connection_);
+        }
     }
     std::vector<Column> columns;
     std::vector<std::vector<QVariant>> rows;

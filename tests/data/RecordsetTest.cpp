@@ -155,6 +155,12 @@ TEST_F(RecordsetTest, ClosedOrBrokenRecordsetsFailWithAMessage)
               QStringLiteral("NYADO exception: TNyRecordset::Open: no such table: Nope"));
     EXPECT_EQ(MessageOf([&] { t.Db().OpenRecordset(QStringLiteral("SELECT * FROM")); }),
               QStringLiteral("NYADO exception: TNyRecordset::Open: near \"FROM\": syntax error"));
+    // Nothing of a text holding a second statement is run.
+    t.AddChild(QStringLiteral("Anna"));
+    EXPECT_EQ(MessageOf([&] { t.Db().OpenRecordset(QStringLiteral("SELECT * FROM Children; DELETE FROM Children")); }),
+              QStringLiteral("NYADO exception: TNyRecordset::Open: Characters found after end of SQL statement."));
+    EXPECT_EQ(t.Count(QStringLiteral("Children")), 1);
+    EXPECT_NO_THROW(t.Db().OpenRecordset(QStringLiteral("SELECT * FROM Children; -- all of them\n")));
     rs.Open(kChildren);
     EXPECT_EQ(MessageOf([&] { rs.FieldName(4); }),
               QStringLiteral("NYADO exception: TNyRecordset::FieldName: Item cannot be found in the collection."));
