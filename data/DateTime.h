@@ -13,7 +13,7 @@
 
 using TDateTime = double;
 
-// Take the date and the time of day as shown, whatever the time spec.
+// Take the date and the time of day as shown, whatever the time zone.
 TDateTime DateTimeFromQDateTime(const QDateTime& value);
 TDateTime DateTimeFromQDate(const QDate& value);
 // A local time with the value's date and time of day (to whole seconds). A
