@@ -27,31 +27,25 @@ const QString kIDTeacher = QStringLiteral("IDTeacher");
 const QString kDateTime = QStringLiteral("DateTime");
 const QString kDescription = QStringLiteral("Description");
 
-// The header fields of a compilation as the recordset holds them.
-struct THeader {
-    int IDChild = 0;
-    int IDTeacher = 0;
-    TDateTime DateTime = 0.0;
-    QString Description;
+} // namespace
 
-    static THeader Read(TNyRecordset& recordset)
-    {
-        THeader header;
-        header.IDChild = recordset.GetFieldAsInteger(kIDChild);
-        header.IDTeacher = recordset.GetFieldAsInteger(kIDTeacher);
-        header.DateTime = recordset.GetFieldAsDateTime(kDateTime);
-        header.Description = recordset.GetFieldAsString(kDescription);
-        return header;
-    }
+TFormTableEdit::THeader TFormTableEdit::THeader::Read(TNyRecordset& recordset)
+{
+    THeader header;
+    header.IDChild = recordset.GetFieldAsInteger(kIDChild);
+    header.IDTeacher = recordset.GetFieldAsInteger(kIDTeacher);
+    header.DateTime = recordset.GetFieldAsDateTime(kDateTime);
+    header.Description = recordset.GetFieldAsString(kDescription);
+    return header;
+}
 
-    void Write(TNyRecordset& recordset) const
-    {
-        recordset.SetField(kIDChild, IDChild);
-        recordset.SetField(kIDTeacher, IDTeacher);
-        recordset.SetField(kDateTime, DateTime);
-        recordset.SetField(kDescription, Description);
-    }
-};
+void TFormTableEdit::THeader::Write(TNyRecordset& recordset) const
+{
+    recordset.SetField(kIDChild, IDChild);
+    recordset.SetField(kIDTeacher, IDTeacher);
+    recordset.SetField(kDateTime, DateTime);
+    recordset.SetField(kDescription, Description);
+}
 
 // A failed save rolls the database back, but the recordset keeps in memory
 // what it wrote: an inserted row with its new key, or an edited row with the
@@ -59,7 +53,7 @@ struct THeader {
 // transaction still holds what was written: a new compilation becomes a
 // pending new row once more (so the next OK inserts it, with no trace of the
 // key it briefly had), an edited one shows its stored values.
-void UndoPostedRow(TNyRecordset& recordset, bool inserted, const THeader& stored)
+void TFormTableEdit::UndoPostedRow(TNyRecordset& recordset, bool inserted, const THeader& stored)
 {
     TNyConnection& connection = TDatabase::GetInstance()->Connection();
     try {
@@ -77,8 +71,6 @@ void UndoPostedRow(TNyRecordset& recordset, bool inserted, const THeader& stored
     // own failure is the one that counts.
     connection.Errors().clear();
 }
-
-} // namespace
 
 TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool editMode)
     : TFormRSEdit(owner, recordset, editMode)
@@ -169,6 +161,7 @@ void TFormTableEdit::LoadRecord(bool editMode, TNyRecordset& recordset)
         questionnaire_->Load();
 
         if (editMode) {
+            storedHeader_ = THeader::Read(recordset);
             const int key = recordset.GetFieldAsInteger(kIDCompiledTable);
             questionnaire_->LoadAnswers(key);
             questionnaire_->LoadStartPhases(key);
@@ -454,7 +447,6 @@ void TFormTableEdit::SaveRecord(TNyRecordset& recordset)
     // key yet. Anything else would overwrite another compilation.
     if (inserting && !recordset.GetFieldAsString(kIDCompiledTable).isEmpty())
         throw Exception(QStringLiteral("la nuova compilazione non \u00e8 pronta per essere inserita."));
-    const THeader stored = inserting ? THeader() : THeader::Read(recordset);
 
     // The header, the start phases and the answers are one change: after a
     // failure none of them is stored and the database is as it was.
@@ -470,7 +462,7 @@ void TFormTableEdit::SaveRecord(TNyRecordset& recordset)
         transaction.Commit();
     } catch (const Exception&) {
         if (posted)
-            UndoPostedRow(recordset, inserting, stored);
+            UndoPostedRow(recordset, inserting, storedHeader_);
         throw;
     }
 }

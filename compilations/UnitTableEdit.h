@@ -66,6 +66,17 @@ private:
     int SelectedKey(TNyRecordset* recordset, const class QComboBox* combo, const QString& field,
                     const QString& what) const;
 
+    // The header fields of a compilation as the recordset holds them.
+    struct THeader {
+        int IDChild = 0;
+        int IDTeacher = 0;
+        TDateTime DateTime = 0.0;
+        QString Description;
+        static THeader Read(TNyRecordset& recordset);
+        void Write(TNyRecordset& recordset) const;
+    };
+    static void UndoPostedRow(TNyRecordset& recordset, bool inserted, const THeader& stored);
+
     std::unique_ptr<Ui::TFormTableEdit> ui_;
     std::unique_ptr<TQuestions> questionnaire_;
     std::unique_ptr<TNyRecordset> phasesRecordset_;
@@ -74,6 +85,9 @@ private:
     TQuestionsView view_;
     QButtonGroup* answerButtons_ = nullptr;
     QTime timeOfDay_;
+    // The edited compilation's header as stored, read once when it opens: a
+    // failed save may leave unsaved values in the recordset's row.
+    THeader storedHeader_;
     // Why the compilation could not be read whole; while set, nothing is
     // saved or exported over what is stored.
     QString loadError_;

@@ -464,6 +464,29 @@ TEST_F(TableEdit, FailedSaveInTheMiddleOfTheAnswersStoresNothingAndKeepsTheInput
               2);
 }
 
+TEST_F(TableEdit, AfterTwoDifferentFailedSavesCancelLeavesTheListRowAsStored)
+{
+    const int key = StoredCompilation();
+    Open(true, key);
+    Child<QLineEdit>("EditDescription")->setText(QStringLiteral("Mai salvata"));
+    db.Db().Execute(QStringLiteral("CREATE TEMP TRIGGER h BEFORE UPDATE ON CompiledTables "
+                                   "BEGIN SELECT RAISE(ABORT,'header refused'); END"));
+    QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
+    db.Db().Execute(QStringLiteral("DROP TRIGGER temp.h"));
+    Refuse(keys[2]);
+    QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
+    const QStringList warnings = DialogScript::Texts(QStringLiteral("warning"));
+    ASSERT_EQ(warnings.size(), 2);
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("header refused")));
+    EXPECT_TRUE(warnings[1].contains(QStringLiteral("refused")));
+
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    QTest::mouseClick(Button("BitBtnCancel"), Qt::LeftButton);
+    ASSERT_FALSE(Visible());
+    EXPECT_EQ(list->GetFieldAsString(QStringLiteral("Description")), QStringLiteral("Osservazione di marzo"));
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables"), QStringLiteral("Description='Osservazione di marzo'")), 1);
+}
+
 TEST_F(TableEdit, NewCompilationWhoseFirstSaveFailedIsStoredOnceUnderItsOwnKey)
 {
     const int earlier = StoredCompilation();

@@ -6,6 +6,7 @@
 
 #include "CompilationMessages.h"
 #include "DateTime.h"
+#include "NumberFormat.h"
 #include "RecordWindows.h"
 #include "Settings.h"
 #include "UnitRSShow.h"
@@ -334,25 +335,94 @@ std::vector<QStringList> ReportRows(const QString& html)
 
 } // namespace
 
-TEST_F(Tables, ACompilationGoesFromTheEmptyListToAPrintedReport)
-{
-    // Two areas, three phases, a dozen questions.
-    db.AddPhase(3, QStringLiteral("Terza"));
-    for (int area = 1; area <= 2; ++area)
-        for (int order = 1; order <= 2; ++order)
-            db.AddQuestion(area, 3, order, QStringLiteral("Domanda %1.3.%2").arg(area).arg(order));
-    ASSERT_EQ(db.Count(QStringLiteral("Questions")), 12);
-    Open();
-    ASSERT_EQ(List()->topLevelItemCount(), 0);
+namespace {
 
-    // A new compilation filled in with the keyboard, area 2 from phase 2.
+// An empty database and the main window standing by, as for a new user.
+class EndToEnd : public ::testing::Test {
+protected:
+    EndToEnd()
+    {
+        db.Db().Execute(QStringLiteral("UPDATE Application SET School='Scuola dell''infanzia Arcobaleno'"));
+        owner.show();
+        TSettings::GetInstance()->SetAutoAdvancing(true);
+    }
+    ~EndToEnd() override { TSettings::ReleaseInstance(); }
+
+    // Opens the register's window, presses its "new" button, lets fill type
+    // into the edit dialog, presses OK there and closes the window.
+    void AddThroughWindow(TRecordWindow which, const std::function<void(QDialog*)>& fill)
+    {
+        QPointer<TFormRSShow> window = CreateRecordWindow(which, &owner);
+        ASSERT_NE(window.data(), nullptr);
+        window->show();
+        const int rows = window->ListViewData()->topLevelItemCount();
+        auto ran = OnModal<QDialog>([fill](QDialog* dialog) {
+            fill(dialog);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("BitBtnOK")), Qt::LeftButton);
+        });
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("BitBtnNew")), Qt::LeftButton);
+        EXPECT_TRUE(*ran);
+        EXPECT_EQ(window->ListViewData()->topLevelItemCount(), rows + 1)
+            << DialogScript::Texts(QStringLiteral("warning")).join(QLatin1Char('\n')).toStdString();
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("BitBtnClose")), Qt::LeftButton);
+        delete window.data();
+    }
+
+    static void Type(QDialog* dialog, const char* name, const QString& text)
+    {
+        QWidget* field = dialog->findChild<QWidget*>(QLatin1String(name));
+        ASSERT_NE(field, nullptr) << name;
+        field->setFocus();
+        QTest::keyClicks(field, text);
+    }
+    static void Choose(QDialog* dialog, const char* name, int index)
+    {
+        auto* combo = dialog->findChild<QComboBox*>(QLatin1String(name));
+        ASSERT_NE(combo, nullptr) << name;
+        combo->setCurrentIndex(index);
+    }
+
+    TestDatabase db;
+    ScriptedDialogs dialogs;
+    QWidget owner;
+};
+
+} // namespace
+
+TEST_F(EndToEnd, ACompilationGoesFromAnEmptyDatabaseToAPrintedReport)
+{
+    // The registers and the questionnaire, typed into their windows: an
+    // educator, a child, two areas, three phases and a dozen questions.
+    AddThroughWindow(TRecordWindow::Teachers, [](QDialog* d) { Type(d, "EditName", QStringLiteral("Maria Rossi")); });
+    AddThroughWindow(TRecordWindow::Children, [](QDialog* d) { Type(d, "EditName", QStringLiteral("Luca Verdi")); });
+    const char* areas[] = {"Autonomia", "Linguaggio"};
+    for (int area = 0; area < 2; ++area)
+        AddThroughWindow(TRecordWindow::Areas, [&](QDialog* d) {
+            Choose(d, "ComboBoxID", area);
+            Type(d, "EditDescription", QString::fromLatin1(areas[area]));
+        });
+    for (int phase = 0; phase < 3; ++phase)
+        AddThroughWindow(TRecordWindow::Phases, [&](QDialog* d) {
+            Choose(d, "ComboBoxID", phase);
+            Type(d, "EditDescription", QStringLiteral("Fase %1").arg(phase + 1));
+        });
+    for (int area = 0; area < 2; ++area)
+        for (int phase = 0; phase < 3; ++phase)
+            for (int order = 1; order <= 2; ++order)
+                AddThroughWindow(TRecordWindow::Questions, [&](QDialog* d) {
+                    Choose(d, "ComboBoxIDArea", area);
+                    Choose(d, "ComboBoxIDPhase", phase);
+                    Type(d, "MemoText", QStringLiteral("Domanda %1.%2.%3").arg(area + 1).arg(phase + 1).arg(order));
+                });
+    ASSERT_EQ(db.Count(QStringLiteral("Questions")), 12);
+    ASSERT_EQ(db.Count(QStringLiteral("Children")), 1);
+
+    QPointer<TFormRSShow> window = CreateRecordWindow(TRecordWindow::Compilations, &owner);
+    window->show();
+    ASSERT_EQ(window->ListViewData()->topLevelItemCount(), 0);
+
+    // A new compilation answered with the keyboard, Linguaggio from phase 2.
     auto created = OnModal<TFormTableEdit>([](TFormTableEdit* editor) {
-        auto* child = editor->findChild<QComboBox*>(QStringLiteral("ComboBoxChild"));
-        child->setFocus();
-        QTest::keyClick(child, 'b');
-        auto* teacher = editor->findChild<QComboBox*>(QStringLiteral("ComboBoxTeacher"));
-        teacher->setFocus();
-        QTest::keyClick(teacher, 'd');
         auto* description = editor->findChild<QLineEdit*>(QStringLiteral("EditDescription"));
         description->setFocus();
         description->selectAll();
@@ -371,16 +441,16 @@ TEST_F(Tables, ACompilationGoesFromTheEmptyListToAPrintedReport)
         EXPECT_TRUE(*chosen);
         QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BitBtnOK")), Qt::LeftButton);
     });
-    Click("BitBtnNew");
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("BitBtnNew")), Qt::LeftButton);
     ASSERT_TRUE(*created);
-    ASSERT_EQ(Column(List(), 1), QStringList{"Bruno"});
-    EXPECT_EQ(Column(List(), 2), QStringList{"Dario"});
+    ASSERT_EQ(Column(window->ListViewData(), 1), QStringList{"Luca Verdi"});
+    EXPECT_EQ(Column(window->ListViewData(), 2), QStringList{"Maria Rossi"});
 
-    // Opened again: the scores shown are exported and printed.
-    const QString file = db.Path(QStringLiteral("Bruno.html"));
+    // Opened again: the scores it shows are exported and printed.
+    const QString file = db.Path(QStringLiteral("Luca.html"));
     auto shown = std::make_shared<QStringList>();
     auto total = std::make_shared<QString>();
-    ClickRow(List(), 0);
+    ClickRow(window->ListViewData(), 0);
     auto exported = OnModal<TFormTableEdit>([shown, total, file](TFormTableEdit* editor) {
         *shown = Column(editor->findChild<QTreeWidget*>(QStringLiteral("ListViewAreas")), 1);
         *total = editor->findChild<QLabel*>(QStringLiteral("LabelTotalPoints"))->text();
@@ -390,18 +460,19 @@ TEST_F(Tables, ACompilationGoesFromTheEmptyListToAPrintedReport)
         QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BitBtnExportAndPrint")), Qt::LeftButton);
         QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BitBtnCancel")), Qt::LeftButton);
     });
-    Click("BitBtnEdit");
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("BitBtnEdit")), Qt::LeftButton);
     ASSERT_TRUE(*exported);
-    EXPECT_TRUE(DialogScript::Texts(QStringLiteral("question")) == QStringList{Message21000()})
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("question")), QStringList{Message21000()})
         << "every active question answered, nothing changed: no other question";
     EXPECT_EQ(DialogScript::Texts(QStringLiteral("print")), QStringList{file});
+    delete window.data();
 
     QFile report(file);
     ASSERT_TRUE(report.open(QIODevice::ReadOnly));
     const QString html = QString::fromLatin1(report.readAll());
-    EXPECT_TRUE(html.contains(QStringLiteral("Bruno")));
-    EXPECT_TRUE(html.contains(QStringLiteral("Dario")));
-    EXPECT_TRUE(html.contains(QStringLiteral("Osservazione di prova &amp; verifica")));
+    for (const char* text : {"Scuola dell'infanzia Arcobaleno", "Luca Verdi", "Maria Rossi",
+                             "Osservazione di prova &amp; verifica"})
+        EXPECT_TRUE(html.contains(QLatin1String(text))) << text;
     QStringList areaTotals;
     const std::vector<QStringList> rows = ReportRows(html);
     for (const QStringList& row : rows) {
@@ -409,9 +480,9 @@ TEST_F(Tables, ACompilationGoesFromTheEmptyListToAPrintedReport)
         if (row[7] != QLatin1String(" "))
             areaTotals << row[7];
     }
-    EXPECT_EQ(rows.size(), 5u) << "area 1 from phase 1, area 2 from phase 2";
+    EXPECT_EQ(rows.size(), 5u) << "Autonomia from phase 1, Linguaggio from phase 2";
     ASSERT_EQ(shown->size(), 2);
     EXPECT_EQ(areaTotals, *shown) << "the report's area totals are the editor's points";
     EXPECT_TRUE(html.contains(QStringLiteral("Totale: ") + *total)) << total->toStdString();
-    EXPECT_NE(*total, QStringLiteral("0,00"));
+    EXPECT_NE(*total, FormatPoints(0.0));
 }
