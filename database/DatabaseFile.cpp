@@ -21,7 +21,7 @@ QString DatabaseSchemaSql()
     return QString::fromUtf8(kSchemaSql);
 }
 
-void CreateDatabaseFile(const QString& path)
+void CreateDatabaseFile(const QString& path, const std::function<void(const QString&)>& complete)
 {
     if (QFileInfo::exists(path))
         throw Exception(QStringLiteral("%1: the file already exists.").arg(path));
@@ -51,6 +51,8 @@ void CreateDatabaseFile(const QString& path)
         connection.Execute(DatabaseSchemaSql());
         transaction.Commit();
         connection.Close();
+        if (complete)
+            complete(building);
     } catch (const Exception&) {
         QFile::remove(building);
         throw;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 // The connection string template the delivered settings file carries.
 QString DefaultConnectionTemplate();
@@ -12,8 +13,10 @@ QString DatabaseSchemaSql();
 // Creates a new encrypted database at path from the schema, with the
 // program's password, readable and writable by its owner only. Refuses an
 // existing path. Nothing is left at the path when creation fails.
-// Raises Exception.
-void CreateDatabaseFile(const QString& path);
+// complete, when given, fills the new database before it takes the path: it is
+// called with the file's temporary path, and a failure it raises leaves
+// nothing at the path either. Raises Exception.
+void CreateDatabaseFile(const QString& path, const std::function<void(const QString&)>& complete = {});
 
 // Opens the database file at path through the single database object with
 // the delivered connection template. Raises Exception.

@@ -43,28 +43,20 @@ void ReportingAs(const QString& failureText, Work work)
     }
 }
 
-// A new database holding the questionnaire of questionFile. It is built
-// under a temporary name, so a database at the path always has it.
+// A new database holding the questionnaire of questionFile: a database at
+// the path always has it.
 void CreateDatabaseWithQuestionnaire(const QString& path, const QString& questionFile)
 {
-    if (QFileInfo::exists(path))
-        throw Exception(QStringLiteral("%1: the file already exists.").arg(path));
-    const QString building = path + QStringLiteral(".importing");
-    QFile::remove(building);
-    CreateDatabaseFile(building);
-    try {
+    CreateDatabaseFile(path, [&questionFile](const QString& building) {
         OpenDatabaseFile(building);
-        ReportingAs(ImportFailedText(), [&] { TDatabase::GetInstance()->ImportLegacyQuestions(questionFile); });
+        try {
+            ReportingAs(ImportFailedText(), [&] { TDatabase::GetInstance()->ImportLegacyQuestions(questionFile); });
+        } catch (const Exception&) {
+            TDatabase::GetInstance()->Close();
+            throw;
+        }
         TDatabase::GetInstance()->Close();
-    } catch (const Exception&) {
-        TDatabase::GetInstance()->Close();
-        QFile::remove(building);
-        throw;
-    }
-    if (!QFile::rename(building, path)) {
-        QFile::remove(building);
-        throw Exception(QStringLiteral("%1: the file cannot be created.").arg(path));
-    }
+    });
 }
 
 const std::map<QString, Command>& Commands()
