@@ -1,6 +1,7 @@
 #include "UnitRSShow.h"
 
 #include "Database.h"
+#include "Dialogs.h"
 #include "Exception.h"
 #include "FillFunctions.h"
 #include "NyTransaction.h"
@@ -110,15 +111,25 @@ void TFormRSShow::BitBtnNewClick()
 {
     if (ExecuteEditForm(false) != ResultOk)
         return;
-    AfterInsert(*recordset_);
-    RefreshList();
+    try {
+        AfterInsert(*recordset_);
+        RefreshList();
+    } catch (const Exception& e) {
+        // The record is saved; only the list could not be brought up to date.
+        WarningBox(this, e.Message());
+    }
 }
 
 void TFormRSShow::BitBtnEditClick()
 {
     recordset_->SetAbsolutePosition(SelectedIndex() + 1);
-    if (ExecuteEditForm(true) == ResultOk)
+    if (ExecuteEditForm(true) != ResultOk)
+        return;
+    try {
         RefreshList();
+    } catch (const Exception& e) {
+        WarningBox(this, e.Message());
+    }
 }
 
 void TFormRSShow::ListViewDataDblClick()
