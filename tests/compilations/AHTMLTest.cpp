@@ -1,5 +1,6 @@
 #include "AHTML.h"
 #include "Exception.h"
+#include "TestText.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,12 +10,6 @@
 
 #include <functional>
 #include <ostream>
-
-// Readable failure messages instead of the bytes of QString's storage.
-static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

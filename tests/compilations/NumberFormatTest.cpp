@@ -1,15 +1,10 @@
 #include "NumberFormat.h"
+#include "TestText.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <ostream>
-
-// Readable failure messages instead of the bytes of QString's storage.
-static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 // The tests run under the C locale, where the program formats as Italian:
 // the decimal separator is a comma.

@@ -5,6 +5,7 @@
 
 #include "Questions.h"
 #include "TestDatabase.h"
+#include "TestText.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -13,20 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
-
-// Readable failure messages instead of the bytes of QString's storage.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
-inline void PrintTo(const QStringList& texts, std::ostream* out)
-{
-    *out << '[';
-    for (qsizetype i = 0; i < texts.size(); ++i)
-        *out << (i ? ", \"" : "\"") << texts[i].toStdString() << '"';
-    *out << ']';
-}
 
 // The editor's lists, labels and answer buttons. The buttons are checkable
 // and share one exclusive group, as in the editor.

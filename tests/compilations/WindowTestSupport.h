@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "NyRecordset.h"
 #include "TestDatabase.h"
+#include "TestText.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,18 +21,6 @@
 #include <functional>
 #include <memory>
 #include <ostream>
-
-// Readable failure messages instead of the bytes of QString's storage.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
-inline void PrintTo(const QStringList& texts, std::ostream* out)
-{
-    *out << '[' << texts.join(QStringLiteral("\", \"")).prepend(QLatin1Char('"')).append(QLatin1Char('"')).toStdString()
-         << ']';
-}
 
 // A stored answer or start phase of a compilation, written with plain SQL.
 inline void StoreAnswerRow(TestDatabase& db, int idCompiledTable, int idQuestion, int idAnswer)

@@ -5,32 +5,14 @@
 #include "NyConnection.h"
 #include "NyTransaction.h"
 #include "TestDatabase.h"
+#include "TestText.h"
 
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 #include <ostream>
 
-// Failures show texts as text.
-static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
-
-// The message of the data-access exception that `action` raises.
-template <typename Action>
-QString MessageOf(Action action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    ADD_FAILURE() << "no exception was raised";
-    return QString();
-}
 
 class ConnectionTest : public ::testing::Test {
 protected:

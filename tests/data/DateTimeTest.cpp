@@ -1,17 +1,13 @@
 // Date-time values: days since 1899-12-30 with the time as the fraction, their
 // stored text and their regional display (Italian in the test environment).
 #include "DateTime.h"
+#include "TestText.h"
 
 #include <QByteArray>
 #include <ctime>
 #include <gtest/gtest.h>
 #include <ostream>
 
-// Failures show texts as text.
-static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 #include <limits>
 
 namespace {

@@ -4,16 +4,11 @@
 #include "Exception.h"
 #include "NyRecordset.h"
 #include "TestDatabase.h"
+#include "TestText.h"
 
 #include <QDate>
 #include <gtest/gtest.h>
 #include <ostream>
-
-// Failures show texts as text.
-static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -24,18 +19,6 @@ const QString kJoin = QStringLiteral(
     "     ORDER BY CompiledTables.DateTime, Children.Name, Teachers.Name, CompiledTables.Description,"
     " CompiledTables.IDCompiledTable     ");
 const QString kChildren = QStringLiteral("SELECT * FROM Children ORDER BY Name, DateOfBirth, Info");
-
-template <typename Action>
-QString MessageOf(Action action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    ADD_FAILURE() << "no exception was raised";
-    return QString();
-}
 
 class RecordsetTest : public ::testing::Test {
 protected:

@@ -7,6 +7,7 @@
 #include "IniFile.h"
 #include "SqlText.h"
 #include "TestDatabase.h"
+#include "TestText.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,25 +16,7 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
-// Failures show texts as text.
-static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
-
-template <typename Action>
-QString MessageOf(Action action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    ADD_FAILURE() << "no exception was raised";
-    return QString();
-}
 
 QByteArray Contents(const QString& path)
 {

@@ -4,29 +4,12 @@
 #include "Exception.h"
 #include "SqlText.h"
 #include "TestDatabase.h"
+#include "TestText.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
 
-// Failures show texts as text.
-static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
-
-template <typename Action>
-QString MessageOf(Action action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    ADD_FAILURE() << "no exception was raised";
-    return QString();
-}
 
 class SchemaTest : public ::testing::Test {
 protected:

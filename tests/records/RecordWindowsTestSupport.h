@@ -7,6 +7,7 @@
 #include "RecordWindows.h"
 #include "TestDatabase.h"
 #include "UnitRSShow.h"
+#include "TestText.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -23,12 +24,6 @@
 #include <functional>
 #include <memory>
 #include <ostream>
-
-// Readable texts in the failure reports.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 class RecordWindowTest : public ::testing::Test {
 protected:

@@ -4,6 +4,7 @@
 #include "DatabaseFile.h"
 #include "Exception.h"
 #include "IniFile.h"
+#include "TestText.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,12 +15,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <ostream>
-
-// Failures show texts as text.
-static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
