@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Dialogs.h"
 #include "Exception.h"
+#include "TestEnvironment.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -11,21 +12,25 @@
 
 TEST(Application, UncaughtFailureIsShownAndTheProgramGoesOn)
 {
+    // Qt's own frames keep no clean-ups for an exception passing through
+    // them: what the event delivery held is lost by design of this last
+    // resort, so it is not reported as leaked here.
+    const TLeaksNotReported leaksOfQtFrames;
     DialogScript::Begin();
-    QPushButton button(QStringLiteral("Prova"));
     int clicks = 0;
-    QObject::connect(&button, &QPushButton::clicked, [&clicks] {
-        ++clicks;
-        if (clicks == 1)
-            throw Exception(QStringLiteral("NYADO exception: TNyConnection::Execute: disk I/O error"));
-        if (clicks == 2)
-            throw std::runtime_error("out of range");
-    });
-    button.show();
-
-    QTest::mouseClick(&button, Qt::LeftButton);
-    QTest::mouseClick(&button, Qt::LeftButton);
-    QTest::mouseClick(&button, Qt::LeftButton);
+    {
+        QPushButton button(QStringLiteral("Prova"));
+        QObject::connect(&button, &QPushButton::clicked, [&clicks] {
+            ++clicks;
+            if (clicks == 1)
+                throw Exception(QStringLiteral("NYADO exception: TNyConnection::Execute: disk I/O error"));
+            if (clicks == 2)
+                throw std::runtime_error("out of range");
+        });
+        button.show();
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(&button, Qt::LeftButton);
+    }
 
     EXPECT_EQ(clicks, 3);
     EXPECT_EQ(DialogScript::Texts(QStringLiteral("error")),
@@ -36,8 +41,7 @@ TEST(Application, UncaughtFailureIsShownAndTheProgramGoesOn)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareTestEnvironment();
     TApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
