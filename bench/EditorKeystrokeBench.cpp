@@ -4,9 +4,9 @@
 // Prints the median and the slowest of each.
 //
 //   build/release/bench/EditorKeystrokeBench
+#include "BenchSupport.h"
 #include "Database.h"
 #include "DatabaseFile.h"
-#include "NyTransaction.h"
 #include "Settings.h"
 #include "UnitTableEdit.h"
 
@@ -24,47 +24,6 @@
 
 namespace {
 
-struct Timing {
-    double median = 0.0;
-    double slowest = 0.0;
-};
-
-Timing Measure(int runs, const std::function<void()>& step)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        step();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times.back()};
-}
-
-void FillQuestionnaire(TDatabase& db)
-{
-    TNyTransaction transaction(db.Connection());
-    db.Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('Bambino')"));
-    db.Execute(QStringLiteral("INSERT INTO Teachers(Name) VALUES('Educatrice')"));
-    for (int a = 1; a <= 10; ++a)
-        db.Execute(QStringLiteral("INSERT INTO Areas(IDArea, Description) VALUES(%1, 'Area %1')").arg(a));
-    for (int p = 1; p <= 10; ++p)
-        db.Execute(QStringLiteral("INSERT INTO Phases(IDPhase, Description) VALUES(%1, 'Fase %1')").arg(p));
-    for (int a = 1; a <= 10; ++a)
-        for (int p = 1; p <= 10; ++p)
-            for (int q = 1; q <= 10; ++q)
-                db.Execute(QStringLiteral("INSERT INTO Questions(QuestionText, IDArea, IDPhase, QuestionOrder) "
-                                          "VALUES('Domanda %1.%2.%3 con un testo lungo quanto una vera domanda', "
-                                          "%1, %2, %3)")
-                               .arg(a)
-                               .arg(p)
-                               .arg(q));
-    db.Execute(QStringLiteral("INSERT INTO CompiledTables(IDChild, IDTeacher, DateTime, Description) "
-                              "VALUES(1, 1, '2026-12-01 00:00:00', 'Prova')"));
-    transaction.Commit();
-}
-
 const QString kListSql = QStringLiteral(
     "SELECT CompiledTables.*, Children.Name, Teachers.Name FROM Teachers INNER JOIN (Children INNER JOIN "
     "CompiledTables ON Children.IDChild = CompiledTables.IDChild) ON Teachers.IDTeacher = CompiledTables.IDTeacher");
@@ -81,7 +40,7 @@ int main(int argc, char** argv)
     CreateDatabaseFile(path);
     OpenDatabaseFile(path);
     TDatabase& db = *TDatabase::GetInstance();
-    FillQuestionnaire(db);
+    FillLargeQuestionnaire(db);
     TSettings::GetInstance()->SetAutoAdvancing(true);
 
     auto list = db.OpenRecordset(kListSql);
