@@ -6,6 +6,7 @@
 #include "Exception.h"
 #include "SqlText.h"
 #include "StoredCompilationReport.h"
+#include "TestReport.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,26 +29,10 @@ QByteArray ReadAll(const QString& path)
     return file.readAll();
 }
 
-// The cells of the results table, row by row.
+// The cells of the results table of the report file, row by row.
 std::vector<QStringList> ResultRows(const QString& path)
 {
-    const QStringList lines = QString::fromLatin1(ReadAll(path)).split(QStringLiteral("\r\n"));
-    std::vector<QStringList> rows;
-    QStringList row;
-    bool inResults = false;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i] == QLatin1String("<table class=\"resultstable\">"))
-            inResults = true;
-        else if (inResults && lines[i] == QLatin1String("</table>"))
-            break;
-        else if (inResults && lines[i] == QLatin1String("<td class=\"rtd\">") && i + 1 < lines.size())
-            row << lines[i + 1];
-        else if (inResults && lines[i] == QLatin1String("</tr>") && !row.isEmpty()) {
-            rows.push_back(row);
-            row.clear();
-        }
-    }
-    return rows;
+    return ReportRows(QString::fromLatin1(ReadAll(path)));
 }
 
 // Three areas (10, 20, 30) and four phases numbered 1, 2, 5 and 7, so that

@@ -12,6 +12,7 @@
 #include "UnitRSShow.h"
 #include "UnitSetStartPhase.h"
 #include "UnitTableEdit.h"
+#include "TestReport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -308,32 +309,6 @@ TEST_F(Tables, FailedDuplicationLeavesNoCopy)
     EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 2);
     EXPECT_EQ(Content(Newest()), Content(source));
 }
-
-namespace {
-
-// The cells of the report's results table, row by row.
-std::vector<QStringList> ReportRows(const QString& html)
-{
-    const QStringList lines = html.split(QStringLiteral("\r\n"));
-    std::vector<QStringList> rows;
-    QStringList row;
-    bool inResults = false;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i] == QLatin1String("<table class=\"resultstable\">"))
-            inResults = true;
-        else if (inResults && lines[i] == QLatin1String("</table>"))
-            break;
-        else if (inResults && lines[i] == QLatin1String("<td class=\"rtd\">") && i + 1 < lines.size())
-            row << lines[i + 1];
-        else if (inResults && lines[i] == QLatin1String("</tr>") && !row.isEmpty()) {
-            rows.push_back(row);
-            row.clear();
-        }
-    }
-    return rows;
-}
-
-} // namespace
 
 namespace {
 
