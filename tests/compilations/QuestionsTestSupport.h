@@ -113,24 +113,6 @@ struct EditorWidgets {
     }
 };
 
-inline void StoreAnswer(TestDatabase& db, int idCompiledTable, int idQuestion, int idAnswer)
-{
-    db.Db().Execute(QStringLiteral("INSERT INTO CompiledTablesAnswers(IDCompiledTable, IDQuestion, IDAnswer) "
-                                   "VALUES(%1, %2, %3)")
-                        .arg(idCompiledTable)
-                        .arg(idQuestion)
-                        .arg(idAnswer));
-}
-
-inline void StoreStartPhase(TestDatabase& db, int idCompiledTable, int idArea, int idPhase)
-{
-    db.Db().Execute(QStringLiteral("INSERT INTO CompiledTablesStartPhase(IDCompiledTable, IDArea, IDPhase) "
-                                   "VALUES(%1, %2, %3)")
-                        .arg(idCompiledTable)
-                        .arg(idArea)
-                        .arg(idPhase));
-}
-
 // A compilation of a fresh child and educator, for the stored rows.
 inline int NewCompilation(TestDatabase& db, const QString& childName = QStringLiteral("Anna"))
 {

@@ -130,9 +130,9 @@ protected:
                                        QStringLiteral("K")).toInt();
         const int answers[] = {0, 1, 2, 3, -1, 0, 2, 0, 1, -1};
         for (int i = 0; i < keys.size(); ++i)
-            StoreAnswerRow(db, key, keys[i], answers[i]);
-        StoreStartPhaseRow(db, key, 10, 1);
-        StoreStartPhaseRow(db, key, 20, 2);
+            StoreAnswer(db, key, keys[i], answers[i]);
+        StoreStartPhase(db, key, 10, 1);
+        StoreStartPhase(db, key, 20, 2);
         return key;
     }
 

@@ -22,25 +22,6 @@
 #include <memory>
 #include <ostream>
 
-// A stored answer or start phase of a compilation, written with plain SQL.
-inline void StoreAnswerRow(TestDatabase& db, int idCompiledTable, int idQuestion, int idAnswer)
-{
-    db.Db().Execute(QStringLiteral("INSERT INTO CompiledTablesAnswers(IDCompiledTable, IDQuestion, IDAnswer) "
-                                   "VALUES(%1, %2, %3)")
-                        .arg(idCompiledTable)
-                        .arg(idQuestion)
-                        .arg(idAnswer));
-}
-
-inline void StoreStartPhaseRow(TestDatabase& db, int idCompiledTable, int idArea, int idPhase)
-{
-    db.Db().Execute(QStringLiteral("INSERT INTO CompiledTablesStartPhase(IDCompiledTable, IDArea, IDPhase) "
-                                   "VALUES(%1, %2, %3)")
-                        .arg(idCompiledTable)
-                        .arg(idArea)
-                        .arg(idPhase));
-}
-
 // The compilations list's query, so that the editor works on the recordset
 // it is lent in the program.
 inline QString CompilationsListSql()

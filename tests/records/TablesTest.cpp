@@ -78,9 +78,9 @@ protected:
     void AddAnswers(int key)
     {
         for (int i = 0; i < questions.size(); ++i)
-            StoreAnswerRow(db, key, questions[i], i % 5 == 4 ? -1 : i % 5);
-        StoreStartPhaseRow(db, key, 1, 1);
-        StoreStartPhaseRow(db, key, 2, 2);
+            StoreAnswer(db, key, questions[i], i % 5 == 4 ? -1 : i % 5);
+        StoreStartPhase(db, key, 1, 1);
+        StoreStartPhase(db, key, 2, 2);
     }
     // "IDQuestion:IDAnswer" and "IDArea:IDPhase" rows of one compilation.
     QStringList Content(int key)

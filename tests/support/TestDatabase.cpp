@@ -82,3 +82,21 @@ int TestDatabase::Count(const QString& table, const QString& where)
     auto rs = Db().OpenRecordset(sql);
     return rs->GetFieldAsInteger(QStringLiteral("RecordCount"));
 }
+
+void StoreAnswer(TestDatabase& db, int idCompiledTable, int idQuestion, int idAnswer)
+{
+    db.Db().Execute(QStringLiteral("INSERT INTO CompiledTablesAnswers(IDCompiledTable, IDQuestion, IDAnswer) "
+                                   "VALUES(%1, %2, %3)")
+                        .arg(idCompiledTable)
+                        .arg(idQuestion)
+                        .arg(idAnswer));
+}
+
+void StoreStartPhase(TestDatabase& db, int idCompiledTable, int idArea, int idPhase)
+{
+    db.Db().Execute(QStringLiteral("INSERT INTO CompiledTablesStartPhase(IDCompiledTable, IDArea, IDPhase) "
+                                   "VALUES(%1, %2, %3)")
+                        .arg(idCompiledTable)
+                        .arg(idArea)
+                        .arg(idPhase));
+}

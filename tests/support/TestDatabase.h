@@ -31,3 +31,7 @@ private:
     QTemporaryDir dir_;
     QString databasePath_;
 };
+
+// A stored answer or start phase of a compilation, written with plain SQL.
+void StoreAnswer(TestDatabase& db, int idCompiledTable, int idQuestion, int idAnswer);
+void StoreStartPhase(TestDatabase& db, int idCompiledTable, int idArea, int idPhase);
