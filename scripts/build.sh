@@ -12,5 +12,11 @@ case "$kind" in
   *) echo "usage: $0 release|test" >&2; exit 2 ;;
 esac
 
+# A compiler cache, when the machine has one, makes rebuilds of other
+# checkouts of the same sources cheap.
+if command -v ccache >/dev/null 2>&1; then
+  options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 cmake -S "$root" -B "$dir" -G Ninja "${options[@]}"
 cmake --build "$dir" --parallel "$(nproc)"
