@@ -6,10 +6,14 @@
 #include "Exception.h"
 #include "NumberFormat.h"
 #include "Questions.h"
+#include "ReportPrinting.h"
 
 namespace {
 
 const QString kApplicationTitle = QStringLiteral(BALTERO_APPLICATION_TITLE);
+// The style classes of the results table and of its cells.
+const QString kResultsTable = QStringLiteral("resultstable");
+const QString kResultCell = QStringLiteral("rtd");
 
 void LabelledCell(TAHTML& html, const QString& label, const QString& value)
 {
@@ -33,7 +37,7 @@ void HeaderRow(TAHTML& html, const QString& leftLabel, const QString& leftValue,
 
 void ResultCell(TAHTML& html, const QString& value)
 {
-    html.BeginCell(QStringLiteral("rtd"), QString());
+    html.BeginCell(kResultCell, QString());
     html.AddText(value);
     html.EndCell();
 }
@@ -93,15 +97,17 @@ void TQuestions::WriteReport(TAHTML& html, TDateTime observationDate, const QStr
     HeaderRow(html, QStringLiteral("Istituto: "), school, QStringLiteral("Educatore: "), teacherName);
     HeaderRow(html, QStringLiteral("Bambino: "), childName, QStringLiteral("Data osservazione: "),
               FormatDateTimeShort(observationDate));
-    HeaderRow(html, QStringLiteral("Data di nascita: "), FormatDateTimeShort(childDateOfBirth), QStringLiteral("Note: "),
-              description);
+    // A child registered without a date of birth reads back as day zero,
+    // 30/12/1899, which is no one's birthday: the field stays empty.
+    const QString dateOfBirth = childDateOfBirth == 0.0 ? QString() : FormatDateTimeShort(childDateOfBirth);
+    HeaderRow(html, QStringLiteral("Data di nascita: "), dateOfBirth, QStringLiteral("Note: "), description);
     html.EndTable();
     html.LineBreak(1);
 
-    html.BeginTable(QStringLiteral("resultstable"), QString());
+    html.BeginTable(kResultsTable, QString());
     html.BeginRow();
     for (const char* heading : {"AREA", "FASE", "SI", "NO", "A VOLTE", "NON SO", "VALORI", "TOTALE"}) {
-        html.BeginHeaderCell(QStringLiteral("rtd"), QString());
+        html.BeginHeaderCell(kResultCell, QString());
         html.AddText(QString::fromLatin1(heading));
         html.EndHeaderCell();
     }
@@ -171,4 +177,79 @@ void TQuestions::WriteReport(TAHTML& html, TDateTime observationDate, const QStr
 
     html.EndBody();
     html.EndDocument();
+}
+
+namespace {
+
+// The line the writer opens an element of the results table with.
+QString ResultsTableLine()
+{
+    TAHTML html;
+    html.BeginTable(kResultsTable, QString());
+    return html.Lines().constFirst();
+}
+
+QString ResultHeaderCellLine()
+{
+    TAHTML html;
+    html.BeginHeaderCell(kResultCell, QString());
+    return html.Lines().constFirst();
+}
+
+QString ResultCellLine()
+{
+    TAHTML html;
+    html.BeginCell(kResultCell, QString());
+    return html.Lines().constFirst();
+}
+
+// The cells of the header table, which have no style of their own.
+QString PlainCellLine()
+{
+    TAHTML html;
+    html.BeginCell();
+    return html.Lines().constFirst();
+}
+
+// The same line with attributes added before its closing ">".
+QString WithAttributes(const QString& line, const QString& attributes)
+{
+    return line.left(line.size() - 1) + QLatin1Char(' ') + attributes + QLatin1Char('>');
+}
+
+} // namespace
+
+QString PrintableReport(const QString& savedReport)
+{
+    // The style block: a collapsed 1 px black grid around every cell, the
+    // table 100 % wide, cell contents centred both ways with 1 % of the
+    // width (7 px on a page) around them. Browsers also centre the contents
+    // of unstyled cells vertically, Qt puts them at the top.
+    const QString table = ResultsTableLine();
+    const QString printedTable = WithAttributes(
+        table, QStringLiteral("border=\"1\" cellspacing=\"0\" cellpadding=\"7\" width=\"100%\" "
+                              "style=\"border-collapse: collapse; border-color: black;\""));
+    const QString headerCell = ResultHeaderCellLine();
+    const QString cell = ResultCellLine();
+    const QString plainCell = PlainCellLine();
+    const QString centred = QStringLiteral("align=\"center\" valign=\"middle\"");
+
+    QStringList lines = savedReport.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        const bool carriageReturn = line.endsWith(QLatin1Char('\r'));
+        const QString bare = carriageReturn ? line.chopped(1) : line;
+        QString printed;
+        if (bare == table)
+            printed = printedTable;
+        else if (bare == headerCell)
+            printed = WithAttributes(headerCell, centred);
+        else if (bare == cell)
+            printed = WithAttributes(cell, centred);
+        else if (bare == plainCell)
+            printed = WithAttributes(plainCell, QStringLiteral("valign=\"middle\""));
+        else
+            continue;
+        line = carriageReturn ? printed + QLatin1Char('\r') : printed;
+    }
+    return lines.join(QLatin1Char('\n'));
 }

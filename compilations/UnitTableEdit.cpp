@@ -9,6 +9,7 @@
 #include "NyTransaction.h"
 #include "RecordFormLook.h"
 #include "Regional.h"
+#include "ReportPrinting.h"
 #include "Settings.h"
 #include "UnitOperationInProgress.h"
 #include "UnitSetStartPhase.h"
@@ -403,7 +404,7 @@ void TFormTableEdit::BitBtnExportAndPrintClick()
         return;
     }
     if (QuestionBox(this, Message21000()) == TBoxAnswer::Yes)
-        PrintHtmlFile(this, fileName);
+        PrintHtmlFile(this, fileName, PrintableReport);
 }
 
 int TFormTableEdit::SelectedKey(TNyRecordset* recordset, const QComboBox* combo, const QString& field,

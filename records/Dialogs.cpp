@@ -5,8 +5,10 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
+#include <QFont>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTextDocument>
@@ -19,6 +21,7 @@ struct Script {
     std::deque<TBoxAnswer> answers;
     std::deque<std::optional<QString>> texts;
     std::vector<DialogScript::Shown> shown;
+    QString pdfFileName;
 };
 
 Script& TheScript()
@@ -92,6 +95,20 @@ TBoxAnswer AskBox(QWidget* parent, const QString& text, QMessageBox::StandardBut
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No);
     return FromButton(box.exec());
+}
+
+void PrintHtml(const QString& html, QPrinter& printer)
+{
+    QTextDocument document;
+    // What a page leaves unstyled a browser shows in its default font, a
+    // 16 px (12 pt) serif; the widgets' small sans serif would print smaller
+    // and narrower than the saved file looks.
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setStyleHint(QFont::Serif);
+    font.setPointSizeF(12.0);
+    document.setDefaultFont(font);
+    document.setHtml(html);
+    document.print(&printer);
 }
 
 } // namespace
@@ -172,25 +189,35 @@ bool OpenWithDesktop(const QUrl& url)
     return QDesktopServices::openUrl(url);
 }
 
-bool PrintHtmlFile(QWidget* parent, const QString& fileName)
+bool PrintHtmlFile(QWidget* parent, const QString& fileName, const std::function<QString(const QString&)>& forPrint)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray bytes = file.readAll();
+    // The report declares ISO-8859-1 and writes every other character as a
+    // numeric reference.
+    QString html = QString::fromLatin1(file.readAll());
+    if (forPrint)
+        html = forPrint(html);
+
     if (TheScript().active) {
         Record(QStringLiteral("print"), fileName);
-        return NextAnswer(TBoxAnswer::Ok) == TBoxAnswer::Ok;
+        if (NextAnswer(TBoxAnswer::Ok) != TBoxAnswer::Ok)
+            return false;
+        if (!TheScript().pdfFileName.isEmpty()) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(TheScript().pdfFileName);
+            printer.setPageSize(QPageSize(QPageSize::A4));
+            PrintHtml(html, printer);
+        }
+        return true;
     }
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    QTextDocument document;
-    // The report declares ISO-8859-1 and writes every other character as a
-    // numeric reference.
-    document.setHtml(QString::fromLatin1(bytes));
-    document.print(&printer);
+    PrintHtml(html, printer);
     return true;
 }
 
@@ -221,6 +248,11 @@ void PushAnswer(TBoxAnswer answer)
 void PushText(const std::optional<QString>& text)
 {
     TheScript().texts.push_back(text);
+}
+
+void PrintToPdf(const QString& pdfFileName)
+{
+    TheScript().pdfFileName = pdfFileName;
 }
 
 const std::vector<Shown>& ShownDialogs()

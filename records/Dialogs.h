@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -33,9 +34,13 @@ QString GetSaveFileName(QWidget* parent, const QString& title, const QString& fi
 
 // Hands a document or link to the desktop; false when nothing could open it.
 bool OpenWithDesktop(const QUrl& url);
-// Shows the print dialog and prints the HTML file; false when cancelled or
-// when the file cannot be read.
-bool PrintHtmlFile(QWidget* parent, const QString& fileName);
+// Shows the print dialog and prints the HTML file, its text first passed
+// through forPrint when given (the caller's own document in the form Qt's
+// rich-text engine draws faithfully); false when cancelled or when the file
+// cannot be read. The page uses a browser's default font for what the file
+// leaves unstyled.
+bool PrintHtmlFile(QWidget* parent, const QString& fileName,
+                   const std::function<QString(const QString&)>& forPrint = {});
 
 namespace DialogScript {
 
@@ -52,6 +57,9 @@ void End();
 bool Active();
 void PushAnswer(TBoxAnswer answer);
 void PushText(const std::optional<QString>& text);
+// From now on a print the script lets go ahead (answer Ok) is written, A4,
+// to this PDF file, as the print dialog's "print to file" would write it.
+void PrintToPdf(const QString& pdfFileName);
 const std::vector<Shown>& ShownDialogs();
 void ClearShown();
 // Texts of the recorded dialogs of one kind, oldest first.

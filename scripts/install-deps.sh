@@ -9,6 +9,8 @@ packages=(
   libsqlcipher-dev sqlcipher
   libgtest-dev googletest libbenchmark-dev
   xvfb xauth
+  # pdftotext and pdftoppm: the printout tests read the printed PDF back
+  poppler-utils
 )
 
 missing=()

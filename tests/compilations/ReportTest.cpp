@@ -221,3 +221,26 @@ TEST_F(Report, AStartPhaseNamingNoLoadedPhaseStartsTheAreaAtTheFirstPhase)
     const QStringList lines = QString::fromLatin1(ReadAll(fileName)).split(QStringLiteral("\r\n"));
     EXPECT_TRUE(lines.contains(QStringLiteral("Totale: 6,08")));
 }
+
+TEST_F(Report, AChildWithoutADateOfBirthGetsAnEmptyField)
+{
+    db.Db().Execute(QStringLiteral("UPDATE Children SET DateOfBirth=NULL"));
+    OpenInEditor();
+    const QString fromEditor = dir.filePath(QStringLiteral("editor.html"));
+    const QString fromStore = dir.filePath(QStringLiteral("stored.html"));
+    QString errorText;
+    // The editor reads the missing date as day zero, as the recordset gives it.
+    ASSERT_TRUE(q.ExportReport(fromEditor, DateTimeFromQDate(QDate(2026, 10, 1)), kChild, 0.0, kTeacher, kDescription,
+                               errorText))
+        << errorText.toStdString();
+    ExportStoredCompilationReport(compilation, fromStore);
+
+    for (const QString& fileName : {fromEditor, fromStore}) {
+        SCOPED_TRACE(fileName.toStdString());
+        const QStringList lines = QString::fromLatin1(ReadAll(fileName)).split(QStringLiteral("\r\n"));
+        const qsizetype label = lines.indexOf(QStringLiteral("Data di nascita: "));
+        ASSERT_GE(label, 0);
+        EXPECT_EQ(lines.mid(label, 4), QStringList({QStringLiteral("Data di nascita: "), QStringLiteral("</b>"),
+                                                    QString(), QStringLiteral("</td>")}));
+    }
+}

@@ -7,6 +7,7 @@
 #include "DateTime.h"
 #include "NumberFormat.h"
 #include "Settings.h"
+#include "TestReport.h"
 #include "UnitSetStartPhase.h"
 #include "UnitTableEdit.h"
 
@@ -14,11 +15,113 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace {
+
+// Standard output of a poppler tool run on a PDF file; empty when it failed.
+QByteArray Poppler(const QString& tool, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        ADD_FAILURE() << tool.toStdString() << " failed (poppler-utils installed?): "
+                      << process.readAllStandardError().toStdString();
+        return {};
+    }
+    return process.readAllStandardOutput();
+}
+
+// The results table as read off the printed page: pdftotext keeps each row on
+// one line at the columns' places, so every value is put in the column whose
+// heading is centred nearest above it. Values that run together (no room
+// between neighbouring columns) come out as one value in one column.
+std::vector<QStringList> PrintedRows(const QString& pageText)
+{
+    const QStringList headings{"AREA", "FASE", "SI", "NO", "A VOLTE", "NON SO", "VALORI", "TOTALE"};
+    const QStringList lines = pageText.split(QLatin1Char('\n'));
+    qsizetype line = 0;
+    while (line < lines.size() && !(lines[line].contains(QStringLiteral("AREA")) && lines[line].contains(QStringLiteral("TOTALE"))))
+        ++line;
+    if (line == lines.size())
+        return {};
+    std::vector<double> centres;
+    qsizetype from = 0;
+    for (const QString& heading : headings) {
+        from = lines[line].indexOf(heading, from);
+        centres.push_back(from + heading.size() / 2.0);
+        from += heading.size();
+    }
+    std::vector<QStringList> rows;
+    const QRegularExpression value(QStringLiteral("\\S+(?: \\S+)*"));
+    for (++line; line < lines.size() && !lines[line].contains(QStringLiteral("Totale:")); ++line) {
+        if (lines[line].trimmed().isEmpty())
+            continue;
+        QStringList row(headings.size());
+        for (auto match = value.globalMatch(lines[line]); match.hasNext();) {
+            const QRegularExpressionMatch found = match.next();
+            const double centre = found.capturedStart() + found.capturedLength() / 2.0;
+            qsizetype column = 0;
+            for (qsizetype c = 1; c < qsizetype(centres.size()); ++c)
+                if (std::abs(centres[c] - centre) < std::abs(centres[column] - centre))
+                    column = c;
+            row[column] += found.captured();
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// The straight dark lines of a rendered page: horizontal ones as
+// {y, x from, x to}, grouped so that a rule a few pixels thick counts once.
+struct Rule {
+    int at, from, to;
+};
+
+std::vector<Rule> HorizontalRules(const QImage& page, int minimumLength)
+{
+    std::vector<Rule> rules;
+    for (int y = 0; y < page.height(); ++y) {
+        int best = 0, bestFrom = 0, run = 0;
+        for (int x = 0; x < page.width(); ++x) {
+            run = qGray(page.pixel(x, y)) < 128 ? run + 1 : 0;
+            if (run > best) {
+                best = run;
+                bestFrom = x - run + 1;
+            }
+        }
+        if (best < minimumLength)
+            continue;
+        if (!rules.empty() && y - rules.back().at <= 2)
+            rules.back().at = y;
+        else
+            rules.push_back({y, bestFrom, bestFrom + best - 1});
+    }
+    return rules;
+}
+
+// The x of every column of pixels that is dark all the way from top to bottom.
+std::vector<int> VerticalRules(const QImage& page, int top, int bottom)
+{
+    std::vector<int> rules;
+    int last = -10;
+    for (int x = 0; x < page.width(); ++x) {
+        int dark = 0;
+        for (int y = top; y <= bottom; ++y)
+            dark += qGray(page.pixel(x, y)) < 128 ? 1 : 0;
+        if (dark < (bottom - top + 1) * 9 / 10)
+            continue;
+        if (x - last > 2)
+            rules.push_back(x);
+        last = x;
+    }
+    return rules;
+}
 
 // Areas 10 and 20, phases 1 to 3. Area 10: two questions in phase 1, two in
 // phase 2, one in phase 3; area 20: one in phase 1, one in phase 2, three in
@@ -596,6 +699,63 @@ TEST_F(TableEdit, ExportAsksAboutUnansweredQuestionsWritesTheReportAndPrints)
     EXPECT_GT(warnings[0].size(), Message21001().size()) << "followed by the reason";
     EXPECT_TRUE(DialogScript::Texts(QStringLiteral("print")).isEmpty());
     EXPECT_FALSE(QFile::exists(db.Path(QStringLiteral("missing/report.html"))));
+}
+
+TEST_F(TableEdit, ThePrintedReportHasTheGridAndTheColumnsOfTheSavedOne)
+{
+    const int key = StoredCompilation();
+    db.Db().Execute(QStringLiteral("UPDATE Children SET DateOfBirth=NULL WHERE IDChild=%1").arg(bruno));
+    Open(true, key);
+    const QString file = db.Path(QStringLiteral("report.html"));
+    const QString pdf = db.Path(QStringLiteral("report.pdf"));
+    DialogScript::PrintToPdf(pdf);
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    DialogScript::PushText(file);
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    DialogScript::PushAnswer(TBoxAnswer::Ok);
+    QTest::mouseClick(Button("BitBtnExportAndPrint"), Qt::LeftButton);
+    ASSERT_EQ(DialogScript::Texts(QStringLiteral("print")), QStringList{file});
+    QFile report(file);
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    const QString html = QString::fromLatin1(report.readAll());
+    std::vector<QStringList> saved = ReportRows(html);
+    ASSERT_EQ(saved.size(), 5u) << "three phases of area 10, two of area 20";
+    for (QStringList& row : saved)
+        row.replaceInStrings(QRegularExpression(QStringLiteral("^ $")), QString());
+
+    // A child without a date of birth: nothing after the label, on file and
+    // on paper.
+    EXPECT_TRUE(html.contains(QStringLiteral("Data di nascita: \r\n</b>\r\n\r\n</td>"))) << qPrintable(html);
+    const QString text = QString::fromUtf8(Poppler(QStringLiteral("pdftotext"), {"-layout", pdf, "-"}));
+    EXPECT_TRUE(text.contains(QStringLiteral("Data di nascita:"))) << qPrintable(text);
+    EXPECT_FALSE(text.contains(QStringLiteral("1899"))) << qPrintable(text);
+
+    // Each value stands apart under its own heading.
+    EXPECT_EQ(PrintedRows(text), saved) << qPrintable(text);
+
+    // A grid of 1 + 5 rows and 8 columns, as wide as the text on the page:
+    // from the left edge of the header to the right edge of the footer.
+    Poppler(QStringLiteral("pdftoppm"), {"-r", "100", "-gray", "-png", "-singlefile", pdf, db.Path(QStringLiteral("page"))});
+    const QImage page(db.Path(QStringLiteral("page.png")));
+    ASSERT_FALSE(page.isNull());
+    int inkLeft = page.width(), inkRight = -1;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 128) {
+                inkLeft = std::min(inkLeft, x);
+                inkRight = std::max(inkRight, x);
+            }
+    const std::vector<Rule> rows = HorizontalRules(page, page.width() / 2);
+    ASSERT_EQ(rows.size(), 7u) << "one rule above, below and between the rows of the results table";
+    for (const Rule& rule : rows) {
+        SCOPED_TRACE(rule.at);
+        EXPECT_NEAR(rule.from, inkLeft, 3);
+        EXPECT_NEAR(rule.to, inkRight, 3);
+    }
+    const std::vector<int> columns = VerticalRules(page, rows.front().at, rows.back().at);
+    ASSERT_EQ(columns.size(), 9u) << "one rule left, right and between the columns";
+    EXPECT_NEAR(columns.front(), rows.front().from, 2);
+    EXPECT_NEAR(columns.back(), rows.front().to, 2);
 }
 
 TEST_F(TableEdit, ExportOfAFullyAnsweredCompilationAsksNothingBeforeTheSaveDialog)
