@@ -3,7 +3,7 @@
 // phases written with plain SQL.
 #pragma once
 
-#include "Questions.h"
+#include "QuestionsView.h"
 #include "TestDatabase.h"
 #include "TestText.h"
 
@@ -109,7 +109,7 @@ struct EditorWidgets {
     int QuestionIndexOfRow(int row) const
     {
         const QTreeWidgetItem* item = questions.topLevelItem(row);
-        return item ? item->data(0, TQuestions::QuestionIndexRole).toInt() : -1;
+        return item ? item->data(0, TQuestionsView::QuestionIndexRole).toInt() : -1;
     }
 };
 
