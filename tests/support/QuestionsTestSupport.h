@@ -1,117 +1,14 @@
-// Helpers shared by the questionnaire tests: the compilation editor's
-// controls built for real without the window, and stored answers and start
-// phases written with plain SQL.
+// Helpers shared by the questionnaire tests: a compilation to store answers
+// and start phases for (written with plain SQL by TestDatabase).
 #pragma once
 
-#include "QuestionsView.h"
+#include "Questions.h"
 #include "TestDatabase.h"
 #include "TestText.h"
 
-#include <QButtonGroup>
-#include <QLabel>
-#include <QToolButton>
-#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <ostream>
-
-// The editor's lists, labels and answer buttons. The buttons are checkable
-// and share one exclusive group, as in the editor.
-struct EditorWidgets {
-    QTreeWidget questions;
-    QTreeWidget areas;
-    QLabel question;
-    QLabel area;
-    QLabel phase;
-    QLabel total;
-    QToolButton yes;
-    QToolButton sometimes;
-    QToolButton no;
-    QToolButton dontKnow;
-    QButtonGroup group;
-
-    EditorWidgets()
-    {
-        for (QToolButton* button : {&yes, &sometimes, &no, &dontKnow}) {
-            button->setCheckable(true);
-            group.addButton(button);
-        }
-        group.setExclusive(true);
-    }
-
-    TQuestionsView View()
-    {
-        TQuestionsView view;
-        view.ListViewData = &questions;
-        view.ListViewAreas = &areas;
-        view.LabelQuestion = &question;
-        view.LabelAreaDescription = &area;
-        view.LabelPhaseDescription = &phase;
-        view.LabelTotalPoints = &total;
-        view.SpeedButtonAnswerYes = &yes;
-        view.SpeedButtonAnswerSometimes = &sometimes;
-        view.SpeedButtonAnswerNo = &no;
-        view.SpeedButtonAnswerDontKnow = &dontKnow;
-        return view;
-    }
-
-    QToolButton& Button(std::uint8_t code)
-    {
-        switch (code) {
-        case AnswerYes:
-            return yes;
-        case AnswerSometimes:
-            return sometimes;
-        case AnswerNo:
-            return no;
-        default:
-            return dontKnow;
-        }
-    }
-
-    // The codes of the buttons that are down, in button order.
-    QString Pressed() const
-    {
-        QString down;
-        if (yes.isChecked())
-            down += QLatin1Char('Y');
-        if (sometimes.isChecked())
-            down += QLatin1Char('S');
-        if (no.isChecked())
-            down += QLatin1Char('N');
-        if (dontKnow.isChecked())
-            down += QLatin1Char('D');
-        return down;
-    }
-
-    // What the user's click does to a pressed button: an exclusive group
-    // refuses to release its checked button, so the editor lifts the
-    // exclusivity for that moment.
-    void Release(std::uint8_t code)
-    {
-        group.setExclusive(false);
-        Button(code).setChecked(false);
-        group.setExclusive(true);
-    }
-
-    static QStringList Row(const QTreeWidget& list, int row)
-    {
-        QStringList texts;
-        const QTreeWidgetItem* item = list.topLevelItem(row);
-        if (!item)
-            return texts;
-        for (int column = 0; column < item->columnCount(); ++column)
-            texts << item->text(column);
-        return texts;
-    }
-    QStringList AreaRow(int row) const { return Row(areas, row); }
-    QStringList QuestionRow(int row) const { return Row(questions, row); }
-    int QuestionIndexOfRow(int row) const
-    {
-        const QTreeWidgetItem* item = questions.topLevelItem(row);
-        return item ? item->data(0, TQuestionsView::QuestionIndexRole).toInt() : -1;
-    }
-};
 
 // A compilation of a fresh child and educator, for the stored rows.
 inline int NewCompilation(TestDatabase& db, const QString& childName = QStringLiteral("Anna"))

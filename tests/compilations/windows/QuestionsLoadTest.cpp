@@ -1,7 +1,7 @@
 // Loading a questionnaire and one compilation's answers and start phases,
 // the editor's lists, the question shown and the navigation between
 // questions and areas.
-#include "QuestionsTestSupport.h"
+#include "EditorWidgets.h"
 
 namespace {
 

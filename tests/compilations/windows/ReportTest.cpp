@@ -1,6 +1,6 @@
 // The compilation report, compared byte for byte with a document written by
 // hand, and the report of a stored compilation.
-#include "QuestionsTestSupport.h"
+#include "EditorWidgets.h"
 
 #include "DateTime.h"
 #include "Exception.h"

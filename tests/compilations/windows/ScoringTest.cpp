@@ -1,6 +1,6 @@
 // Scoring of a compilation: cell values, area points, unanswered counts and
 // the texts the editor shows for them, on a real database and real widgets.
-#include "QuestionsTestSupport.h"
+#include "EditorWidgets.h"
 
 #include <map>
 
