@@ -11,7 +11,7 @@ TFormAreas::TFormAreas(QWidget* owner)
     , ui_(std::make_unique<Ui::TFormAreas>())
 {
     ui_->setupUi(this);
-    Initialize();
+    Initialize(TRecordListControls::Of(*ui_));
 }
 
 TFormAreas::~TFormAreas() = default;

@@ -11,7 +11,7 @@ TFormChildren::TFormChildren(QWidget* owner)
     , ui_(std::make_unique<Ui::TFormChildren>())
 {
     ui_->setupUi(this);
-    Initialize();
+    Initialize(TRecordListControls::Of(*ui_));
 }
 
 TFormChildren::~TFormChildren() = default;

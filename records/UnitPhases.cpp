@@ -11,7 +11,7 @@ TFormPhases::TFormPhases(QWidget* owner)
     , ui_(std::make_unique<Ui::TFormPhases>())
 {
     ui_->setupUi(this);
-    Initialize();
+    Initialize(TRecordListControls::Of(*ui_));
 }
 
 TFormPhases::~TFormPhases() = default;

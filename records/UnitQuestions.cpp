@@ -13,7 +13,7 @@ TFormQuestions::TFormQuestions(QWidget* owner)
     , ui_(std::make_unique<Ui::TFormQuestions>())
 {
     ui_->setupUi(this);
-    Initialize();
+    Initialize(TRecordListControls::Of(*ui_));
 }
 
 TFormQuestions::~TFormQuestions() = default;

@@ -11,7 +11,7 @@ TFormTeachers::TFormTeachers(QWidget* owner)
     , ui_(std::make_unique<Ui::TFormTeachers>())
 {
     ui_->setupUi(this);
-    Initialize();
+    Initialize(TRecordListControls::Of(*ui_));
 }
 
 TFormTeachers::~TFormTeachers() = default;

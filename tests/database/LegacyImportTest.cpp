@@ -21,19 +21,8 @@ protected:
         return path;
     }
 
-    // Every row of the statement, columns joined by "|".
-    QStringList Rows(const QString& sql)
-    {
-        auto rs = db.Db().OpenRecordset(sql);
-        QStringList rows;
-        for (; !rs->Eof(); rs->MoveNext()) {
-            QStringList fields;
-            for (int i = 0; i < rs->FieldCount(); ++i)
-                fields << rs->GetFieldAsString(rs->FieldName(i));
-            rows << fields.join(QLatin1Char('|'));
-        }
-        return rows;
-    }
+    QStringList Rows(const QString& sql) { return db.Rows(sql); }
+
     QStringList Areas() { return Rows(QStringLiteral("SELECT IDArea, Description FROM Areas ORDER BY IDArea")); }
     QStringList Phases() { return Rows(QStringLiteral("SELECT IDPhase, Description FROM Phases ORDER BY IDPhase")); }
     QStringList Questions()

@@ -1,6 +1,7 @@
 #include "TestDatabase.h"
 
 #include "DatabaseFile.h"
+#include "NyRecordset.h"
 #include "SqlText.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,19 @@ int TestDatabase::Count(const QString& table, const QString& where)
         sql += QStringLiteral(" WHERE ") + where;
     auto rs = Db().OpenRecordset(sql);
     return rs->GetFieldAsInteger(QStringLiteral("RecordCount"));
+}
+
+QStringList TestDatabase::Rows(const QString& sql)
+{
+    QStringList rows;
+    auto rs = Db().OpenRecordset(sql);
+    for (; !rs->Eof(); rs->MoveNext()) {
+        QStringList fields;
+        for (int i = 0; i < rs->FieldCount(); ++i)
+            fields << rs->GetFieldAsString(rs->FieldName(i));
+        rows << fields.join(QLatin1Char('|'));
+    }
+    return rows;
 }
 
 void StoreAnswer(TestDatabase& db, int idCompiledTable, int idQuestion, int idAnswer)

@@ -4,6 +4,7 @@
 #include "Database.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A temporary folder holding a new database created from the schema, opened
@@ -26,6 +27,8 @@ public:
     int AddQuestion(int idArea, int idPhase, int order, const QString& text);
     int AddCompilation(int idChild, int idTeacher, const QString& description);
     int Count(const QString& table, const QString& where = QString());
+    // Every row of the statement as text, its fields joined by '|'.
+    QStringList Rows(const QString& sql);
 
 private:
     QTemporaryDir dir_;

@@ -1,7 +1,7 @@
 // Loading a questionnaire and one compilation's answers and start phases,
 // the editor's lists, the question shown and the navigation between
 // questions and areas.
-#include "QuestionsTestSupport.h"
+#include "EditorWidgets.h"
 
 namespace {
 
@@ -117,8 +117,8 @@ TEST_F(Loading, QuestionsOutsideTheLoadedGridAreSkipped)
     db.Db().Execute(QStringLiteral("PRAGMA foreign_keys=ON"));
 
     q.Load();
-    q.FillQuestionList(&w.questions);
-    q.Score(TQuestionsView());
+    w.View().FillQuestionList(q);
+    q.Score();
 
     EXPECT_EQ(QuestionKeys(), QList<int>({m1, m2, m3, l1a, l1b, l2}));
     EXPECT_EQ(w.questions.topLevelItemCount(), 6);
@@ -139,7 +139,7 @@ TEST_F(Loading, StoredAnswersOverlayTheQuestionnaire)
 
     q.Load();
     q.LoadAnswers(compilation);
-    q.FillQuestionList(&w.questions);
+    w.View().FillQuestionList(q);
 
     EXPECT_EQ(q.IDCompiledTable, compilation);
     QStringList answers;
@@ -165,7 +165,7 @@ TEST_F(Loading, AnAnswerRowWithoutAValidCodeIsNoAnswer)
 
     q.Load();
     q.LoadAnswers(compilation);
-    q.Score(TQuestionsView());
+    q.Score();
 
     // Read as a number the empty value is 0, and 256 cut to a byte is 0 too:
     // either would be a "Sì". A 7 shows as "---" and must not score as "No".
@@ -188,7 +188,7 @@ TEST_F(Loading, StoredStartPhasesOverlayTheAreasAndThoseOfDeletedAreasAreIgnored
 
     q.Load();
     q.LoadStartPhases(compilation);
-    q.FillAreaList(&w.areas);
+    w.View().FillAreaList(q);
 
     EXPECT_EQ(q.IDCompiledTable, compilation);
     ASSERT_EQ(q.AreaCount(), 2);
@@ -204,9 +204,9 @@ TEST_F(Loading, FillQuestionListShowsTheActiveQuestionsWithTheirIndex)
     q.Areas[0].StartPhase = 2;
     q.QuestionList[2].Answer = AnswerSometimes;
     // Rows of an earlier fill must not survive.
-    q.FillQuestionList(&w.questions);
+    w.View().FillQuestionList(q);
 
-    q.FillQuestionList(&w.questions);
+    w.View().FillQuestionList(q);
 
     ASSERT_EQ(w.questions.columnCount(), 5);
     const QTreeWidgetItem* header = w.questions.headerItem();
@@ -229,18 +229,18 @@ TEST_F(Loading, FillQuestionListShowsTheActiveQuestionsWithTheirIndex)
 TEST_F(Loading, FillAreaListBuildsOnceAndThenOnlyRewritesTheStartPhases)
 {
     q.Load();
-    q.FillAreaList(&w.areas);
+    w.View().FillAreaList(q);
     ASSERT_EQ(w.areas.topLevelItemCount(), 2);
     ASSERT_EQ(w.areas.columnCount(), 4);
     const QTreeWidgetItem* header = w.areas.headerItem();
     EXPECT_EQ(QStringList({header->text(0), header->text(1), header->text(2), header->text(3)}),
               QStringList({QStringLiteral("Descrizione"), QStringLiteral("Punti"), QStringLiteral("Non risp."),
                            QStringLiteral("F.P.")}));
-    q.Score(w.View());
+    w.View().Score(q);
     QTreeWidgetItem* firstRow = w.areas.topLevelItem(0);
 
     q.SetStartPhase(2, true);
-    q.FillAreaList(&w.areas);
+    w.View().FillAreaList(q);
 
     // The same rows, with the points of the last scoring kept.
     EXPECT_EQ(w.areas.topLevelItem(0), firstRow);
@@ -258,19 +258,19 @@ TEST_F(Loading, ARaisedStartPhaseHidesEarlierQuestionsWhoseAnswersAreStillSaved)
     q.Load();
     q.LoadAnswers(compilation);
     q.LoadStartPhases(compilation);
-    q.FillQuestionList(&w.questions);
-    q.FillAreaList(&w.areas);
+    w.View().FillQuestionList(q);
+    w.View().FillAreaList(q);
     ASSERT_EQ(w.questions.topLevelItemCount(), 6);
 
-    q.ShowQuestion(4, w.View()); // a question of area 20
+    w.View().ShowQuestion(q, 4); // a question of area 20
     ASSERT_EQ(q.CurrentArea, 1);
     q.SetStartPhase(2, false);
     EXPECT_EQ(q.GetStartPhase(), 2);
     // Nothing leaves the list until it is rebuilt.
     EXPECT_EQ(w.questions.topLevelItemCount(), 6);
 
-    q.FillQuestionList(&w.questions);
-    q.FillAreaList(&w.areas);
+    w.View().FillQuestionList(q);
+    w.View().FillAreaList(q);
 
     ASSERT_EQ(w.questions.topLevelItemCount(), 4);
     EXPECT_EQ(w.QuestionRow(3).mid(0, 2), QStringList({QStringLiteral("20"), QStringLiteral("2")}));
@@ -314,9 +314,9 @@ TEST_F(Loading, ShowQuestionShowsTextAnswerAreaAndPhase)
     StoreAnswer(db, compilation, m2, AnswerDontKnow);
     q.Load();
     q.LoadAnswers(compilation);
-    q.FillAreaList(&w.areas);
+    w.View().FillAreaList(q);
 
-    q.ShowQuestion(4, w.View());
+    w.View().ShowQuestion(q, 4);
 
     EXPECT_EQ(q.CurrentQuestion, 4);
     EXPECT_EQ(q.CurrentArea, 1);
@@ -327,14 +327,14 @@ TEST_F(Loading, ShowQuestionShowsTextAnswerAreaAndPhase)
     EXPECT_EQ(w.Pressed(), QStringLiteral("N"));
     EXPECT_EQ(w.areas.currentItem(), w.areas.topLevelItem(1));
 
-    q.ShowQuestion(1, w.View());
+    w.View().ShowQuestion(q, 1);
     EXPECT_EQ(w.Pressed(), QStringLiteral("D"));
     EXPECT_EQ(q.CurrentArea, 0);
     EXPECT_EQ(w.phase.text(), QStringLiteral("Fase 2: Imitazione"));
     EXPECT_EQ(w.areas.currentItem(), w.areas.topLevelItem(0));
 
     // Unanswered: the group must let go of the button pressed before.
-    q.ShowQuestion(2, w.View());
+    w.View().ShowQuestion(q, 2);
     EXPECT_EQ(w.Pressed(), QString());
     EXPECT_EQ(w.question.text(), QStringLiteral("Salta a piedi uniti"));
     EXPECT_EQ(w.phase.text(), QStringLiteral("Fase 3: Autonomia piena"));
@@ -346,11 +346,11 @@ TEST_F(Loading, ShowQuestionOfNoneClearsTheLabelsAndButtons)
     StoreAnswer(db, compilation, l2, AnswerYes);
     q.Load();
     q.LoadAnswers(compilation);
-    q.FillAreaList(&w.areas);
-    q.ShowQuestion(5, w.View());
+    w.View().FillAreaList(q);
+    w.View().ShowQuestion(q, 5);
     ASSERT_EQ(w.Pressed(), QStringLiteral("Y"));
 
-    q.ShowQuestion(-1, w.View());
+    w.View().ShowQuestion(q, -1);
 
     EXPECT_EQ(q.CurrentQuestion, -1);
     EXPECT_EQ(w.question.text(), QStringLiteral("---"));
@@ -426,7 +426,10 @@ TEST_F(SelectingAreas, AnAreaWithoutQuestionsLeavesTheSelection)
     EXPECT_EQ(q.SelectArea(7), 4);
 }
 
-TEST(SelectingAreasFromIndexOne, WhenTheFirstAreaHasNoQuestionsTheNextAreaIsScannedFromItsSecond)
+// A click on an area selects its first question even when the first area
+// has no questions, so that the next area's list starts at index 0; an area
+// of a single question gets it too.
+TEST(SelectingAreasAfterAnEmptyFirstArea, EachAreaGetsItsFirstQuestion)
 {
     TestDatabase db;
     db.AddPhase(1, QStringLiteral("Prima"));
@@ -438,11 +441,19 @@ TEST(SelectingAreasFromIndexOne, WhenTheFirstAreaHasNoQuestionsTheNextAreaIsScan
     db.AddQuestion(3, 1, 1, QStringLiteral("C1"));
     TQuestions q;
     q.Load();
-    q.CurrentQuestion = 2;
 
-    // Question 0 belongs to area index 1, but the scan starts at index 1.
-    EXPECT_EQ(q.SelectArea(1), 1);
-    EXPECT_EQ(q.SelectArea(2), 2);
-    // The first area, with no question at all, gets the first active one.
-    EXPECT_EQ(q.SelectArea(0), 0);
+    const struct {
+        int current, area, expected;
+    } cases[] = {
+        {2, 1, 0}, // not B2
+        {0, 2, 2}, // the single question of its area
+        {1, 2, 2},
+        {2, 0, 0}, // the first area, with no question, gets the first active one
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "area " << c.area << " from question " << c.current);
+        q.CurrentQuestion = c.current;
+        EXPECT_EQ(q.SelectArea(c.area), c.expected);
+        EXPECT_EQ(q.CurrentQuestion, c.expected);
+    }
 }

@@ -21,7 +21,6 @@ void ExportStoredCompilationReport(int idCompiledTable, const QString& fileName)
     questions.Load();
     questions.LoadAnswers(idCompiledTable);
     questions.LoadStartPhases(idCompiledTable);
-    questions.Score(TQuestionsView());
 
     QString errorText;
     if (!questions.ExportReport(fileName, header->GetFieldAsDateTime(QStringLiteral("DateTime")),

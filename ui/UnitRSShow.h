@@ -2,9 +2,8 @@
 // offers "Nuovo", "Modifica", "Elimina" and "Chiudi"; it owns the recordset of
 // the rows it shows and lends it to its edit dialog.
 //
-// A concrete window builds its controls (from its .ui file) with the names
-// GroupBoxData, ListViewData, BitBtnNew, BitBtnEdit, BitBtnDelete and
-// BitBtnClose, then calls Initialize(), which connects them and fills the list.
+// A concrete window builds its controls (from its .ui file), then hands them
+// to Initialize(), which connects them and fills the list.
 #pragma once
 
 #include "NyRecordset.h"
@@ -13,10 +12,30 @@
 #include <QStringList>
 #include <memory>
 
+class QGroupBox;
 class QPushButton;
 class QTreeWidget;
 class TDatabase;
 class TFormRSEdit;
+
+// The controls every list window has.
+struct TRecordListControls {
+    QGroupBox* GroupBoxData = nullptr;
+    QTreeWidget* ListViewData = nullptr;
+    QPushButton* BitBtnNew = nullptr;
+    QPushButton* BitBtnEdit = nullptr;
+    QPushButton* BitBtnDelete = nullptr;
+    QPushButton* BitBtnClose = nullptr;
+
+    // The controls of a form generated from a .ui file; a form without one of
+    // them does not compile.
+    template <typename Form>
+    static TRecordListControls Of(const Form& form)
+    {
+        return {form.GroupBoxData, form.ListViewData, form.BitBtnNew, form.BitBtnEdit, form.BitBtnDelete,
+                form.BitBtnClose};
+    }
+};
 
 class TFormRSShow : public QDialog {
     Q_OBJECT
@@ -44,7 +63,8 @@ public slots:
     void BitBtnCloseClick();
 
 protected:
-    void Initialize();
+    // Every control must be there: a missing one raises std::invalid_argument.
+    void Initialize(const TRecordListControls& controls);
 
     virtual QString GetSelectSQL() = 0;
     virtual void GetColumnFields(QStringList& fields) = 0;

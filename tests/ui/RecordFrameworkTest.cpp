@@ -6,7 +6,9 @@
 #include "RecordMessages.h"
 
 #include <QAccessible>
+#include <QGroupBox>
 #include <QHeaderView>
+#include <stdexcept>
 
 namespace {
 
@@ -337,3 +339,56 @@ TEST_F(FillFunctionsTest, FillListViewLeavesColumnsBeyondTheFieldsEmpty)
 }
 
 } // namespace
+
+namespace {
+
+// A list window whose form lacks one control (index into the six, or -1 for
+// none): the framework refuses it in every build rather than crash on the
+// missing control later.
+class IncompleteListWindow : public TFormRSShow {
+public:
+    explicit IncompleteListWindow(int missing)
+        : TFormRSShow(nullptr)
+    {
+        for (QWidget* part : std::initializer_list<QWidget*>{&group, &list, &new_, &edit, &delete_, &close_})
+            part->setParent(this);
+        TRecordListControls controls{&group, &list, &new_, &edit, &delete_, &close_};
+        switch (missing) {
+        case 0: controls.GroupBoxData = nullptr; break;
+        case 1: controls.ListViewData = nullptr; break;
+        case 2: controls.BitBtnNew = nullptr; break;
+        case 3: controls.BitBtnEdit = nullptr; break;
+        case 4: controls.BitBtnDelete = nullptr; break;
+        case 5: controls.BitBtnClose = nullptr; break;
+        }
+        Initialize(controls);
+    }
+
+protected:
+    QString GetSelectSQL() override { return QStringLiteral("SELECT * FROM Children"); }
+    void GetColumnFields(QStringList& fields) override { fields << QStringLiteral("Name"); }
+    TFormRSEdit* CreateEditForm(bool, TNyRecordset&) override { return nullptr; }
+    bool ConfirmDelete() override { return false; }
+    void ShowDeleteError(const QString&) override {}
+
+private:
+    QGroupBox group;
+    QTreeWidget list;
+    QPushButton new_, edit, delete_, close_;
+};
+
+} // namespace
+
+TEST(ListWindowControls, EveryControlMustBeHandedOver)
+{
+    TestDatabase db;
+    db.AddChild(QStringLiteral("Anna"));
+    {
+        IncompleteListWindow complete(-1);
+        EXPECT_EQ(complete.ListViewData()->topLevelItemCount(), 1);
+    }
+    for (int missing = 0; missing < 6; ++missing) {
+        SCOPED_TRACE(missing);
+        EXPECT_THROW(IncompleteListWindow window(missing), std::invalid_argument);
+    }
+}

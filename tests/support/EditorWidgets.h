@@ -1,19 +1,14 @@
-// Helpers shared by the questionnaire tests: the compilation editor's
-// controls built for real without the window, and stored answers and start
-// phases written with plain SQL.
+// The compilation editor's controls built for real without the window, for
+// the tests of the questionnaire's view.
 #pragma once
 
-#include "Questions.h"
-#include "TestDatabase.h"
-#include "TestText.h"
+#include "QuestionsTestSupport.h"
+#include "QuestionsView.h"
 
 #include <QButtonGroup>
 #include <QLabel>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
-
-#include <ostream>
 
 // The editor's lists, labels and answer buttons. The buttons are checkable
 // and share one exclusive group, as in the editor.
@@ -109,13 +104,6 @@ struct EditorWidgets {
     int QuestionIndexOfRow(int row) const
     {
         const QTreeWidgetItem* item = questions.topLevelItem(row);
-        return item ? item->data(0, TQuestions::QuestionIndexRole).toInt() : -1;
+        return item ? item->data(0, TQuestionsView::QuestionIndexRole).toInt() : -1;
     }
 };
-
-// A compilation of a fresh child and educator, for the stored rows.
-inline int NewCompilation(TestDatabase& db, const QString& childName = QStringLiteral("Anna"))
-{
-    return db.AddCompilation(db.AddChild(childName), db.AddTeacher(QStringLiteral("Maestra ") + childName),
-                             QString());
-}

@@ -45,15 +45,8 @@ inline QStringList StoredCompilations(TestDatabase& db)
         "SELECT 'S' AS T, IDCompiledTable, IDArea, IDPhase FROM CompiledTablesStartPhase "
         "ORDER BY IDCompiledTable, IDArea",
     };
-    for (const char* sql : queries) {
-        auto rs = db.Db().OpenRecordset(QString::fromLatin1(sql));
-        for (; !rs->Eof(); rs->MoveNext()) {
-            QStringList fields;
-            for (int i = 0; i < rs->FieldCount(); ++i)
-                fields << rs->GetFieldAsString(rs->FieldName(i));
-            rows << fields.join(QLatin1Char('|'));
-        }
-    }
+    for (const char* sql : queries)
+        rows << db.Rows(QString::fromLatin1(sql));
     return rows;
 }
 

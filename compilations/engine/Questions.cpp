@@ -1,46 +1,9 @@
 #include "Questions.h"
 
 #include "Database.h"
-#include "NumberFormat.h"
 #include "NyTransaction.h"
 
-#include <QAbstractButton>
-#include <QButtonGroup>
-#include <QLabel>
-#include <QTreeWidget>
-
-namespace {
-
-enum QuestionColumn { ColumnArea, ColumnPhase, ColumnItem, ColumnText, ColumnAnswer };
-enum AreaColumn { ColumnDescription, ColumnPoints, ColumnUnanswered, ColumnStartPhase };
-
-// Toggle buttons of an exclusive group refuse to be all up; the answer
-// buttons must be, when a question has no answer.
-void SetButtonDown(QAbstractButton* button, bool down)
-{
-    if (!button || button->isChecked() == down)
-        return;
-    QButtonGroup* group = button->group();
-    const bool exclusive = group && group->exclusive();
-    if (exclusive && !down)
-        group->setExclusive(false);
-    button->setChecked(down);
-    if (exclusive && !down)
-        group->setExclusive(true);
-}
-
-bool IsDown(const QAbstractButton* button)
-{
-    return button && button->isChecked();
-}
-
-void SetLabel(QLabel* label, const QString& text)
-{
-    if (label)
-        label->setText(text);
-}
-
-} // namespace
+#include <algorithm>
 
 void TQuestions::Load()
 {
@@ -196,116 +159,17 @@ bool TQuestions::IsActive(int questionIndex) const
     return area >= 0 && question.IDPhase >= Areas[area].StartPhase;
 }
 
-void TQuestions::FillQuestionList(QTreeWidget* list) const
-{
-    if (!list)
-        return;
-    list->setUpdatesEnabled(false);
-    // The rows are written by column position: the list must have them all.
-    list->setHeaderLabels({QStringLiteral("Area"), QStringLiteral("Fase"), QStringLiteral("Item"),
-                           QStringLiteral("Testo"), QStringLiteral("Risposta")});
-    list->clear();
-    QList<QTreeWidgetItem*> items;
-    for (int i = 0; i < QuestionCount(); ++i) {
-        if (!IsActive(i))
-            continue;
-        const TQuestion& question = QuestionList[i];
-        auto* item = new QTreeWidgetItem(QStringList{QString::number(question.IDArea), QString::number(question.IDPhase),
-                                                     QString::number(question.QuestionOrder), question.QuestionText,
-                                                     AnswerText(question.Answer)});
-        item->setData(ColumnArea, QuestionIndexRole, i);
-        items << item;
-    }
-    list->addTopLevelItems(items);
-    list->setUpdatesEnabled(true);
-}
-
-void TQuestions::FillAreaList(QTreeWidget* list) const
-{
-    if (!list)
-        return;
-    if (list->topLevelItemCount() != AreaCount()) {
-        list->setUpdatesEnabled(false);
-        list->setHeaderLabels({QStringLiteral("Descrizione"), QStringLiteral("Punti"), QStringLiteral("Non risp."),
-                               QStringLiteral("F.P.")});
-        list->clear();
-        QList<QTreeWidgetItem*> items;
-        for (const TArea& area : Areas)
-            items << new QTreeWidgetItem(QStringList{area.Description, QString(), QString(), QString::number(area.StartPhase)});
-        list->addTopLevelItems(items);
-        list->setUpdatesEnabled(true);
-        return;
-    }
-    for (int i = 0; i < AreaCount(); ++i)
-        list->topLevelItem(i)->setText(ColumnStartPhase, QString::number(Areas[i].StartPhase));
-}
-
-void TQuestions::ShowQuestion(int index, const TQuestionsView& view)
+void TQuestions::SetCurrentQuestion(int index)
 {
     CurrentQuestion = index;
-    const bool valid = index >= 0 && index < QuestionCount();
-    if (!valid) {
-        const QString none = QStringLiteral("---");
-        SetLabel(view.LabelQuestion, none);
-        if (view.LabelQuestion)
-            view.LabelQuestion->setToolTip(none);
-        SetLabel(view.LabelAreaDescription, none);
-        SetLabel(view.LabelPhaseDescription, none);
-    } else {
-        SetLabel(view.LabelQuestion, QuestionList[index].QuestionText);
-        if (view.LabelQuestion)
-            view.LabelQuestion->setToolTip(QuestionList[index].QuestionText);
-    }
-
-    QAbstractButton* buttons[] = {view.SpeedButtonAnswerYes, view.SpeedButtonAnswerSometimes, view.SpeedButtonAnswerNo,
-                                  view.SpeedButtonAnswerDontKnow};
-    for (QAbstractButton* button : buttons)
-        SetButtonDown(button, false);
-    if (!valid)
-        return;
-
-    const TQuestion& question = QuestionList[index];
-    if (question.Answer <= AnswerDontKnow)
-        SetButtonDown(buttons[question.Answer], true);
-
-    CurrentArea = AreaIndex(question.IDArea);
-    if (CurrentArea >= 0) {
-        if (view.ListViewAreas && CurrentArea < view.ListViewAreas->topLevelItemCount())
-            view.ListViewAreas->setCurrentItem(view.ListViewAreas->topLevelItem(CurrentArea));
-        SetLabel(view.LabelAreaDescription, Areas[CurrentArea].Description);
-    }
-    const int phase = PhaseIndex(question.IDPhase);
-    SetLabel(view.LabelPhaseDescription,
-             QStringLiteral("Fase ") + QString::number(question.IDPhase) + QStringLiteral(": ")
-                 + (phase >= 0 ? Phases[phase].Description : QString()));
+    if (index >= 0 && index < QuestionCount())
+        CurrentArea = AreaIndex(QuestionList[index].IDArea);
 }
 
-void TQuestions::SetAnswerFromButtons(int index, const TQuestionsView& view)
+void TQuestions::SetAnswer(int index, std::uint8_t code)
 {
-    std::uint8_t code = AnswerNone;
-    if (IsDown(view.SpeedButtonAnswerYes))
-        code = AnswerYes;
-    else if (IsDown(view.SpeedButtonAnswerSometimes))
-        code = AnswerSometimes;
-    else if (IsDown(view.SpeedButtonAnswerNo))
-        code = AnswerNo;
-    else if (IsDown(view.SpeedButtonAnswerDontKnow))
-        code = AnswerDontKnow;
     if (index >= 0 && index < QuestionCount())
-        QuestionList[index].Answer = code;
-    // The row of the question answered, which is normally the selected one;
-    // looking it up keeps a stray selection from showing the answer on
-    // another question's row.
-    if (view.ListViewData) {
-        for (int row = 0; row < view.ListViewData->topLevelItemCount(); ++row) {
-            QTreeWidgetItem* item = view.ListViewData->topLevelItem(row);
-            if (item->data(ColumnArea, QuestionIndexRole).toInt() == index) {
-                item->setText(ColumnAnswer, AnswerText(code));
-                break;
-            }
-        }
-    }
-    Score(view);
+        QuestionList[index].Answer = code <= AnswerDontKnow ? code : std::uint8_t{AnswerNone};
 }
 
 void TQuestions::SetStartPhase(int idPhase, bool allAreas)
@@ -341,11 +205,7 @@ int TQuestions::SelectArea(int areaIndex)
         CurrentQuestion = FindActiveQuestion(0, FindMode::First);
         return CurrentQuestion;
     }
-    // The scan starts at the second question, as the editor always has. When
-    // the first area has no questions, the next area's list begins at index 0
-    // and a click on it lands on its second question (or, if it has only
-    // one, leaves the selection where it was).
-    for (int k = 1; k < QuestionCount(); ++k) {
+    for (int k = 0; k < QuestionCount(); ++k) {
         if (AreaIndex(QuestionList[k].IDArea) == areaIndex) {
             CurrentQuestion = FindActiveQuestion(k - 1, FindMode::Next);
             break;
@@ -354,11 +214,18 @@ int TQuestions::SelectArea(int areaIndex)
     return CurrentQuestion;
 }
 
-void TQuestions::Score(const TQuestionsView& view)
+TScore TQuestions::Score()
 {
-    UnansweredCount = 0;
-    double total = 0.0;
+    TScore score;
+    score.Areas.resize(Areas.size());
+    for (size_t i = 0; i < Areas.size(); ++i)
+        score.Areas[i].StartPhase = Areas[i].StartPhase;
+    // A cell without questions holds no value of an earlier scoring.
+    for (TPhase& phase : Phases)
+        std::fill(phase.AreaPoints.begin(), phase.AreaPoints.end(), 0.0);
 
+    // The list is ordered by area, phase and order: each run of one area and
+    // one phase is a cell.
     int areaNumber = -1;
     int areaIndex = -1;
     int phaseNumber = -1;
@@ -378,13 +245,14 @@ void TQuestions::Score(const TQuestionsView& view)
         cellCount = 0;
     };
     auto closeArea = [&]() {
-        if (view.ListViewAreas && areaIndex >= 0 && areaIndex < view.ListViewAreas->topLevelItemCount()) {
-            QTreeWidgetItem* row = view.ListViewAreas->topLevelItem(areaIndex);
-            row->setText(ColumnPoints, FormatPoints(areaPoints));
-            row->setText(ColumnUnanswered, QString::number(areaUnanswered));
+        if (areaIndex >= 0) {
+            TAreaScore& area = score.Areas[areaIndex];
+            area.Points = areaPoints;
+            area.Unanswered = areaUnanswered;
+            area.HasQuestions = true;
         }
-        UnansweredCount += areaUnanswered;
-        total += areaPoints;
+        score.Unanswered += areaUnanswered;
+        score.Total += areaPoints;
     };
 
     for (const TQuestion& question : QuestionList) {
@@ -422,7 +290,8 @@ void TQuestions::Score(const TQuestionsView& view)
     if (areaNumber != -1)
         closeArea();
 
-    SetLabel(view.LabelTotalPoints, FormatPoints(total));
+    UnansweredCount = score.Unanswered;
+    return score;
 }
 
 int TQuestions::SaveStartPhases(int idCompiledTable)

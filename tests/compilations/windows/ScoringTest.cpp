@@ -1,6 +1,6 @@
 // Scoring of a compilation: cell values, area points, unanswered counts and
 // the texts the editor shows for them, on a real database and real widgets.
-#include "QuestionsTestSupport.h"
+#include "EditorWidgets.h"
 
 #include <map>
 
@@ -21,8 +21,8 @@ protected:
     void LoadAndFill()
     {
         q.Load();
-        q.FillQuestionList(&w.questions);
-        q.FillAreaList(&w.areas);
+        w.View().FillQuestionList(q);
+        w.View().FillAreaList(q);
     }
 
     double Cell(int phaseIndex, int areaIndex) const { return q.Phases.at(phaseIndex).AreaPoints.at(areaIndex); }
@@ -45,7 +45,7 @@ TEST_F(Scoring, CellOfYesSometimesNoAndDontKnowIsOneHalf)
     LoadAndFill();
     Answer({{yes, AnswerYes}, {sometimes, AnswerSometimes}, {no, AnswerNo}, {dontKnow, AnswerDontKnow}});
 
-    q.Score(w.View());
+    w.View().Score(q);
 
     // "Non so" is left out of the mean: 1.5 over three, not over four.
     EXPECT_DOUBLE_EQ(Cell(0, 0), 0.5);
@@ -73,7 +73,7 @@ TEST_F(Scoring, CellOfOnlyDontKnowOrUnansweredIsZeroAndCountsTheUnanswered)
     // A value left from an earlier scoring must not survive this one.
     q.Phases[1].AreaPoints[0] = 0.9;
 
-    q.Score(w.View());
+    w.View().Score(q);
 
     EXPECT_DOUBLE_EQ(Cell(0, 0), 2.0 / 3.0);
     EXPECT_DOUBLE_EQ(Cell(1, 0), 0.0);
@@ -101,15 +101,15 @@ TEST_F(Scoring, StartPhaseCountsEarlierPhasesAsAchievedAndOnlyLaterOnesAsUnanswe
     Answer({{p1a, AnswerNo}, {p3a, AnswerYes}, {p3b, AnswerYes}, {p3c, AnswerNo}, {p4a, AnswerSometimes}});
 
     // From phase 1: 0 + 0 + 2/3 + 1/2, three unanswered.
-    q.Score(w.View());
+    w.View().Score(q);
     EXPECT_EQ(w.AreaRow(0).mid(1, 2), QStringList({QStringLiteral("1,17"), QStringLiteral("3")}));
     EXPECT_EQ(q.UnansweredCount, 3);
 
-    q.ShowQuestion(0, w.View());
+    w.View().ShowQuestion(q, 0);
     q.SetStartPhase(3, false);
     EXPECT_EQ(q.GetStartPhase(), 3);
-    q.FillAreaList(&w.areas);
-    q.Score(w.View());
+    w.View().FillAreaList(q);
+    w.View().Score(q);
 
     // Phases 1 and 2 give 1.0 each whatever their answers; the "No" of
     // phase 1 and the unanswered questions there no longer matter.
@@ -138,7 +138,7 @@ TEST_F(Scoring, ConsecutiveAreasMeetingInOnePhaseAreAveragedSeparately)
     LoadAndFill();
     Answer({{a1, AnswerYes}, {a2, AnswerNo}, {a3, AnswerNo}, {b1, AnswerYes}, {b2, AnswerYes}, {b3, AnswerSometimes}});
 
-    q.Score(w.View());
+    w.View().Score(q);
 
     // Mixed into one cell, phase 2 would give 0.5 to both areas.
     EXPECT_DOUBLE_EQ(Cell(1, 0), 0.0);
@@ -157,7 +157,7 @@ TEST_F(Scoring, WithoutQuestionsTheAreaRowsStayEmptyAndTheTotalIsZero)
     LoadAndFill();
     w.total.setText(QStringLiteral("9,99"));
 
-    q.Score(w.View());
+    w.View().Score(q);
 
     EXPECT_EQ(w.questions.topLevelItemCount(), 0);
     EXPECT_EQ(w.AreaRow(0), QStringList({QStringLiteral("Autonomia"), QString(), QString(), QStringLiteral("1")}));
@@ -178,7 +178,7 @@ TEST_F(Scoring, AnAreaWithoutQuestionsIsLeftUntouchedAndTheNextGetsItsOwnRow)
     LoadAndFill();
     Answer({{first, AnswerSometimes}});
 
-    q.Score(w.View());
+    w.View().Score(q);
 
     EXPECT_EQ(w.AreaRow(0).mid(1, 2), QStringList({QStringLiteral("0,50"), QStringLiteral("0")}));
     EXPECT_EQ(w.AreaRow(1), QStringList({QStringLiteral("Vuota"), QString(), QString(), QStringLiteral("1")}));
@@ -199,16 +199,16 @@ TEST_F(Scoring, ReleasingAndPressingAnswerButtonsRescores)
     StoreAnswer(db, compilation, second, AnswerNo);
     q.Load();
     q.LoadAnswers(compilation);
-    q.FillQuestionList(&w.questions);
-    q.FillAreaList(&w.areas);
+    w.View().FillQuestionList(q);
+    w.View().FillAreaList(q);
     w.questions.setCurrentItem(w.questions.topLevelItem(0));
-    q.ShowQuestion(w.QuestionIndexOfRow(0), w.View());
-    q.Score(w.View());
+    w.View().ShowQuestion(q, w.QuestionIndexOfRow(0));
+    w.View().Score(q);
     ASSERT_EQ(w.Pressed(), QStringLiteral("Y"));
     ASSERT_EQ(w.AreaRow(0).mid(1, 2), QStringList({QStringLiteral("0,50"), QStringLiteral("0")}));
 
     w.Release(AnswerYes);
-    q.SetAnswerFromButtons(q.CurrentQuestion, w.View());
+    w.View().SetAnswerFromButtons(q, q.CurrentQuestion);
 
     EXPECT_EQ(q.QuestionList[0].Answer, AnswerNone);
     EXPECT_EQ(w.QuestionRow(0).at(4), QStringLiteral("---"));
@@ -217,7 +217,7 @@ TEST_F(Scoring, ReleasingAndPressingAnswerButtonsRescores)
     EXPECT_TRUE(q.HasUnanswered());
 
     w.sometimes.click();
-    q.SetAnswerFromButtons(q.CurrentQuestion, w.View());
+    w.View().SetAnswerFromButtons(q, q.CurrentQuestion);
 
     EXPECT_EQ(q.QuestionList[0].Answer, AnswerSometimes);
     EXPECT_EQ(w.QuestionRow(0).at(4), QStringLiteral("A volte"));
@@ -234,12 +234,12 @@ TEST_F(Scoring, AnswerButtonsUpdateTheRowOfTheQuestionAnswered)
     db.AddQuestion(1, 1, 1, QStringLiteral("uno"));
     db.AddQuestion(1, 1, 2, QStringLiteral("due"));
     LoadAndFill();
-    q.ShowQuestion(1, w.View());
+    w.View().ShowQuestion(q, 1);
     // The selection still rests on another row.
     w.questions.setCurrentItem(w.questions.topLevelItem(0));
 
     w.no.click();
-    q.SetAnswerFromButtons(1, w.View());
+    w.View().SetAnswerFromButtons(q, 1);
 
     EXPECT_EQ(w.QuestionRow(0).at(4), QStringLiteral("---"));
     EXPECT_EQ(w.QuestionRow(1).at(4), QStringLiteral("No"));
@@ -258,7 +258,7 @@ TEST_F(Scoring, UnansweredCountIsUnknownUntilTheFirstScoring)
     EXPECT_FALSE(q.HasUnanswered());
 
     // Scoring without the editor, as the report tool does.
-    q.Score(TQuestionsView());
+    q.Score();
     EXPECT_EQ(q.UnansweredCount, 1);
     EXPECT_TRUE(q.HasUnanswered());
 

@@ -7,6 +7,7 @@
 
 #include "DateTime.h"
 #include "Questions.h"
+#include "QuestionsView.h"
 #include "UnitRSEdit.h"
 
 #include <QTime>

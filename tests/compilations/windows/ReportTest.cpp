@@ -1,6 +1,6 @@
 // The compilation report, compared byte for byte with a document written by
 // hand, and the report of a stored compilation.
-#include "QuestionsTestSupport.h"
+#include "EditorWidgets.h"
 
 #include "DateTime.h"
 #include "Exception.h"
@@ -85,9 +85,9 @@ protected:
         q.Load();
         q.LoadAnswers(compilation);
         q.LoadStartPhases(compilation);
-        q.FillQuestionList(&w.questions);
-        q.FillAreaList(&w.areas);
-        q.Score(w.View());
+        w.View().FillQuestionList(q);
+        w.View().FillAreaList(q);
+        w.View().Score(q);
     }
 
     bool Export(const QString& fileName, QString& errorText)
@@ -196,7 +196,7 @@ TEST_F(Report, AStartPhaseNamingNoLoadedPhaseStartsTheAreaAtTheFirstPhase)
     // Phase 3 does not exist: phases 1 and 2 lie before it and count 1.0.
     q.Areas[1].StartPhase = 3;
     q.Areas[2].StartPhase = 9; // beyond every phase
-    q.Score(w.View());
+    w.View().Score(q);
 
     QString errorText;
     ASSERT_TRUE(Export(fileName, errorText)) << errorText.toStdString();

@@ -1,7 +1,7 @@
 // The questionnaire of one compilation in memory: every area, phase and
 // question of the database, overlaid with one compilation's answers and start
-// phases; it fills and scores the compilation editor's controls, writes the
-// answers back and exports the report.
+// phases; it scores the compilation, writes the answers back and exports the
+// report. Plain data: the editor's view (TQuestionsView) paints what it holds.
 #pragma once
 
 #include "DateTime.h"
@@ -9,10 +9,6 @@
 #include <QString>
 #include <cstdint>
 #include <vector>
-
-class QAbstractButton;
-class QLabel;
-class QTreeWidget;
 
 // Answer codes, the same in memory, in the database and in the report.
 enum : std::uint8_t {
@@ -44,28 +40,26 @@ struct TPhase {
     std::vector<double> AreaPoints; // per area, same index as TQuestions::Areas
 };
 
-// The editor's controls the questionnaire fills and reads. Any of them may be
-// missing (null): the questionnaire then simply does not show that part, as
-// when a compilation is scored for a report without a window.
-struct TQuestionsView {
-    QTreeWidget* ListViewData = nullptr;  // columns Area, Fase, Item, Testo, Risposta
-    QTreeWidget* ListViewAreas = nullptr; // columns Descrizione, Punti, Non risp., F.P.
-    QLabel* LabelQuestion = nullptr;
-    QLabel* LabelAreaDescription = nullptr;
-    QLabel* LabelPhaseDescription = nullptr;
-    QLabel* LabelTotalPoints = nullptr;
-    QAbstractButton* SpeedButtonAnswerYes = nullptr;
-    QAbstractButton* SpeedButtonAnswerSometimes = nullptr;
-    QAbstractButton* SpeedButtonAnswerNo = nullptr;
-    QAbstractButton* SpeedButtonAnswerDontKnow = nullptr;
+// One area's result of a scoring.
+struct TAreaScore {
+    double Points = 0.0;
+    int Unanswered = 0;
+    int StartPhase = 1;
+    // An area without questions has no points to show (they are 0).
+    bool HasQuestions = false;
+};
+
+// The result of scoring a compilation: the editor shows it, the report
+// prints it, so screen and paper always agree.
+struct TScore {
+    std::vector<TAreaScore> Areas; // same index as TQuestions::Areas
+    double Total = 0.0;
+    int Unanswered = 0;
 };
 
 class TQuestions {
 public:
     enum class FindMode { First, Next };
-
-    // Column of the question list that the row's question index is kept in.
-    static constexpr int QuestionIndexRole = 0x0100; // Qt::UserRole
 
     TQuestions() = default;
 
@@ -80,15 +74,22 @@ public:
     int PhaseIndex(int idPhase) const;
     bool IsActive(int questionIndex) const;
 
-    void FillQuestionList(QTreeWidget* list) const;
-    void FillAreaList(QTreeWidget* list) const;
-    void ShowQuestion(int index, const TQuestionsView& view);
-    void SetAnswerFromButtons(int index, const TQuestionsView& view);
+    // Makes question index the current one and its area the current area (an
+    // index of no question leaves the area as it was).
+    void SetCurrentQuestion(int index);
+    // Sets the answer of question index (AnswerNone takes it away).
+    void SetAnswer(int index, std::uint8_t code);
     void SetStartPhase(int idPhase, bool allAreas);
     int GetStartPhase() const;
     int FindActiveQuestion(int start, FindMode mode) const;
+    // The first active question from the area's first question on; an area
+    // without questions leaves the current question as it is.
     int SelectArea(int areaIndex);
-    void Score(const TQuestionsView& view);
+    // The one scoring of the program. A phase's cell of an area is the mean
+    // of its answers ("Non so" and unanswered questions left out), or 1 for a
+    // phase before the area's start phase; an area's points are the sum of
+    // its cells that hold questions. Keeps the cells in Phases[].AreaPoints.
+    TScore Score();
     bool HasUnanswered() const { return UnansweredCount > 0; }
 
     // Each deletes the compilation's rows and writes one per area (question);
@@ -118,7 +119,7 @@ public:
     int UnansweredCount = -1;
 
 private:
-    void WriteReport(class TAHTML& html, TDateTime observationDate, const QString& childName,
+    void WriteReport(class TAHTML& html, const TScore& score, TDateTime observationDate, const QString& childName,
                      TDateTime childDateOfBirth, const QString& teacherName, const QString& description,
                      const QString& school) const;
 };

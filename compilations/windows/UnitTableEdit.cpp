@@ -190,10 +190,10 @@ void TFormTableEdit::LoadRecord(bool editMode, TNyRecordset& recordset)
         return;
     }
 
-    questionnaire_->FillQuestionList(ui_->ListViewData);
-    questionnaire_->FillAreaList(ui_->ListViewAreas);
+    view_.FillQuestionList(*questionnaire_);
+    view_.FillAreaList(*questionnaire_);
     SelectQuestionRow(0);
-    questionnaire_->Score(view_);
+    view_.Score(*questionnaire_);
 }
 
 void TFormTableEdit::ListViewDataSelectItem()
@@ -201,8 +201,8 @@ void TFormTableEdit::ListViewDataSelectItem()
     const int row = SelectedQuestionRow();
     if (row < 0)
         return;
-    const int q = ui_->ListViewData->topLevelItem(row)->data(0, TQuestions::QuestionIndexRole).toInt();
-    questionnaire_->ShowQuestion(q, view_);
+    const int q = ui_->ListViewData->topLevelItem(row)->data(0, TQuestionsView::QuestionIndexRole).toInt();
+    view_.ShowQuestion(*questionnaire_, q);
 }
 
 int TFormTableEdit::SelectedQuestionRow() const
@@ -225,7 +225,7 @@ void TFormTableEdit::SelectQuestionRow(int row)
 void TFormTableEdit::SelectQuestion(int q)
 {
     for (int row = 0; row < ui_->ListViewData->topLevelItemCount(); ++row) {
-        if (ui_->ListViewData->topLevelItem(row)->data(0, TQuestions::QuestionIndexRole).toInt() == q) {
+        if (ui_->ListViewData->topLevelItem(row)->data(0, TQuestionsView::QuestionIndexRole).toInt() == q) {
             SelectQuestionRow(row);
             return;
         }
@@ -257,11 +257,11 @@ void TFormTableEdit::SpeedButtonAnswerClick()
     modified_ = true;
     const int row = SelectedQuestionRow();
     if (row < 0) {
-        questionnaire_->Score(view_);
+        view_.Score(*questionnaire_);
         return;
     }
-    const int q = ui_->ListViewData->topLevelItem(row)->data(0, TQuestions::QuestionIndexRole).toInt();
-    questionnaire_->SetAnswerFromButtons(q, view_);
+    const int q = ui_->ListViewData->topLevelItem(row)->data(0, TQuestionsView::QuestionIndexRole).toInt();
+    view_.SetAnswerFromButtons(*questionnaire_, q);
     if (ui_->CheckBoxAvanzaAutomaticamente->isChecked() && row < ui_->ListViewData->topLevelItemCount() - 1)
         SelectQuestionRow(row + 1);
 }
@@ -332,7 +332,7 @@ void TFormTableEdit::FollowAreaSelection()
         return;
     const int q = questionnaire_->SelectArea(ui_->ListViewAreas->indexOfTopLevelItem(selected.first()));
     if (ui_->ListViewData->topLevelItemCount() == 0) {
-        questionnaire_->ShowQuestion(-1, view_);
+        view_.ShowQuestion(*questionnaire_, -1);
         return;
     }
     SelectQuestion(q);
@@ -356,9 +356,9 @@ void TFormTableEdit::BitBtnSetStartPhaseClick()
         phasesRecordset_->SetAbsolutePosition(index + 1);
         const int idPhase = phasesRecordset_->GetFieldAsInteger(QStringLiteral("IDPhase"));
         questionnaire_->SetStartPhase(idPhase, result == TFormSetStartPhase::ResultEveryArea);
-        questionnaire_->FillQuestionList(ui_->ListViewData);
-        questionnaire_->FillAreaList(ui_->ListViewAreas);
-        questionnaire_->Score(view_);
+        view_.FillQuestionList(*questionnaire_);
+        view_.FillAreaList(*questionnaire_);
+        view_.Score(*questionnaire_);
         FollowAreaSelection();
     } catch (const Exception&) {
         // The phases were read when the window opened; a row that cannot be

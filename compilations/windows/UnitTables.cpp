@@ -20,7 +20,7 @@ TFormTables::TFormTables(QWidget* owner)
     ui_->setupUi(this);
     ui_->BitBtnDuplicate->setAutoDefault(false);
     connect(ui_->BitBtnDuplicate, &QPushButton::clicked, this, &TFormTables::BitBtnDuplicateClick);
-    Initialize();
+    Initialize(TRecordListControls::Of(*ui_));
 }
 
 TFormTables::~TFormTables() = default;

@@ -178,19 +178,7 @@ protected:
     static void ClickOK(QDialog* dialog) { QTest::mouseClick(ButtonOf(dialog, "BitBtnOK"), Qt::LeftButton); }
     static void ClickCancel(QDialog* dialog) { QTest::mouseClick(ButtonOf(dialog, "BitBtnCancel"), Qt::LeftButton); }
 
-    // Every text of a query's rows, fields joined by '|'.
-    QStringList Rows(const QString& sql)
-    {
-        QStringList rows;
-        auto rs = db_.Db().OpenRecordset(sql);
-        for (; !rs->Eof(); rs->MoveNext()) {
-            QStringList fields;
-            for (int i = 0; i < rs->FieldCount(); ++i)
-                fields << rs->GetFieldAsString(rs->FieldName(i));
-            rows << fields.join(QLatin1Char('|'));
-        }
-        return rows;
-    }
+    QStringList Rows(const QString& sql) { return db_.Rows(sql); }
 
     TestDatabase db_;
     std::unique_ptr<QWidget> owner_;

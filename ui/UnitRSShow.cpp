@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <stdexcept>
 
 TFormRSShow::TFormRSShow(QWidget* owner)
     : QDialog(owner)
@@ -31,15 +32,19 @@ TFormRSShow::~TFormRSShow()
         owner_->setEnabled(true);
 }
 
-void TFormRSShow::Initialize()
+void TFormRSShow::Initialize(const TRecordListControls& controls)
 {
+    // A list window without one of its controls is a programming error that
+    // must stop it in every build, not only where assertions are compiled in.
+    if (!controls.GroupBoxData || !controls.ListViewData || !controls.BitBtnNew || !controls.BitBtnEdit
+        || !controls.BitBtnDelete || !controls.BitBtnClose)
+        throw std::invalid_argument("a list window lacks one of its controls");
     Database = TDatabase::GetInstance();
-    listViewData_ = findChild<QTreeWidget*>(QStringLiteral("ListViewData"));
-    BitBtnNew = findChild<QPushButton*>(QStringLiteral("BitBtnNew"));
-    BitBtnEdit = findChild<QPushButton*>(QStringLiteral("BitBtnEdit"));
-    BitBtnDelete = findChild<QPushButton*>(QStringLiteral("BitBtnDelete"));
-    BitBtnClose = findChild<QPushButton*>(QStringLiteral("BitBtnClose"));
-    Q_ASSERT(listViewData_ && BitBtnNew && BitBtnEdit && BitBtnDelete && BitBtnClose);
+    listViewData_ = controls.ListViewData;
+    BitBtnNew = controls.BitBtnNew;
+    BitBtnEdit = controls.BitBtnEdit;
+    BitBtnDelete = controls.BitBtnDelete;
+    BitBtnClose = controls.BitBtnClose;
 
     listViewData_->setSelectionMode(QAbstractItemView::SingleSelection);
     listViewData_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -47,7 +52,7 @@ void TFormRSShow::Initialize()
     listViewData_->setRootIsDecorated(false);
     listViewData_->setAllColumnsShowFocus(true);
     SetUpGridList(listViewData_);
-    ShowCaptionInBlue(findChild<QGroupBox*>(QStringLiteral("GroupBoxData")));
+    ShowCaptionInBlue(controls.GroupBoxData);
     BitBtnEdit->setEnabled(false);
     BitBtnDelete->setEnabled(false);
     for (QPushButton* button : {BitBtnNew, BitBtnEdit, BitBtnDelete, BitBtnClose})

@@ -65,8 +65,9 @@ bool TQuestions::ExportReport(const QString& fileName, TDateTime observationDate
     }
 
     try {
+        const TScore score = Score();
         TAHTML html;
-        WriteReport(html, observationDate, childName, childDateOfBirth, teacherName, description, school);
+        WriteReport(html, score, observationDate, childName, childDateOfBirth, teacherName, description, school);
         html.SaveToFile(fileName);
     } catch (const Exception& e) {
         errorText = e.Message();
@@ -75,7 +76,7 @@ bool TQuestions::ExportReport(const QString& fileName, TDateTime observationDate
     return true;
 }
 
-void TQuestions::WriteReport(TAHTML& html, TDateTime observationDate, const QString& childName,
+void TQuestions::WriteReport(TAHTML& html, const TScore& score, TDateTime observationDate, const QString& childName,
                              TDateTime childDateOfBirth, const QString& teacherName, const QString& description,
                              const QString& school) const
 {
@@ -113,15 +114,14 @@ void TQuestions::WriteReport(TAHTML& html, TDateTime observationDate, const QStr
     }
     html.EndRow();
 
-    double grandTotal = 0.0;
     for (int i = 0; i < AreaCount(); ++i) {
         // A start phase naming no loaded phase starts the area at the first one.
         const int start = std::max(PhaseIndex(Areas[i].StartPhase), 0);
-        // Each phase before the start phase is worth one point.
-        double areaTotal = start;
+        // The area's points are the editor's, phases before the start phase
+        // included, though their rows are not printed.
+        const double areaTotal = score.Areas[i].Points;
         for (int j = start; j < PhaseCount(); ++j) {
             const double cellValue = Phases[j].AreaPoints[i];
-            areaTotal += cellValue;
             QString yes, no, sometimes, dontKnow;
             int position = 0;
             for (const TQuestion& question : QuestionList) {
@@ -154,7 +154,6 @@ void TQuestions::WriteReport(TAHTML& html, TDateTime observationDate, const QStr
             ResultCell(html, j == PhaseCount() - 1 ? FormatPoints(areaTotal) : QStringLiteral(" "));
             html.EndRow();
         }
-        grandTotal += areaTotal;
     }
     html.EndTable();
     html.LineBreak(1);
@@ -163,7 +162,7 @@ void TQuestions::WriteReport(TAHTML& html, TDateTime observationDate, const QStr
     html.BeginRow();
     html.BeginCell(50, 0, 1, QStringLiteral("FFFFFF"), 1);
     html.TextStyle(true, false, false);
-    html.AddText(QStringLiteral("Totale: ") + FormatPoints(grandTotal));
+    html.AddText(QStringLiteral("Totale: ") + FormatPoints(score.Total));
     html.TextStyle(false, false, false);
     html.EndCell();
     html.BeginCell(50, 1, 1, QStringLiteral("FFFFFF"), 1);

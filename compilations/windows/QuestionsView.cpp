@@ -1,0 +1,177 @@
+#include "QuestionsView.h"
+
+#include "NumberFormat.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QLabel>
+#include <QTreeWidget>
+
+namespace {
+
+enum QuestionColumn { ColumnArea, ColumnPhase, ColumnItem, ColumnText, ColumnAnswer };
+enum AreaColumn { ColumnDescription, ColumnPoints, ColumnUnanswered, ColumnStartPhase };
+
+// Toggle buttons of an exclusive group refuse to be all up; the answer
+// buttons must be, when a question has no answer.
+void SetButtonDown(QAbstractButton* button, bool down)
+{
+    if (!button || button->isChecked() == down)
+        return;
+    QButtonGroup* group = button->group();
+    const bool exclusive = group && group->exclusive();
+    if (exclusive && !down)
+        group->setExclusive(false);
+    button->setChecked(down);
+    if (exclusive && !down)
+        group->setExclusive(true);
+}
+
+bool IsDown(const QAbstractButton* button)
+{
+    return button && button->isChecked();
+}
+
+void SetLabel(QLabel* label, const QString& text)
+{
+    if (label)
+        label->setText(text);
+}
+
+} // namespace
+
+void TQuestionsView::FillQuestionList(const TQuestions& questions) const
+{
+    QTreeWidget* list = ListViewData;
+    if (!list)
+        return;
+    list->setUpdatesEnabled(false);
+    // The rows are written by column position: the list must have them all.
+    list->setHeaderLabels({QStringLiteral("Area"), QStringLiteral("Fase"), QStringLiteral("Item"),
+                           QStringLiteral("Testo"), QStringLiteral("Risposta")});
+    list->clear();
+    QList<QTreeWidgetItem*> items;
+    for (int i = 0; i < questions.QuestionCount(); ++i) {
+        if (!questions.IsActive(i))
+            continue;
+        const TQuestion& question = questions.QuestionList[i];
+        auto* item = new QTreeWidgetItem(QStringList{QString::number(question.IDArea), QString::number(question.IDPhase),
+                                                     QString::number(question.QuestionOrder), question.QuestionText,
+                                                     TQuestions::AnswerText(question.Answer)});
+        item->setData(ColumnArea, QuestionIndexRole, i);
+        items << item;
+    }
+    list->addTopLevelItems(items);
+    list->setUpdatesEnabled(true);
+}
+
+void TQuestionsView::FillAreaList(const TQuestions& questions) const
+{
+    QTreeWidget* list = ListViewAreas;
+    if (!list)
+        return;
+    if (list->topLevelItemCount() != questions.AreaCount()) {
+        list->setUpdatesEnabled(false);
+        list->setHeaderLabels({QStringLiteral("Descrizione"), QStringLiteral("Punti"), QStringLiteral("Non risp."),
+                               QStringLiteral("F.P.")});
+        list->clear();
+        QList<QTreeWidgetItem*> items;
+        for (const TArea& area : questions.Areas)
+            items << new QTreeWidgetItem(QStringList{area.Description, QString(), QString(), QString::number(area.StartPhase)});
+        list->addTopLevelItems(items);
+        list->setUpdatesEnabled(true);
+        return;
+    }
+    for (int i = 0; i < questions.AreaCount(); ++i)
+        list->topLevelItem(i)->setText(ColumnStartPhase, QString::number(questions.Areas[i].StartPhase));
+}
+
+void TQuestionsView::ShowQuestion(TQuestions& questions, int index) const
+{
+    questions.SetCurrentQuestion(index);
+    const bool valid = index >= 0 && index < questions.QuestionCount();
+    if (!valid) {
+        const QString none = QStringLiteral("---");
+        SetLabel(LabelQuestion, none);
+        if (LabelQuestion)
+            LabelQuestion->setToolTip(none);
+        SetLabel(LabelAreaDescription, none);
+        SetLabel(LabelPhaseDescription, none);
+    } else {
+        SetLabel(LabelQuestion, questions.QuestionList[index].QuestionText);
+        if (LabelQuestion)
+            LabelQuestion->setToolTip(questions.QuestionList[index].QuestionText);
+    }
+
+    QAbstractButton* buttons[] = {SpeedButtonAnswerYes, SpeedButtonAnswerSometimes, SpeedButtonAnswerNo,
+                                  SpeedButtonAnswerDontKnow};
+    for (QAbstractButton* button : buttons)
+        SetButtonDown(button, false);
+    if (!valid)
+        return;
+
+    const TQuestion& question = questions.QuestionList[index];
+    if (question.Answer <= AnswerDontKnow)
+        SetButtonDown(buttons[question.Answer], true);
+
+    const int area = questions.CurrentArea;
+    if (area >= 0) {
+        if (ListViewAreas && area < ListViewAreas->topLevelItemCount())
+            ListViewAreas->setCurrentItem(ListViewAreas->topLevelItem(area));
+        SetLabel(LabelAreaDescription, questions.Areas[area].Description);
+    }
+    const int phase = questions.PhaseIndex(question.IDPhase);
+    SetLabel(LabelPhaseDescription,
+             QStringLiteral("Fase ") + QString::number(question.IDPhase) + QStringLiteral(": ")
+                 + (phase >= 0 ? questions.Phases[phase].Description : QString()));
+}
+
+void TQuestionsView::SetAnswerFromButtons(TQuestions& questions, int index) const
+{
+    std::uint8_t code = AnswerNone;
+    if (IsDown(SpeedButtonAnswerYes))
+        code = AnswerYes;
+    else if (IsDown(SpeedButtonAnswerSometimes))
+        code = AnswerSometimes;
+    else if (IsDown(SpeedButtonAnswerNo))
+        code = AnswerNo;
+    else if (IsDown(SpeedButtonAnswerDontKnow))
+        code = AnswerDontKnow;
+    questions.SetAnswer(index, code);
+    // The row of the question answered, which is normally the selected one;
+    // looking it up keeps a stray selection from showing the answer on
+    // another question's row.
+    if (ListViewData) {
+        for (int row = 0; row < ListViewData->topLevelItemCount(); ++row) {
+            QTreeWidgetItem* item = ListViewData->topLevelItem(row);
+            if (item->data(ColumnArea, QuestionIndexRole).toInt() == index) {
+                item->setText(ColumnAnswer, TQuestions::AnswerText(code));
+                break;
+            }
+        }
+    }
+    Score(questions);
+}
+
+TScore TQuestionsView::Score(TQuestions& questions) const
+{
+    const TScore score = questions.Score();
+    ShowScore(score);
+    return score;
+}
+
+void TQuestionsView::ShowScore(const TScore& score) const
+{
+    if (ListViewAreas) {
+        const int rows = std::min(ListViewAreas->topLevelItemCount(), static_cast<int>(score.Areas.size()));
+        for (int i = 0; i < rows; ++i) {
+            const TAreaScore& area = score.Areas[i];
+            if (!area.HasQuestions)
+                continue;
+            QTreeWidgetItem* row = ListViewAreas->topLevelItem(i);
+            row->setText(ColumnPoints, FormatPoints(area.Points));
+            row->setText(ColumnUnanswered, QString::number(area.Unanswered));
+        }
+    }
+    SetLabel(LabelTotalPoints, FormatPoints(score.Total));
+}
