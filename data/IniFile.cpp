@@ -298,7 +298,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         throw EFileError(FileErrorText(fileName_, QStringLiteral("il valore della chiave \"%1\" contiene un a capo").arg(key)));
     // A longer value would come back cut short.
     if (value.size() > MaxValueLength)
-        throw EFileError(FileErrorText(fileName_, QStringLiteral("il valore della chiave \"%1\" supera %2 caratteri").arg(key).arg(MaxValueLength)));
+        throw EFileError(FileErrorText(fileName_, QStringLiteral("il valore della chiave \"%1\" supera %2 caratteri").arg(key, QString::number(MaxValueLength))));
 
     const QString written = ValueAsWritten(value);
 

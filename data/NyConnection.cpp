@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 10000;
-
 struct ConnectionSettings {
     QString provider;
     QString dataSource;
@@ -140,6 +138,9 @@ void TNyConnection::OpenDatabase(const QString& connectionString)
         failFromEngine();
     }
     sqlite3_extended_result_codes(db_, 1);
+    // Before the first read: another program writing at this moment must
+    // make the opening wait, not fail.
+    sqlite3_busy_timeout(db_, busyTimeoutMs_);
 
     if (!settings.password.isEmpty()) {
         const QByteArray keySql = (QStringLiteral("PRAGMA key = '") + SQLQuote(settings.password) + QStringLiteral("'")).toUtf8();
@@ -164,7 +165,6 @@ void TNyConnection::OpenDatabase(const QString& connectionString)
 
     if (sqlite3_exec(db_, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr) != SQLITE_OK)
         failFromEngine();
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
 }
 
 int TNyConnection::Execute(const QString& sql)
@@ -212,6 +212,32 @@ void TNyConnection::Close()
     transactionLevel_ = 0;
 }
 
+void TNyConnection::SetBusyTimeout(int milliseconds)
+{
+    busyTimeoutMs_ = milliseconds;
+    if (db_)
+        sqlite3_busy_timeout(db_, busyTimeoutMs_);
+}
+
+int TNyConnection::TransactionLevel() const
+{
+    // The engine ends a transaction by itself after some failures (disk
+    // full, I/O error); no level is left open then.
+    return db_ && !sqlite3_get_autocommit(db_) ? transactionLevel_ : 0;
+}
+
+bool TNyConnection::EndEngineTransaction()
+{
+    // A plain ROLLBACK needs no lock and ends every savepoint at once.
+    bool ended = true;
+    if (db_ && !sqlite3_get_autocommit(db_) && sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        AddEngineError();
+        ended = false;
+    }
+    transactionLevel_ = TransactionLevel();
+    return ended;
+}
+
 int TNyConnection::BeginTrans()
 {
     const QString operation = QStringLiteral("TNyConnection::BeginTrans");
@@ -219,6 +245,7 @@ int TNyConnection::BeginTrans()
         errors_ << QStringLiteral("The connection is not open.");
         ThrowAdoError(operation, *this);
     }
+    transactionLevel_ = TransactionLevel();
     const QByteArray sql = QStringLiteral("SAVEPOINT nyado_%1").arg(transactionLevel_ + 1).toUtf8();
     if (sqlite3_exec(db_, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         AddEngineError();
@@ -237,10 +264,15 @@ void TNyConnection::CommitTrans()
     const QByteArray sql = QStringLiteral("RELEASE SAVEPOINT nyado_%1").arg(transactionLevel_).toUtf8();
     if (sqlite3_exec(db_, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         AddEngineError();
-        // A commit that failed (disk full, file locked) leaves the transaction
-        // open; the caller rolls it back.
-        if (sqlite3_get_autocommit(db_))
-            transactionLevel_ = 0;
+        // The outermost release is the commit to the file. When it fails
+        // (file locked by a reader, disk full) the engine keeps the
+        // transaction open and would take every later change into it, to be
+        // lost at close: end it here. An inner level stays for its caller to
+        // roll back.
+        if (transactionLevel_ == 1)
+            EndEngineTransaction();
+        else
+            transactionLevel_ = TransactionLevel();
         ThrowAdoError(operation, *this);
     }
     --transactionLevel_;
@@ -259,17 +291,24 @@ void TNyConnection::RollbackTrans()
         transactionLevel_ = 0;
         return;
     }
+    if (transactionLevel_ == 1) {
+        // Releasing the outermost savepoint would be a commit, which a lock
+        // held by another program can refuse; ROLLBACK is not.
+        if (!EndEngineTransaction())
+            ThrowAdoError(operation, *this);
+        return;
+    }
     const QByteArray sql = QStringLiteral("ROLLBACK TO SAVEPOINT nyado_%1; RELEASE SAVEPOINT nyado_%1")
                                .arg(transactionLevel_)
                                .toUtf8();
-    const int rc = sqlite3_exec(db_, sql.constData(), nullptr, nullptr, nullptr);
-    --transactionLevel_;
-    if (rc != SQLITE_OK) {
+    if (sqlite3_exec(db_, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         AddEngineError();
-        if (sqlite3_get_autocommit(db_))
-            transactionLevel_ = 0;
+        // The level cannot be undone alone: undo the whole transaction
+        // rather than leave the engine inside one nobody will end.
+        EndEngineTransaction();
         ThrowAdoError(operation, *this);
     }
+    --transactionLevel_;
 }
 
 void ThrowAdoError(const QString& operation, TNyConnection& connection)

@@ -32,12 +32,21 @@ public:
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
 
+    // How long a statement waits for a file another program has locked
+    // before it fails ("database is locked"); 10 s unless set otherwise.
+    void SetBusyTimeout(int milliseconds);
+
     // Nested transactions: every BeginTrans must be matched by CommitTrans or
     // RollbackTrans. Returns the nesting level reached (1 for the outermost).
+    // A failed outermost commit, and any failed rollback, roll the whole
+    // transaction back and leave the level at 0: nothing the user does
+    // afterwards is held in a transaction that will never reach the file.
     int BeginTrans();
     void CommitTrans();
     void RollbackTrans();
-    int TransactionLevel() const { return transactionLevel_; }
+    // The level the engine is really in: 0 once it has ended the
+    // transaction by itself after a severe error.
+    int TransactionLevel() const;
 
     // The engine's and the layer's error descriptions since the last report.
     QStringList& Errors() { return errors_; }
@@ -48,10 +57,14 @@ public:
 
 private:
     void OpenDatabase(const QString& connectionString);
+    // Rolls back whatever transaction the engine holds; false (with the
+    // engine's description in Errors()) when even that fails.
+    bool EndEngineTransaction();
 
     sqlite3* db_ = nullptr;
     QStringList errors_;
     int transactionLevel_ = 0;
+    int busyTimeoutMs_ = 10000;
 };
 
 // Builds the data-access message from the operation text and the connection's

@@ -9,12 +9,14 @@ class TNyTransaction {
 public:
     explicit TNyTransaction(TNyConnection& connection)
         : connection_(connection)
+        , level_(connection_.BeginTrans())
     {
-        connection_.BeginTrans();
     }
     ~TNyTransaction()
     {
-        if (!done_) {
+        // Nothing is left to roll back when a failed commit has already
+        // rolled back the whole transaction, or the engine has ended it.
+        if (!done_ && connection_.TransactionLevel() >= level_) {
             try {
                 connection_.RollbackTrans();
             } catch (...) {
@@ -34,5 +36,6 @@ public:
 
 private:
     TNyConnection& connection_;
+    const int level_;
     bool done_ = false;
 };

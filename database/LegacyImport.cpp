@@ -19,17 +19,16 @@ void TDatabase::ImportLegacyQuestions(const QString& fileName)
     Execute(QStringLiteral("DELETE * FROM Phases"));
 
     for (std::size_t m = 0; m < questionnaire.areas.size(); ++m) {
+        // One arg() for all values: text holding "%1" is not filled in again.
         Execute(QStringLiteral("INSERT INTO Areas(IDArea, Description) VALUES(%1,'%2')")
-                    .arg(m + 1)
-                    .arg(SQLQuote(questionnaire.areas[m].description)));
+                    .arg(QString::number(m + 1), SQLQuote(questionnaire.areas[m].description)));
     }
 
     // Phases are shared by position, so each is written once with the last
     // name given to its position; a failure here is a real one.
     for (int n = 0; n < questionnaire.PhaseTotal(); ++n) {
         Execute(QStringLiteral("INSERT INTO Phases(IDPhase, Description) VALUES(%1,'%2')")
-                    .arg(n + 1)
-                    .arg(SQLQuote(questionnaire.phaseNames[n])));
+                    .arg(QString::number(n + 1), SQLQuote(questionnaire.phaseNames[n])));
     }
 
     int previousArea = -1;
@@ -49,11 +48,8 @@ void TDatabase::ImportLegacyQuestions(const QString& fileName)
         // Identifiers start from 0, as the earlier version numbered them.
         Execute(QStringLiteral("INSERT INTO Questions(IDQuestion, QuestionText, IDArea, IDPhase, QuestionOrder) "
                                "VALUES(%1,'%2',%3,%4,%5)")
-                    .arg(p)
-                    .arg(SQLQuote(question.text))
-                    .arg(area)
-                    .arg(phase)
-                    .arg(order));
+                    .arg(QString::number(p), SQLQuote(question.text), QString::number(area),
+                         QString::number(phase), QString::number(order)));
     }
 
     transaction.Commit();

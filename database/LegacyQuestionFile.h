@@ -45,12 +45,15 @@ TLegacyQuestionnaire ParseLegacyQuestionLines(const QStringList& lines);
 // The file's text. Windows-1252 unless the bytes start with a byte-order mark
 // (UTF-8 or UTF-16) or are valid UTF-8 with at least one multi-byte sequence,
 // which is how a file edited and saved by today's editors arrives.
-// Raises Exception for bytes that are not text at all.
+// Raises Exception for bytes that are not text at all, UTF-16 included: an
+// odd byte at the end or a surrogate outside its pair.
 QString DecodeLegacyQuestionText(const QByteArray& bytes);
 
 // Splits at CR LF, CR or LF.
 QStringList SplitLegacyQuestionLines(const QString& text);
 
-// Reads, decodes and parses the whole file. Raises Exception when the file
-// cannot be read or is not a question file, before anyone acts on it.
+// Reads, decodes and parses the whole file, one line at a time: beside the
+// file's bytes only what the questionnaire keeps is held. Raises Exception
+// when the file cannot be read or is not a question file, before anyone acts
+// on it.
 TLegacyQuestionnaire ReadLegacyQuestionFile(const QString& path);

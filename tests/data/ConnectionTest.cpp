@@ -1,6 +1,7 @@
 // The connection against real encrypted database files: the data-access
 // message, statement execution and its row counts, and transactions.
 #include "DatabaseFile.h"
+#include "DatabaseLockHolder.h"
 #include "Exception.h"
 #include "NyConnection.h"
 #include "NyTransaction.h"
@@ -8,8 +9,10 @@
 #include "TestText.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sqlcipher/sqlite3.h>
 #include <ostream>
 
 namespace {
@@ -241,6 +244,80 @@ TEST_F(ConnectionTest, CloseRollsBackAnOpenTransaction)
     EXPECT_EQ(Connection().TransactionLevel(), 0);
     t.Db().Open(t.DatabasePath());
     EXPECT_EQ(t.Count(QStringLiteral("Children")), 0);
+}
+
+TEST_F(ConnectionTest, AFailedCommitEndsTheTransactionAndTheNextSaveReachesTheFile)
+{
+    t.AddChild(QStringLiteral("Anna"));
+    Connection().SetBusyTimeout(200);
+    // Depth 1 is the commit itself; at depth 2 an inner level was released
+    // into the outer one before the outer commit fails.
+    for (const int depth : {1, 2}) {
+        SCOPED_TRACE(depth);
+        const QString lost = QStringLiteral("Perso%1").arg(depth);
+        {
+            DatabaseLockHolder reader = DatabaseLockHolder::Reader(t.DatabasePath());
+            ASSERT_TRUE(reader.Holding());
+            EXPECT_THROW(
+                {
+                    TNyTransaction outer(Connection());
+                    if (depth == 2) {
+                        TNyTransaction inner(Connection());
+                        Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('%1')").arg(lost));
+                        inner.Commit();
+                    } else {
+                        Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('%1')").arg(lost));
+                    }
+                    outer.Commit();
+                },
+                Exception);
+            EXPECT_EQ(Connection().TransactionLevel(), 0);
+            EXPECT_NE(sqlite3_get_autocommit(Connection().Handle()), 0) << "the engine is still in a transaction";
+            EXPECT_TRUE(Connection().Errors().isEmpty());
+            EXPECT_TRUE(reader.Release());
+        }
+        // What the user does next is written at once, in a transaction or not.
+        t.AddChild(QStringLiteral("Dopo%1").arg(depth));
+        TNyTransaction transaction(Connection());
+        t.AddChild(QStringLiteral("Transazione%1").arg(depth));
+        transaction.Commit();
+    }
+    t.Db().Close();
+    t.Db().Open(t.DatabasePath());
+    EXPECT_EQ(Names(), QStringLiteral("Anna,Dopo1,Dopo2,Transazione1,Transazione2"));
+}
+
+TEST_F(ConnectionTest, ARollbackOfTheWholeTransactionNeedsNoLock)
+{
+    t.AddChild(QStringLiteral("Anna"));
+    Connection().SetBusyTimeout(200);
+    {
+        DatabaseLockHolder reader = DatabaseLockHolder::Reader(t.DatabasePath());
+        ASSERT_TRUE(reader.Holding());
+        Connection().BeginTrans();
+        Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('Bruno')"));
+        EXPECT_NO_THROW(Connection().RollbackTrans());
+        EXPECT_EQ(Connection().TransactionLevel(), 0);
+        EXPECT_NE(sqlite3_get_autocommit(Connection().Handle()), 0);
+        EXPECT_TRUE(reader.Release());
+    }
+    t.AddChild(QStringLiteral("Carla"));
+    t.Db().Close();
+    t.Db().Open(t.DatabasePath());
+    EXPECT_EQ(Names(), QStringLiteral("Anna,Carla"));
+}
+
+TEST_F(ConnectionTest, OpeningWaitsForAnotherProgramsWrite)
+{
+    t.Db().Close();
+    DatabaseLockHolder writer = DatabaseLockHolder::Writer(t.DatabasePath(), 3000);
+    ASSERT_TRUE(writer.Holding());
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_NO_THROW(t.Db().Open(t.DatabasePath()));
+    EXPECT_GT(waited.elapsed(), 1000) << "the file was not locked while it opened";
+    EXPECT_TRUE(writer.Release());
+    EXPECT_EQ(t.Count(QStringLiteral("Teachers")), 1);
 }
 
 } // namespace

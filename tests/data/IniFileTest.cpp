@@ -385,3 +385,14 @@ TEST_F(IniFileTest, OversizedFileIsRefusedNotRewritten)
 }
 
 } // namespace
+
+TEST_F(IniFileTest, RefusalMessageNamesTheKeyAsItIs)
+{
+    TIniFile ini = With("[S]\r\n");
+    try {
+        ini.WriteString("S", "Chiave %2", QString(2048, u'a'));
+        FAIL() << "the long value was written";
+    } catch (const EFileError& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("\"Chiave %2\" supera 2047 caratteri"))) << e.Message().toStdString();
+    }
+}

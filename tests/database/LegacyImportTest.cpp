@@ -2,6 +2,7 @@
 #include "Exception.h"
 #include "NyRecordset.h"
 #include "TestDatabase.h"
+#include "TestText.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -144,6 +145,28 @@ TEST_F(LegacyImport, ApostrophesAndQuotesAreStoredUnchanged)
     EXPECT_EQ(Phases(), QStringList{QStringLiteral("1|Fase d'inizio")});
     EXPECT_EQ(Questions(), (QStringList{QStringLiteral("0|Dov'\u00e8 l'orso?|1|1|1"),
                                         QStringLiteral("1|'Ciao', dice; -- \"ok\"|1|1|2")}));
+}
+
+TEST_F(LegacyImport, TextsThatLookLikePlaceholdersAreStoredAsWritten)
+{
+    const QString texts[] = {
+        QStringLiteral("Riconosce il 50%3 dei colori?"),
+        QStringLiteral("%1"),
+        QStringLiteral("%%"),
+        QStringLiteral("%L1 e %L2"),
+        QStringLiteral("'%5' %4%3%2%1 %99"),
+    };
+    for (const QString& text : texts) {
+        SCOPED_TRACE(text.toStdString());
+        const QString file = QStringLiteral("*A %1\n#F %1\n%1\n%1!\n").replace(QStringLiteral("%1"), text);
+        db.Db().ImportLegacyQuestions(WriteFile(QStringLiteral("percento.ini"), file.toUtf8()));
+        EXPECT_EQ(Questionnaire(), (QStringList{
+                                       QStringLiteral("1|A ") + text,
+                                       QStringLiteral("1|F ") + text,
+                                       QStringLiteral("0|") + text + QStringLiteral("|1|1|1"),
+                                       QStringLiteral("1|") + text + QStringLiteral("!|1|1|2"),
+                                   }));
+    }
 }
 
 TEST_F(LegacyImport, AccentedTextInWindows1252AndInUtf8)

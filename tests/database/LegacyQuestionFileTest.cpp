@@ -4,11 +4,21 @@
 #include "Exception.h"
 #include "LegacyQuestionFile.h"
 #include "TextCodec.h"
+#include "TestText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <atomic>
+
+#if defined(__SANITIZE_ADDRESS__)
+// The allocator's hooks (the compiler ships no header for them).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*allocated)(const volatile void*, size_t),
+                                                        void (*released)(const volatile void*));
+extern "C" size_t __sanitizer_get_allocated_size(const volatile void* pointer);
+#endif
 
 namespace {
 
@@ -24,9 +34,45 @@ QStringList Placed(const Questionnaire& q)
 {
     QStringList rows;
     for (const auto& question : q.questions)
-        rows << QStringLiteral("%1|%2|%3").arg(question.areaIndex + 1).arg(question.phaseIndex + 1).arg(question.text);
+        rows << QStringLiteral("%1|%2|%3").arg(QString::number(question.areaIndex + 1),
+                                               QString::number(question.phaseIndex + 1), question.text);
     return rows;
 }
+
+QByteArray Utf16(const QString& text, bool littleEndian)
+{
+    QByteArray bytes = littleEndian ? QByteArray("\xff\xfe") : QByteArray("\xfe\xff");
+    for (QChar c : text) {
+        const char low = static_cast<char>(c.unicode() & 0xff);
+        const char high = static_cast<char>(c.unicode() >> 8);
+        bytes.append(littleEndian ? low : high).append(littleEndian ? high : low);
+    }
+    return bytes;
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+// The most memory held at once while counting, from what was held when the
+// counting started.
+std::atomic<bool> counting{false};
+std::atomic<qint64> heldBytes{0};
+std::atomic<qint64> peakBytes{0};
+
+void CountAllocation(const volatile void*, size_t size)
+{
+    if (!counting)
+        return;
+    const qint64 held = heldBytes += static_cast<qint64>(size);
+    qint64 peak = peakBytes;
+    while (held > peak && !peakBytes.compare_exchange_weak(peak, held)) {
+    }
+}
+
+void CountRelease(const volatile void* pointer)
+{
+    if (counting)
+        heldBytes -= static_cast<qint64>(__sanitizer_get_allocated_size(pointer));
+}
+#endif
 
 } // namespace
 
@@ -161,4 +207,80 @@ TEST(LegacyQuestionFileRead, UnreadableFilesAreReportedWithTheirPath)
     binary.write(QByteArray("\xff\xd8\xff\xe0\0\x10JFIF\0", 11));
     binary.close();
     EXPECT_THROW(ReadLegacyQuestionFile(binary.fileName()), Exception);
+}
+
+TEST(LegacyQuestionText, BrokenUtf16IsRefusedLikeAnyFileThatIsNotText)
+{
+    const QString question = QStringLiteral("*Area\r\n#Fase\r\nDomanda");
+    struct Case {
+        const char* what;
+        QString text;
+        bool oddByte;
+    };
+    const Case cases[] = {
+        {"lone high surrogate", question + QChar(0xD83D) + QStringLiteral("?"), false},
+        {"high surrogate at the end", question + QChar(0xD83D), false},
+        {"lone low surrogate", question + QChar(0xDE00) + QStringLiteral("?"), false},
+        {"low surrogate before its high one", question + QChar(0xDE00) + QChar(0xD83D), false},
+        {"odd trailing byte", question, true},
+    };
+    for (const bool littleEndian : {true, false}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (littleEndian ? " LE" : " BE"));
+            QByteArray bytes = Utf16(c.text, littleEndian);
+            if (c.oddByte)
+                bytes.append('?');
+            EXPECT_EQ(MessageOf([&] { DecodeLegacyQuestionText(bytes); }),
+                      QStringLiteral("il file non contiene testo: non \u00e8 un file di domande."));
+        }
+        // A character outside the basic plane is a whole pair.
+        const QString smile = question + QStringLiteral(" \U0001F600");
+        EXPECT_EQ(DecodeLegacyQuestionText(Utf16(smile, littleEndian)), smile);
+    }
+}
+
+TEST(LegacyQuestionFileRead, BrokenUtf16FileIsRefusedWithItsPath)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("domande.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(Utf16(QStringLiteral("*Area\r\n#Fase\r\nDomanda") + QChar(0xDC00), true));
+    file.close();
+    EXPECT_EQ(MessageOf([&] { ReadLegacyQuestionFile(path); }),
+              path + QStringLiteral(": il file non contiene testo: non \u00e8 un file di domande."));
+}
+
+TEST(LegacyQuestionFileRead, MemoryFollowsWhatIsKeptNotTheLinesRead)
+{
+#if !defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the allocations are counted through AddressSanitizer";
+#else
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("domande.txt"));
+    // Millions of short lines past the thousandth question.
+    constexpr qint64 size = 4 * 1024 * 1024;
+    QByteArray bytes("*Area\n#Fase\n");
+    bytes.append(QByteArray("x\n").repeated((size - bytes.size()) / 2));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    bytes.clear();
+    bytes.squeeze();
+
+    static const bool installed = __sanitizer_install_malloc_and_free_hooks(CountAllocation, CountRelease) != 0;
+    ASSERT_TRUE(installed);
+    heldBytes = 0;
+    peakBytes = 0;
+    counting = true;
+    const Questionnaire q = ReadLegacyQuestionFile(path);
+    counting = false;
+    EXPECT_EQ(q.questions.size(), 1000u);
+    // The file's bytes, and little beside them.
+    EXPECT_LT(peakBytes.load(), size + size / 4) << "bytes held at once: " << peakBytes.load();
+#endif
 }

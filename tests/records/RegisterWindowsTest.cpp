@@ -72,6 +72,35 @@ TEST_F(RegisterWindowsTest, NewChildIsStoredAndListedInNameOrder)
               QStringList({QDate::currentDate().toString(Qt::ISODate) + " 00:00:00"}));
 }
 
+TEST_F(RegisterWindowsTest, TextsThatLookLikePlaceholdersAreStoredAsTyped)
+{
+    const QString texts[] = {
+        QStringLiteral("Riconosce il 50%3 dei colori"),
+        QStringLiteral("%1"),
+        QStringLiteral("%%"),
+        QStringLiteral("%L1 d'%2"),
+    };
+    struct Register {
+        TRecordWindow window;
+        const char* table;
+    };
+    for (const Register& r : {Register{TRecordWindow::Children, "Children"}, Register{TRecordWindow::Teachers, "Teachers"}}) {
+        SCOPED_TRACE(r.table);
+        Open(r.window);
+        QStringList expected;
+        for (const QString& text : texts) {
+            ClickAndDrive(Button("BitBtnNew"), [&text](QDialog* dialog) {
+                TypeText(Field<QLineEdit>(dialog, "EditName"), text);
+                TypeText(Field<QPlainTextEdit>(dialog, "MemoInfo"), QStringLiteral("Note: ") + text);
+                ClickOK(dialog);
+            });
+            expected << text + QStringLiteral("|Note: ") + text;
+        }
+        EXPECT_EQ(Rows(QStringLiteral("SELECT Name, Info FROM %1 ORDER BY rowid").arg(QLatin1String(r.table))), expected);
+        EXPECT_TRUE(DialogScript::Texts("warning").isEmpty());
+    }
+}
+
 TEST_F(RegisterWindowsTest, DuplicateChildNameKeepsTheDialogAndAnnullaChangesNothing)
 {
     db_.AddChild(QStringLiteral("Anna"));

@@ -5,6 +5,7 @@
 #include "WindowTestSupport.h"
 
 #include "CompilationMessages.h"
+#include "DatabaseLockHolder.h"
 #include "DateTime.h"
 #include "NumberFormat.h"
 #include "RecordWindows.h"
@@ -308,6 +309,41 @@ TEST_F(Tables, FailedDuplicationLeavesNoCopy)
     Click("BitBtnDuplicate");
     EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 2);
     EXPECT_EQ(Content(Newest()), Content(source));
+}
+
+TEST_F(Tables, DuplicationRefusedByAnotherProgramsReadLeavesLaterChangesReachingTheFile)
+{
+    const int source = AddCompilation(bruno, dario, QStringLiteral("2025-04-01 00:00:00"), QStringLiteral("Prova"));
+    AddAnswers(source);
+    const QStringList before = StoredCompilations(db);
+    db.Db().Connection().SetBusyTimeout(200);
+    Open();
+    {
+        DatabaseLockHolder reader = DatabaseLockHolder::Reader(db.DatabasePath());
+        ASSERT_TRUE(reader.Holding());
+        ClickRow(List(), 0);
+        DialogScript::PushAnswer(TBoxAnswer::Yes);
+        Click("BitBtnDuplicate");
+        const QStringList warnings = DialogScript::Texts(QStringLiteral("warning"));
+        ASSERT_EQ(warnings.size(), 1);
+        EXPECT_TRUE(warnings[0].startsWith(Message11306()));
+        EXPECT_TRUE(warnings[0].contains(QStringLiteral("database is locked"))) << warnings[0].toStdString();
+        EXPECT_TRUE(reader.Release());
+    }
+    EXPECT_EQ(StoredCompilations(db), before);
+    EXPECT_EQ(Column(List(), 3), QStringList{"Prova"});
+
+    // The duplication tried again and a child added afterwards are on disk.
+    ClickRow(List(), 0);
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    Click("BitBtnDuplicate");
+    db.AddChild(QStringLiteral("Dopo"));
+    delete window.data();
+    db.Db().Close();
+    db.Db().Open(db.DatabasePath());
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 2);
+    EXPECT_EQ(Content(Newest()), Content(source));
+    EXPECT_EQ(db.Count(QStringLiteral("Children"), QStringLiteral("Name='Dopo'")), 1);
 }
 
 namespace {
