@@ -9,6 +9,7 @@ packages=(
   libsqlcipher-dev sqlcipher
   libgtest-dev googletest libbenchmark-dev
   xvfb xauth
+  strace
 )
 
 missing=()
