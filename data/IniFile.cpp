@@ -3,10 +3,10 @@
 #include "TextCodec.h"
 
 #include "Exception.h"
+#include "SafeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <array>
@@ -347,16 +347,9 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     if (old && result == *old)
         return;
 
-    QSaveFile file(fileName_);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFileError(FileErrorText(fileName_, file.errorString()));
-    if (file.write(result) != result.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw EFileError(FileErrorText(fileName_, reason));
-    }
-    if (!file.commit())
-        throw EFileError(FileErrorText(fileName_, file.errorString()));
+    const QString failure = WriteFileSafely(fileName_, result);
+    if (!failure.isEmpty())
+        throw EFileError(FileErrorText(fileName_, failure));
 }
 
 void TIniFile::WriteInteger(const QString& section, const QString& key, int value)

@@ -3,11 +3,23 @@
 // and index. The copy is made and checked while the database is still open
 // and untouched; only a sound copy is swapped in, and every way out of a
 // failure puts the previous file back under its name and reopens it.
+//
+// The swap keeps a complete database under the file's name at every instant,
+// so a kill or a power cut at any point loses nothing:
+//   1. the file gets a second name, the new backup (a hard link, or a copy
+//      where the file system has no links);
+//   2. the checked copy is renamed over the file, in one step;
+//   3. the new backup is renamed over the old one, in one step.
+// While the copy still stands under its working name, step 2 has not
+// happened: the next open drops the working files. Once it has gone, the new
+// backup only has to take its name.
 #include "Database.h"
 
+#include "DatabaseLock.h"
 #include "Exception.h"
 #include "IntegrityCheck.h"
 #include "NyRecordset.h"
+#include "PlatformFiles.h"
 #include "SqlText.h"
 
 #include <QFile>
@@ -41,6 +53,44 @@ QString BackupPathOf(const QString& path)
     return backup == path ? path + QStringLiteral(".mdbbak") : backup;
 }
 
+// The working names of a compaction of the file at path (symbolic links
+// already followed): the copy being written and checked, and the new backup
+// before it replaces the old one.
+QString CopyPathOf(const QString& path)
+{
+    return path + QStringLiteral(".compacting");
+}
+QString NewBackupPathOf(const QString& path)
+{
+    return BackupPathOf(path) + QStringLiteral(".new");
+}
+
+// The copy with the engine's journal it may have left when cut short: an old
+// journal beside a new copy would be rolled back into it.
+void RemoveCopy(const QString& copyPath)
+{
+    QFile::remove(copyPath + QStringLiteral("-journal"));
+    QFile::remove(copyPath);
+}
+
+bool SyncFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && SyncFileToDisk(file.handle());
+}
+
+// The file the connection's main database really is, links followed.
+QString ConnectedFile(TNyConnection& connection)
+{
+    TNyRecordset list(connection);
+    list.Open(QStringLiteral("PRAGMA database_list"));
+    for (; !list.Eof(); list.MoveNext()) {
+        if (list.GetFieldAsString(QStringLiteral("name")) == QLatin1String("main"))
+            return QFileInfo(list.GetFieldAsString(QStringLiteral("file"))).canonicalFilePath();
+    }
+    return QString();
+}
+
 std::map<QString, int> RowCounts(TNyConnection& connection)
 {
     std::map<QString, int> counts;
@@ -65,7 +115,7 @@ void ExportCopy(TNyConnection& connection, const QString& copyPath, const QStrin
     // would fail half-way or, worse, mix two databases. The engine attaches
     // only files that exist, as the connection was opened without leave to
     // create any.
-    QFile::remove(copyPath);
+    RemoveCopy(copyPath);
     {
         QFile file(copyPath);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
@@ -99,9 +149,14 @@ void ExportCopy(TNyConnection& connection, const QString& copyPath, const QStrin
 }
 
 // Opens the copy exactly as the database will be opened and checks it is
-// sound and holds as many rows in every table as the original.
-void VerifyCopy(TNyConnection& original, const QString& copyConnectionText)
+// sound and holds as many rows in every table as the file it will replace.
+// The rows are counted in that very file: whatever else the connection may
+// have opened is no measure of the copy.
+void VerifyCopy(TNyConnection& original, const QString& databasePath, const QString& copyConnectionText)
 {
+    const QString replaced = QFileInfo(databasePath).canonicalFilePath();
+    if (replaced.isEmpty() || ConnectedFile(original) != replaced)
+        throw Exception(QStringLiteral("the connection is not open on %1").arg(databasePath));
     const std::map<QString, int> expected = RowCounts(original);
     TNyConnection copy;
     copy.Open(copyConnectionText);
@@ -116,28 +171,49 @@ void VerifyCopy(TNyConnection& original, const QString& copyConnectionText)
         throw Exception(QStringLiteral("the copy does not hold every row"));
 }
 
-// Gives the previous database its name back, whatever stands there now.
-void RestoreBackup(const QString& backupPath, const QString& databasePath)
+} // namespace
+
+bool TDatabase::HasCompactionLeftovers(const QString& realPath)
 {
-    if (!QFileInfo::exists(backupPath))
-        return;
-    if (QFileInfo::exists(databasePath))
-        QFile::remove(databasePath);
-    if (!QFile::rename(backupPath, databasePath))
-        QFile::copy(backupPath, databasePath);
+    return QFileInfo::exists(CopyPathOf(realPath)) || QFileInfo::exists(NewBackupPathOf(realPath));
 }
 
-} // namespace
+void TDatabase::RecoverInterruptedCompaction(const QString& realPath)
+{
+    const QString copyPath = CopyPathOf(realPath);
+    const QString backupPath = BackupPathOf(realPath);
+    const QString newBackupPath = NewBackupPathOf(realPath);
+    if (!HasCompactionLeftovers(realPath))
+        return;
+    if (QFileInfo::exists(copyPath)) {
+        // The copy never took the file's name. Earlier versions moved the
+        // file to the backup's name first: a kill right then left no file
+        // under the name, and the backup is the database.
+        if (!QFileInfo::exists(realPath) && !QFileInfo::exists(newBackupPath) && QFileInfo(backupPath).isFile())
+            QFile::rename(backupPath, realPath);
+        // The new backup goes before the copy: as long as the copy is there,
+        // the next open knows the swap has not happened.
+        QFile::remove(newBackupPath);
+        RemoveCopy(copyPath);
+    } else {
+        ReplaceByRename(newBackupPath, backupPath);
+    }
+    SyncFolder(QFileInfo(realPath).absolutePath());
+}
 
 void TDatabase::CompactAndRepair(const TCompactHook& hook)
 {
     if (!connected_)
         throw Exception(QStringLiteral("The database is not open."));
 
-    const QString databasePath = fileName_;
-    const QString databaseText = BuildConnectionString(connectionTemplate_, databasePath, Password());
+    // A database reached through a symbolic link is compacted in its own
+    // folder; the link goes on naming it.
+    const QString databasePath = RealDatabasePath(fileName_);
+    const QString databaseText = BuildConnectionString(connectionTemplate_, fileName_, Password());
     const QString backupPath = BackupPathOf(databasePath);
-    const QString copyPath = databasePath + QStringLiteral(".compacting");
+    const QString newBackupPath = NewBackupPathOf(databasePath);
+    const QString copyPath = CopyPathOf(databasePath);
+    const QString folder = QFileInfo(databasePath).absolutePath();
     auto reach = [&hook](TCompactStep step, const QString& path) {
         if (hook)
             hook(step, path);
@@ -152,6 +228,7 @@ void TDatabase::CompactAndRepair(const TCompactHook& hook)
         } catch (const Exception&) {
             connected_ = false;
             fileName_.clear();
+            lock_.reset();
         }
     };
 
@@ -159,43 +236,55 @@ void TDatabase::CompactAndRepair(const TCompactHook& hook)
         ExportCopy(connection_, copyPath, Password(), QFile::permissions(databasePath),
                    [&] { reach(TCompactStep::Export, copyPath); });
         reach(TCompactStep::Verify, copyPath);
-        VerifyCopy(connection_, BuildConnectionString(connectionTemplate_, copyPath, Password()));
+        VerifyCopy(connection_, databasePath, BuildConnectionString(connectionTemplate_, copyPath, Password()));
+        if (!SyncFile(copyPath))
+            throw Exception(QStringLiteral("the copy cannot be written to disk"));
     } catch (const Exception&) {
-        QFile::remove(copyPath);
+        RemoveCopy(copyPath);
         throw Exception(CompactFailedMessage());
     }
 
     // Files open in the engine cannot be renamed on every platform.
     connection_.Close();
-    QFile::remove(backupPath);
-    bool moved = false;
+    // Whatever stands under the backup's name must be replaceable by a file
+    // before the swap begins: the last step must not fail.
+    const QFileInfo oldBackup(backupPath);
+    bool linked = false;
     try {
         reach(TCompactStep::Rename, databasePath);
-        moved = QFile::rename(databasePath, backupPath);
+        if (oldBackup.exists() && !oldBackup.isFile())
+            throw Exception(RenameFailedMessage());
+        QFile::remove(newBackupPath);
+        linked = HardLink(databasePath, newBackupPath)
+                 || (QFile::copy(databasePath, newBackupPath) && SyncFile(newBackupPath));
     } catch (const Exception&) {
-        moved = false;
+        linked = false;
     }
-    if (!moved) {
-        QFile::remove(copyPath);
+    if (!linked || !ReplaceByRename(copyPath, databasePath)) {
+        QFile::remove(newBackupPath);
+        RemoveCopy(copyPath);
         reopenPrevious();
         throw Exception(RenameFailedMessage());
     }
-    if (!QFile::rename(copyPath, databasePath)) {
-        RestoreBackup(backupPath, databasePath);
-        QFile::remove(copyPath);
+    if (!ReplaceByRename(newBackupPath, backupPath)) {
+        // The previous file takes its name back, again in one step.
+        ReplaceByRename(newBackupPath, databasePath);
+        SyncFolder(folder);
         reopenPrevious();
         throw Exception(RenameFailedMessage());
     }
+    SyncFolder(folder);
 
     try {
         reach(TCompactStep::Reopen, databasePath);
         connection_.Open(databaseText);
     } catch (const Exception& e) {
-        // A copy the program cannot open is no database; the previous file
-        // takes its place again.
+        // A copy the program cannot open is no database.
         const QString message = e.Message();
         connection_.Close();
-        RestoreBackup(backupPath, databasePath);
+        // The previous file takes its place again, in one step.
+        ReplaceByRename(backupPath, databasePath);
+        SyncFolder(folder);
         reopenPrevious();
         throw Exception(message);
     }

@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "DatabaseLock.h"
 #include "Exception.h"
 #include "IniFile.h"
 
@@ -28,6 +29,10 @@ void TDatabase::ReleaseInstance()
     instance = nullptr;
 }
 
+TDatabase::TDatabase() = default;
+
+TDatabase::~TDatabase() = default;
+
 QString TDatabase::Password()
 {
     return QStringLiteral("plumtrek");
@@ -40,19 +45,66 @@ void TDatabase::ReadConnectionString(const TIniFile& settings)
 
 QString TDatabase::BuildConnectionString(const QString& connectionTemplate, const QString& path, const QString& password)
 {
-    QString text = connectionTemplate;
-    text.replace(QLatin1String("%DATASOURCE%"), path, Qt::CaseSensitive);
-    text.replace(QLatin1String("%PASSWORD%"), password, Qt::CaseSensitive);
+    // One pass over the template: a replaced value is never searched for
+    // placeholders again, so a folder named "%PASSWORD%" stays as it is.
+    // Each value is quoted as the connection reads quoted values, so a ';',
+    // '=' or '"' in a folder name cannot end the value or add a setting;
+    // where the template already quotes the placeholder only the quotes in
+    // the value are doubled.
+    static const QString DataSource = QStringLiteral("%DATASOURCE%");
+    static const QString PasswordMark = QStringLiteral("%PASSWORD%");
+    QString text;
+    bool quoted = false;
+    for (qsizetype i = 0; i < connectionTemplate.size();) {
+        const QStringView rest = QStringView(connectionTemplate).sliced(i);
+        const QString* value = nullptr;
+        qsizetype length = 0;
+        if (rest.startsWith(DataSource, Qt::CaseSensitive)) {
+            value = &path;
+            length = DataSource.size();
+        } else if (rest.startsWith(PasswordMark, Qt::CaseSensitive)) {
+            value = &password;
+            length = PasswordMark.size();
+        }
+        if (value) {
+            if (quoted)
+                text += QString(*value).replace(QLatin1Char('"'), QLatin1String("\"\""));
+            else
+                text += QuoteConnectionValue(*value);
+            i += length;
+            continue;
+        }
+        if (rest.front() == QLatin1Char('"'))
+            quoted = !quoted;
+        text += rest.front();
+        ++i;
+    }
     return text;
 }
 
-bool TDatabase::Open(const QString& path)
+bool TDatabase::Open(const QString& path, TOpenFor purpose)
 {
-    // A folder is no database file either.
-    if (!QFileInfo(path).isFile())
+    const QString realPath = RealDatabasePath(path);
+    // A folder is no database file either. A compaction cut short before
+    // this version may have left the file only under its working names.
+    if (!QFileInfo(path).isFile() && !HasCompactionLeftovers(realPath))
         throw Exception(QStringLiteral("File not found."));
     if (connected_)
         Close();
+
+    auto lock = std::make_unique<TDatabaseLock>(realPath);
+    const TDatabaseLock::TResult held = lock->Acquire();
+    if (held == TDatabaseLock::TResult::HeldElsewhere && purpose == TOpenFor::Writing)
+        throw Exception(DatabaseInUseText(path, lock->LockFilePath()));
+    // Only the holder of the lock may touch the files: another program may
+    // be compacting right now.
+    if (held == TDatabaseLock::TResult::Owned)
+        RecoverInterruptedCompaction(realPath);
+    if (purpose == TOpenFor::Reading)
+        lock.reset();
+    if (!QFileInfo(path).isFile())
+        throw Exception(QStringLiteral("File not found."));
+
     fileName_ = path;
     try {
         connection_.Open(BuildConnectionString(connectionTemplate_, path, Password()));
@@ -61,6 +113,7 @@ bool TDatabase::Open(const QString& path)
         fileName_.clear();
         throw;
     }
+    lock_ = std::move(lock);
     connected_ = true;
     return true;
 }
@@ -70,6 +123,7 @@ bool TDatabase::Close()
     connected_ = false;
     fileName_.clear();
     connection_.Close();
+    lock_.reset();
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class TDatabaseLock;
 class TIniFile;
 
 class TDatabase {
@@ -18,9 +19,17 @@ public:
 
     // Sets the template from [DATABASE] ConnectionString; empty when absent.
     void ReadConnectionString(const TIniFile& settings);
-    // "File not found." when no file is at the path; otherwise the
+    // Writing opens hold the file's lock (DatabaseLock.h) until Close, and
+    // are refused while another program holds it. Reading opens (the
+    // administrator's check and report export) neither need nor keep it.
+    // Either first puts right what an interrupted compaction left behind,
+    // when no other program holds the lock.
+    enum class TOpenFor { Writing, Reading };
+
+    // "File not found." when no file is at the path; the refusal of
+    // DatabaseInUseText when another program holds the lock; otherwise the
     // connection's data-access exception when the file does not open.
-    bool Open(const QString& path);
+    bool Open(const QString& path, TOpenFor purpose = TOpenFor::Writing);
     bool Close();
 
     // The caller owns the recordset.
@@ -60,18 +69,28 @@ public:
     const QString& FileName() const { return fileName_; }
     bool Connected() const { return connected_; }
 
-    // The template with every "%DATASOURCE%" replaced by the path, then
-    // every "%PASSWORD%" by the password (exact, case-sensitive matches).
+    // The template with every "%DATASOURCE%" replaced by the path and every
+    // "%PASSWORD%" by the password (exact, case-sensitive matches), in one
+    // pass and quoted, so the connection opens exactly the file named
+    // whatever its folders are called.
     static QString BuildConnectionString(const QString& connectionTemplate, const QString& path,
                                          const QString& password);
     // The built-in password of the program's database file.
     static QString Password();
 
 private:
-    TDatabase() = default;
+    TDatabase();
+    ~TDatabase();
+
+    // Finishes or undoes a compaction of the file at realPath that was cut
+    // short (the program killed, the power gone): afterwards the database
+    // stands under its name and no working file of compaction is left.
+    static void RecoverInterruptedCompaction(const QString& realPath);
+    static bool HasCompactionLeftovers(const QString& realPath);
 
     QString connectionTemplate_;
     QString fileName_;
     bool connected_ = false;
     TNyConnection connection_;
+    std::unique_ptr<TDatabaseLock> lock_;
 };

@@ -4,11 +4,11 @@
 #include "Exception.h"
 #include "NyConnection.h"
 #include "NyTransaction.h"
+#include "SafeFile.h"
 #include "SchemaSql.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryFile>
 
 QString DefaultConnectionTemplate()
@@ -63,24 +63,21 @@ void CreateDatabaseFile(const QString& path, const std::function<void(const QStr
     }
 }
 
-void OpenDatabaseFile(const QString& path)
+void OpenDatabaseFile(const QString& path, TDatabase::TOpenFor purpose)
 {
     TDatabase* database = TDatabase::GetInstance();
     database->SetConnectionTemplate(DefaultConnectionTemplate());
-    database->Open(path);
+    database->Open(path, purpose);
 }
 
 void CreateSettingsFile(const QString& path)
 {
     if (QFileInfo::exists(path))
         throw Exception(QStringLiteral("%1: the file already exists.").arg(path));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFileError(QStringLiteral("%1: %2").arg(path, file.errorString()));
     const QByteArray text = QStringLiteral("[DATABASE]\nConnectionString=%1\n\n[TABLES]\nAutoAdvancing=1\n")
                                 .arg(DefaultConnectionTemplate())
                                 .toUtf8();
-    file.write(text);
-    if (!file.commit())
-        throw EFileError(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    const QString failure = WriteFileSafely(path, text);
+    if (!failure.isEmpty())
+        throw EFileError(QStringLiteral("%1: %2").arg(path, failure));
 }

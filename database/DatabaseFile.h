@@ -1,6 +1,8 @@
 // Creating the delivered database file and settings file.
 #pragma once
 
+#include "Database.h"
+
 #include <QString>
 #include <functional>
 
@@ -20,7 +22,7 @@ void CreateDatabaseFile(const QString& path, const std::function<void(const QStr
 
 // Opens the database file at path through the single database object with
 // the delivered connection template. Raises Exception.
-void OpenDatabaseFile(const QString& path);
+void OpenDatabaseFile(const QString& path, TDatabase::TOpenFor purpose = TDatabase::TOpenFor::Writing);
 
 // Writes the delivered settings file: [DATABASE] ConnectionString and
 // [TABLES] AutoAdvancing=1. Refuses an existing path. Raises Exception.

@@ -11,6 +11,8 @@ packages=(
   xvfb xauth
   # pdftotext and pdftoppm: the printout tests read the printed PDF back
   poppler-utils
+  # strace: the interrupted-compaction tests kill the tool at a chosen system call
+  strace
 )
 
 missing=()

@@ -94,7 +94,8 @@ const std::map<QString, Command>& Commands()
          {QStringLiteral("check DBFILE"),
           QStringLiteral("run the engine's integrity check; fails unless the file is sound"), 1,
           [](const QStringList& args) {
-              OpenDatabaseFile(args[0]);
+              // Checking goes on while the program has the file open.
+              OpenDatabaseFile(args[0], TDatabase::TOpenFor::Reading);
               const QStringList problems = IntegrityProblems(TDatabase::GetInstance()->Connection());
               if (!problems.isEmpty())
                   throw Exception(args[0] + QStringLiteral(": the database is damaged:\n") + problems.join(QLatin1Char('\n')));
@@ -112,7 +113,7 @@ const std::map<QString, Command>& Commands()
               const int id = args[1].toInt(&ok);
               if (!ok)
                   throw Exception(QStringLiteral("'%1' is not a compilation key.").arg(args[1]));
-              OpenDatabaseFile(args[0]);
+              OpenDatabaseFile(args[0], TDatabase::TOpenFor::Reading);
               ExportStoredCompilationReport(id, args[2]);
           }}},
     };

@@ -3,10 +3,10 @@
 #include "TextCodec.h"
 
 #include "Exception.h"
+#include "SafeFile.h"
 
 #include <QByteArray>
 #include <QDir>
-#include <QSaveFile>
 
 #include <array>
 
@@ -355,19 +355,9 @@ void TAHTML::SaveToFile(const QString& fileName) const
         bytes.append("\r\n", 2);
     }
 
-    // QSaveFile writes beside the target and renames only once everything is
-    // on disk, so a failure never leaves a truncated report behind.
-    QSaveFile file(fileName);
-    const auto fail = [&fileName](const QString& reason) {
-        throw EFileError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(fileName), reason));
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        fail(reason);
-    }
-    if (!file.commit())
-        fail(file.errorString());
+    // Written beside the target and renamed only once everything is on
+    // disk, so a failure never leaves a truncated report behind.
+    const QString failure = WriteFileSafely(fileName, bytes);
+    if (!failure.isEmpty())
+        throw EFileError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(fileName), failure));
 }

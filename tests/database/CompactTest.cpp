@@ -88,10 +88,13 @@ protected:
         return QString();
     }
 
+    // Beside the lock the open database holds.
     QStringList FolderEntries() const
     {
-        return QDir(QFileInfo(db.DatabasePath()).path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                                                                   QDir::Name);
+        QStringList entries = QDir(QFileInfo(db.DatabasePath()).path())
+                                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+        entries.removeOne(QStringLiteral("Baltero.mdb.lock"));
+        return entries;
     }
 
     // The state every failure must end in: the database as it was, under its
@@ -275,4 +278,44 @@ TEST_F(Compact, ClosedDatabaseIsRefusedWithoutTouchingFiles)
     EXPECT_FALSE(CompactFailure().isEmpty());
     EXPECT_FALSE(db.Db().Connected());
     EXPECT_EQ(FolderEntries(), QStringList{QStringLiteral("Baltero.mdb")});
+}
+
+TEST_F(Compact, LinkNamesTheCompactedFileInItsOwnFolder)
+{
+    const QString target = db.Path(QStringLiteral("dati/Scuola.mdb"));
+    const QString link = db.Path(QStringLiteral("Collegamento.mdb"));
+    ASSERT_TRUE(QDir().mkpath(db.Path(QStringLiteral("dati"))));
+    db.Db().Close();
+    ASSERT_TRUE(QFile::rename(db.DatabasePath(), target));
+    ASSERT_TRUE(QFile::link(target, link));
+    db.Db().Open(link);
+    const QStringList before = Contents();
+
+    db.Db().CompactAndRepair();
+    EXPECT_EQ(db.Db().FileName(), link);
+    EXPECT_EQ(Contents(), before);
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
+    EXPECT_EQ(FileContents(target), before);
+    EXPECT_EQ(FileContents(db.Path(QStringLiteral("dati/Scuola.mdbbak"))), before);
+    EXPECT_EQ(FolderEntries(), (QStringList{QStringLiteral("Collegamento.mdb"), QStringLiteral("dati")}));
+}
+
+TEST_F(Compact, ConnectionOnAnotherFileIsNeverTakenForTheDatabase)
+{
+    // A template naming a fixed file opens that one whatever the path.
+    const QString other = db.Path(QStringLiteral("Altro.mdb"));
+    CreateDatabaseFile(other);
+    db.Db().Close();
+    const QByteArray database = [&] {
+        QFile file(db.DatabasePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    db.Db().SetConnectionTemplate(QStringLiteral("Provider=SQLCipher;Data Source=%1;Password=%PASSWORD%").arg(other));
+    db.Db().Open(db.DatabasePath());
+
+    EXPECT_EQ(CompactFailure(), CompactFailed);
+    QFile file(db.DatabasePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), database);
+    EXPECT_FALSE(QFileInfo::exists(Backup()));
 }
