@@ -39,3 +39,20 @@ inline QString SchoolNameTooLongText(int maxLength)
 {
     return QStringLiteral("ATTENZIONE: il nome dell'istituto pu\u00f2 contenere al massimo %1 caratteri.").arg(maxLength);
 }
+
+// The database file or its folder cannot be written: the program goes on,
+// but nothing the user changes can be saved.
+inline QString DatabaseReadOnlyText(const QString& path)
+{
+    return QStringLiteral("ATTENZIONE: il database \u00e8 in sola lettura (il file o la sua cartella non possono "
+                          "essere modificati): le modifiche non potranno essere salvate.\r\n\r\nFile: ")
+        + path;
+}
+
+// The engine's quick check found damaged pages; the detail follows.
+inline QString DatabaseDamagedText(const QString& detail)
+{
+    return QStringLiteral("ATTENZIONE: il database risulta danneggiato. Usare il comando \"Compatta e ripristina "
+                          "database\" del menu Strumenti per ripararlo.\r\n\r\nDettagli: ")
+        + detail;
+}

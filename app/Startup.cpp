@@ -5,6 +5,7 @@
 #include "Exception.h"
 #include "IniFile.h"
 #include "Messages.h"
+#include "OpenedFileCheck.h"
 #include "Settings.h"
 
 #include <QCoreApplication>
@@ -26,11 +27,20 @@ bool OpenDatabaseOrReport(QWidget* owner, const QString& settingsPath, const QSt
 {
     try {
         OpenDatabaseAtStartup(settingsPath, databasePath);
-        return true;
     } catch (const Exception& e) {
+        // A request to end the program left over from the start would end
+        // this box at once: the user must read why the program stops.
+        QCoreApplication::removePostedEvents(QCoreApplication::instance(), QEvent::Quit);
         ErrorBox(owner, Message11002() + e.Message());
         return false;
     }
+    // Said now, once, rather than at the first save the user tries.
+    const TOpenedFileCheck check = CheckOpenedFile(TDatabase::GetInstance()->Connection(), databasePath);
+    if (!check.CanSave())
+        WarningBox(owner, DatabaseReadOnlyText(databasePath));
+    if (check.Damaged())
+        WarningBox(owner, DatabaseDamagedText(check.Damage.first()));
+    return true;
 }
 
 void ShutDownDatabaseAndSettings(const QString& settingsPath)

@@ -13,6 +13,8 @@ void OpenDatabaseAtStartup(const QString& settingsPath, const QString& databaseP
 // The same, reporting a failure to the user with message 11002 and the
 // exception's text in an error box owned by owner. False when the database
 // could not be opened: the program then has nothing to work on and ends.
+// An opened file that cannot be written (file or folder) or that fails the
+// engine's quick check is said in a warning each, and the program goes on.
 bool OpenDatabaseOrReport(QWidget* owner, const QString& settingsPath, const QString& databasePath);
 
 // Saves the user's options, then releases the settings and the database

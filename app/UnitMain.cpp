@@ -82,9 +82,10 @@ TFormMain::TFormMain(const QString& settingsPath, const QString& databasePath, Q
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    // Opened once the window has its place on the screen, so that a failure
-    // is reported in the middle of the screen and not in a corner.
-    databaseOpened_ = OpenDatabaseOrReport(this, settingsPath_, databasePath);
+    // The window is not shown yet and may never be: a box owned by it would
+    // belong to a window the user cannot see. Without an owner the box
+    // stands on its own in the middle of the screen.
+    databaseOpened_ = OpenDatabaseOrReport(nullptr, settingsPath_, databasePath);
 
     StatusBarDblClicked = false;
     SetStatusText(Message20000());

@@ -64,6 +64,11 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // Until the main window runs, no window closing (the splash, a box of
+    // the start) may ask the program to end: such a request would linger and
+    // end the next message box before the user sees it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    int status = 0;
     const bool splashWanted = !HasNoSplashSwitch(QApplication::arguments().mid(1));
     try {
         std::unique_ptr<TFormSplash> splash;
@@ -76,15 +81,20 @@ int main(int argc, char** argv)
             RemoveSplash(splash, splashShownSince);
 
         if (mainWindow.DatabaseOpened()) {
+            QApplication::setQuitOnLastWindowClosed(true);
             mainWindow.show();
             QApplication::exec();
+        } else {
+            // The program did not start: say so to whatever started it.
+            status = 1;
         }
         // The main window saves the settings and releases the database as it
         // goes, while this copy still holds the lock: a copy started right
         // after finds the settings written.
     } catch (const std::exception& e) {
         ErrorBox(nullptr, QString::fromUtf8(e.what()));
+        status = 1;
     }
     instance.Release();
-    return 0;
+    return status;
 }

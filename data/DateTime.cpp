@@ -106,3 +106,77 @@ QString FormatDateTimeShort(TDateTime value)
         text += QLatin1Char(' ') + RegionalLocale().toString(dateTime.time(), RegionalLongTimeFormat());
     return text;
 }
+
+namespace {
+
+// Where day, month and year stand in the regional short date: "dMy" for
+// Italian.
+QString RegionalDateOrder()
+{
+    QString order;
+    for (const QChar c : RegionalShortDateFormat()) {
+        if ((c == QLatin1Char('d') || c == QLatin1Char('M') || c == QLatin1Char('y')) && !order.contains(c))
+            order += c;
+    }
+    return order.size() == 3 ? order : QStringLiteral("dMy");
+}
+
+int FullYear(const QString& digits, const QDate& today)
+{
+    const int year = digits.toInt();
+    if (digits.size() != 2)
+        return year;
+    // The century that puts the year closest before today, allowing ten
+    // years ahead.
+    const int latest = today.year() + 10;
+    int full = latest - ((latest % 100) - year + 100) % 100;
+    return full;
+}
+
+} // namespace
+
+std::optional<QDate> DateFromTypedText(const QString& text, const QDate& today)
+{
+    static const QRegularExpression apart(
+        QStringLiteral("^\\s*(\\d{1,4})\\s*[/.-]\\s*(\\d{1,4})\\s*[/.-]\\s*(\\d{1,4})\\s*$"));
+    static const QRegularExpression together(QStringLiteral("^\\s*(\\d{2})(\\d{2})(\\d{2}|\\d{4})\\s*$"));
+    const QString order = RegionalDateOrder();
+    QString parts[3];
+    if (const QRegularExpressionMatch m = apart.match(text); m.hasMatch()) {
+        for (int i = 0; i < 3; ++i)
+            parts[i] = m.captured(i + 1);
+    } else if (const QRegularExpressionMatch m = together.match(text); m.hasMatch() && order.endsWith(QLatin1Char('y'))) {
+        for (int i = 0; i < 3; ++i)
+            parts[i] = m.captured(i + 1);
+    } else {
+        return std::nullopt;
+    }
+    int day = 0;
+    int month = 0;
+    int year = 0;
+    for (int i = 0; i < 3; ++i) {
+        const QString& part = parts[i];
+        switch (order.at(i).unicode()) {
+        case 'd':
+            if (part.size() > 2)
+                return std::nullopt;
+            day = part.toInt();
+            break;
+        case 'M':
+            if (part.size() > 2)
+                return std::nullopt;
+            month = part.toInt();
+            break;
+        default:
+            // Two or four digits: "3" or "023" is a year half typed.
+            if (part.size() != 2 && part.size() != 4)
+                return std::nullopt;
+            year = FullYear(part, today);
+            break;
+        }
+    }
+    const QDate date(year, month, day);
+    if (!date.isValid() || year < 1)
+        return std::nullopt;
+    return date;
+}

@@ -32,3 +32,11 @@ std::optional<TDateTime> DateTimeFromStorageText(const QString& text);
 QString FormatDateTimeShort(TDateTime value);
 QString FormatShortDate(TDateTime value);
 QString FormatLongDate(TDateTime value);
+
+// A date as the user types it into a date field: day, month and year in the
+// order of the regional short date, apart by "/", "-" or "." ("12/03/2023",
+// "12-3-23"), or digits only with two-digit day and month ("12032023",
+// "120323"). A two-digit year is the one from 89 years before today's year to
+// 10 years after it. Nothing when the text is no day of the calendar
+// ("31/02/2023") or not a date at all.
+std::optional<QDate> DateFromTypedText(const QString& text, const QDate& today = QDate::currentDate());

@@ -1,11 +1,11 @@
 #include "UnitChildEdit.h"
 
+#include "DateEntry.h"
 #include "DateTime.h"
 #include "Dialogs.h"
 #include "MemoText.h"
 #include "NyRecordset.h"
 #include "RecordMessages.h"
-#include "Regional.h"
 
 #include "ui_UnitChildEdit.h"
 
@@ -14,9 +14,6 @@ TFormChildEdit::TFormChildEdit(QWidget* owner, TNyRecordset& recordset, bool edi
     , ui_(std::make_unique<Ui::TFormChildEdit>())
 {
     ui_->setupUi(this);
-    ui_->DTPDateOfBirth->setLocale(RegionalLocale());
-    ui_->DTPDateOfBirth->setDisplayFormat(RegionalShortDateFormat());
-    ui_->DTPDateOfBirth->setMinimumDate(QDate(100, 1, 1));
     Initialize();
     ui_->EditName->setFocus();
 }
@@ -42,11 +39,20 @@ void TFormChildEdit::LoadRecord(bool editMode, TNyRecordset& recordset)
     ui_->MemoInfo->setPlainText(recordset.GetFieldAsString(QStringLiteral("Info")));
 }
 
+void TFormChildEdit::BitBtnOKClick()
+{
+    // A child is not born in the future; a typed text that is no date is
+    // never saved as some other date.
+    if (!CheckedPastDate(this, ui_->DTPDateOfBirth, DateOfBirthFieldName()))
+        return;
+    TFormRSEdit::BitBtnOKClick();
+}
+
 void TFormChildEdit::SaveRecord(TNyRecordset& recordset)
 {
+    const QDate birth = ui_->DTPDateOfBirth->EnteredDate().value_or(ui_->DTPDateOfBirth->date());
     recordset.SetField(QStringLiteral("Name"), ui_->EditName->text());
-    recordset.SetField(QStringLiteral("DateOfBirth"),
-                       DateTimeFromQDateTime(QDateTime(ui_->DTPDateOfBirth->date(), timeOfBirth_)));
+    recordset.SetField(QStringLiteral("DateOfBirth"), DateTimeFromQDateTime(QDateTime(birth, timeOfBirth_)));
     recordset.SetField(QStringLiteral("Info"), MemoLines(ui_->MemoInfo));
 }
 

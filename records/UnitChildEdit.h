@@ -18,6 +18,12 @@ public:
     TFormChildEdit(QWidget* owner, TNyRecordset& recordset, bool editMode);
     ~TFormChildEdit() override;
 
+    // The label of the date of birth, as the messages about it name it.
+    static QString DateOfBirthFieldName() { return QStringLiteral("Data di nascita"); }
+
+public slots:
+    void BitBtnOKClick() override;
+
 protected:
     void LoadRecord(bool editMode, TNyRecordset& recordset) override;
     void SaveRecord(TNyRecordset& recordset) override;

@@ -3,6 +3,7 @@
 #include "BuildConfig.h"
 
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFont>
@@ -10,8 +11,10 @@
 #include <QMessageBox>
 #include <QPageSize>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QPrinter>
 #include <QTextDocument>
+#include <QTimer>
 #include <deque>
 
 namespace {
@@ -60,6 +63,39 @@ std::optional<QString> NextText()
     return text;
 }
 
+// Tests of the whole program, run as another process, see its message boxes
+// through two environment variables: BALTERO_TEST_DIALOG_LOG names a file to
+// which each box's kind and text are appended as it shows, and how it
+// closed; BALTERO_TEST_DIALOG_ANSWER_MS presses the box's default button after
+// that many milliseconds, as a user would.
+int RunBox(QMessageBox& box, const QString& kind)
+{
+    const QString logPath = qEnvironmentVariable("BALTERO_TEST_DIALOG_LOG");
+    if (logPath.isEmpty())
+        return box.exec();
+    const auto log = [&logPath](const QString& line) {
+        QFile file(logPath);
+        if (file.open(QIODevice::Append | QIODevice::Text))
+            file.write((line + QLatin1Char('\n')).toUtf8());
+    };
+    log(kind + QLatin1Char('\t') + QString(box.text()).replace(QStringLiteral("\r\n"), QStringLiteral("|")));
+    bool answered = false;
+    bool ok = false;
+    const int answerMs = qEnvironmentVariableIntValue("BALTERO_TEST_DIALOG_ANSWER_MS", &ok);
+    if (ok)
+        QTimer::singleShot(answerMs, &box, [&box, &answered] {
+            answered = true;
+            if (QAbstractButton* button = box.defaultButton() ? box.defaultButton() : box.buttons().value(0))
+                button->click();
+        });
+    QElapsedTimer shown;
+    shown.start();
+    const int result = box.exec();
+    log(QStringLiteral("closed\t") + (answered ? QStringLiteral("answered") : QStringLiteral("unanswered"))
+        + QLatin1Char('\t') + QString::number(shown.elapsed()));
+    return result;
+}
+
 TBoxAnswer FromButton(int button)
 {
     switch (button) {
@@ -82,7 +118,7 @@ void NoticeBox(QWidget* parent, const QString& kind, QMessageBox::Icon icon, con
         return;
     }
     QMessageBox box(icon, Title(), text, QMessageBox::Ok, parent);
-    box.exec();
+    RunBox(box, kind);
 }
 
 TBoxAnswer AskBox(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons)
@@ -94,7 +130,7 @@ TBoxAnswer AskBox(QWidget* parent, const QString& text, QMessageBox::StandardBut
     QMessageBox box(QMessageBox::Question, Title(), text, buttons, parent);
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No);
-    return FromButton(box.exec());
+    return FromButton(RunBox(box, QStringLiteral("question")));
 }
 
 void PrintHtml(const QString& html, QPrinter& printer)

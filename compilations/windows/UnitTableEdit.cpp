@@ -2,6 +2,7 @@
 
 #include "CompilationMessages.h"
 #include "Database.h"
+#include "DateEntry.h"
 #include "Dialogs.h"
 #include "Exception.h"
 #include "FillFunctions.h"
@@ -82,9 +83,6 @@ TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool edi
     for (QGroupBox* group : findChildren<QGroupBox*>())
         ShowCaptionInBlue(group);
 
-    ui_->DateTimePickerDate->setLocale(RegionalLocale());
-    ui_->DateTimePickerDate->setDisplayFormat(RegionalShortDateFormat());
-
     SetReportStyle(ui_->ListViewData, {1, 2, 4});
     const int questionWidths[] = {35, 35, 35, 205, 70};
     for (int column = 0; column < 5; ++column)
@@ -141,7 +139,27 @@ TFormTableEdit::~TFormTableEdit() = default;
 
 TDateTime TFormTableEdit::DateValue() const
 {
-    return DateTimeFromQDateTime(QDateTime(ui_->DateTimePickerDate->date(), timeOfDay_));
+    const QDate date = ui_->DateTimePickerDate->EnteredDate().value_or(ui_->DateTimePickerDate->date());
+    return DateTimeFromQDateTime(QDateTime(date, timeOfDay_));
+}
+
+bool TFormTableEdit::DateAccepted()
+{
+    // An observation is not made before the child was born.
+    QDate birth;
+    const int index = ui_->ComboBoxChild->currentIndex();
+    try {
+        if (childrenRecordset_ && index >= 0 && index < childrenRecordset_->RecordCount()) {
+            childrenRecordset_->SetAbsolutePosition(index + 1);
+            birth = QDateTimeFromDateTime(childrenRecordset_->GetFieldAsDateTime(QStringLiteral("DateOfBirth"))).date();
+        }
+    } catch (const Exception&) {
+        // Without the child's date only the date itself is checked; the save
+        // reports what cannot be read.
+    }
+    return CheckedDateNotBefore(this, ui_->DateTimePickerDate, DateFieldName(), birth,
+                                QStringLiteral("la data di nascita del bambino"))
+        .has_value();
 }
 
 void TFormTableEdit::LoadRecord(bool editMode, TNyRecordset& recordset)
@@ -373,6 +391,8 @@ void TFormTableEdit::BitBtnExportAndPrintClick()
         WarningBox(this, Message21001() + loadError_);
         return;
     }
+    if (!DateAccepted())
+        return;
     if (questionnaire_->HasUnanswered() && QuestionBox(this, Message21002()) != TBoxAnswer::Yes)
         return;
     const QString fileName = GetSaveFileName(this, QStringLiteral("Esportazione e stampa compilazione"),
@@ -421,6 +441,8 @@ int TFormTableEdit::SelectedKey(TNyRecordset* recordset, const QComboBox* combo,
 
 void TFormTableEdit::BitBtnOKClick()
 {
+    if (!DateAccepted())
+        return;
     TSettings::GetInstance()->SetAutoAdvancing(ui_->CheckBoxAvanzaAutomaticamente->isChecked());
     TFormRSEdit::BitBtnOKClick();
     if (result() == QDialog::Accepted)

@@ -34,6 +34,8 @@ public:
     // (none for a new one): the editor shows only the date and must not drop
     // the time.
     TDateTime DateValue() const;
+    // The label of the observation date, as the messages about it name it.
+    static QString DateFieldName() { return QStringLiteral("Data"); }
 
 public slots:
     void ListViewDataSelectItem();
@@ -54,6 +56,9 @@ protected:
 private:
     // The answer keys; true when the key was one and has been used.
     bool FormKeyPress(const QKeyEvent* event);
+    // The date field holds a date, not before the chosen child's birth;
+    // otherwise the user has been told.
+    bool DateAccepted();
     // Letters typed into these controls are text, not answers.
     bool TakesTyping(const QWidget* widget) const;
     void AnswerButtonClicked(QAbstractButton* button);

@@ -7,12 +7,17 @@
 #include "Settings.h"
 #include "Startup.h"
 
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -184,6 +189,203 @@ TEST_F(DatabaseAtStartupTest, DeliveredFilesOpenWithoutAWord)
     EXPECT_TRUE(OpenDatabaseOrReport(nullptr, Path(QStringLiteral("Baltero.ini")), Path(QStringLiteral("Baltero.mdb"))));
     EXPECT_TRUE(DialogScript::ShownDialogs().empty());
     EXPECT_TRUE(TDatabase::GetInstance()->Connected());
+}
+
+// Permission bits do not stop root: while a check runs, a test run as root
+// acts as the unprivileged user "nobody", for whom they hold.
+class ActingAsUnprivileged {
+public:
+    ActingAsUnprivileged()
+    {
+        if (::geteuid() != 0)
+            return;
+        active_ = ::setegid(65534) == 0 && ::seteuid(65534) == 0;
+        if (!active_)
+            (void)::setegid(0);
+    }
+    ~ActingAsUnprivileged()
+    {
+        if (active_) {
+            (void)::seteuid(0);
+            (void)::setegid(0);
+        }
+    }
+    // False only for root unable to drop its rights: nothing is read-only then.
+    bool Possible() const { return active_ || ::geteuid() != 0; }
+
+private:
+    bool active_ = false;
+};
+
+struct ReadOnlyCase {
+    const char* name;
+    QFile::Permissions file;
+    QFile::Permissions folder;
+};
+
+TEST_F(DatabaseAtStartupTest, ReadOnlyFileOrFolderIsSaidOnceAndTheProgramGoesOn)
+{
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    const QFile::Permissions writable = readOnly | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    const QFile::Permissions traversable = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    const ReadOnlyCase cases[] = {
+        {"read-only file", readOnly, writable | traversable},
+        {"read-only folder (no journal can be made)", writable, readOnly | traversable},
+        {"both", readOnly, readOnly | traversable},
+    };
+    int number = 0;
+    for (const ReadOnlyCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = dir_.filePath(QStringLiteral("caso") + QString::number(++number));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const QString database = QDir(folder).filePath(QStringLiteral("Baltero.mdb"));
+        const QString settings = QDir(folder).filePath(QStringLiteral("Baltero.ini"));
+        CreateDatabaseFile(database);
+        CreateSettingsFile(settings);
+        ASSERT_TRUE(QFile::setPermissions(dir_.path(), QFile::permissions(dir_.path()) | traversable | QFile::ReadOther));
+        ASSERT_TRUE(QFile::setPermissions(settings, readOnly));
+        ASSERT_TRUE(QFile::setPermissions(database, c.file));
+        ASSERT_TRUE(QFile::setPermissions(folder, c.folder));
+        DialogScript::ClearShown();
+        {
+            ActingAsUnprivileged unprivileged;
+            if (!unprivileged.Possible())
+                GTEST_SKIP() << "running as root without the right to act as another user";
+            EXPECT_TRUE(OpenDatabaseOrReport(nullptr, settings, database));
+            EXPECT_TRUE(TDatabase::GetInstance()->Connected());
+            TDatabase::ReleaseInstance();
+            TSettings::ReleaseInstance();
+        }
+        EXPECT_EQ(DialogScript::Texts(QStringLiteral("warning")), QStringList{DatabaseReadOnlyText(database)});
+        EXPECT_TRUE(DialogScript::Texts(QStringLiteral("error")).isEmpty());
+        QFile::setPermissions(folder, writable | traversable);
+    }
+}
+
+TEST_F(DatabaseAtStartupTest, DamagedPagesAdviseCompactAndRepair)
+{
+    const QString database = Path(QStringLiteral("Baltero.mdb"));
+    CreateDatabaseFile(database);
+    CreateSettingsFile(Path(QStringLiteral("Baltero.ini")));
+    {
+        // Enough rows for the children's table to spread over many pages.
+        OpenDatabaseFile(database);
+        const QString info(600, QLatin1Char('x'));
+        for (int i = 0; i < 200; ++i)
+            TDatabase::GetInstance()->Execute(
+                QStringLiteral("INSERT INTO Children(Name, DateOfBirth, Info) VALUES('Bambino %1', '2020-01-01', '%2')")
+                    .arg(QString::number(i), info));
+        TDatabase::ReleaseInstance();
+    }
+    QFile file(database);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_GT(file.size(), 40 * 4096);
+    // Garbage over the middle of a few pages past the first.
+    for (int page : {5, 12, 20}) {
+        ASSERT_TRUE(file.seek(page * 4096 + 1000));
+        ASSERT_EQ(file.write(QByteArray(300, '\xA5')), 300);
+    }
+    file.close();
+
+    EXPECT_TRUE(OpenDatabaseOrReport(nullptr, Path(QStringLiteral("Baltero.ini")), database));
+    const QStringList warnings = DialogScript::Texts(QStringLiteral("warning"));
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].startsWith(DatabaseDamagedText(QString()))) << warnings[0].toStdString();
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("Compatta e ripristina database")));
+    EXPECT_GT(warnings[0].size(), DatabaseDamagedText(QString()).size()) << "the engine's finding follows";
+}
+
+// The program itself, run in its own folders on the offscreen platform. Its
+// message boxes are logged and answered after a while through the test
+// variables of the message-box seam.
+class ProgramRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        for (const char* name : {"runtime", "con-database", "senza-database"})
+            ASSERT_TRUE(QDir(dir_.path()).mkdir(QString::fromLatin1(name)));
+        QFile::setPermissions(dir_.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        for (const char* name : {"con-database", "senza-database"}) {
+            const QString folder = dir_.filePath(QString::fromLatin1(name));
+            // The program finds its files beside itself: each folder has its own copy.
+            const QString program = QDir(folder).filePath(QStringLiteral("Baltero"));
+            if (::link(BALTERO_PROGRAM, program.toLocal8Bit().constData()) != 0)
+                ASSERT_TRUE(QFile::copy(QStringLiteral(BALTERO_PROGRAM), program));
+            CreateSettingsFile(QDir(folder).filePath(QStringLiteral("Baltero.ini")));
+        }
+        CreateDatabaseFile(dir_.filePath(QStringLiteral("con-database/Baltero.mdb")));
+    }
+
+    void Start(QProcess& process, const char* folder, int answerMs)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.filePath(QStringLiteral("runtime")));
+        environment.insert(QStringLiteral("BALTERO_TEST_DIALOG_LOG"), LogPath());
+        environment.insert(QStringLiteral("BALTERO_TEST_DIALOG_ANSWER_MS"), QString::number(answerMs));
+        // What the program leaks at its end is no concern of these runs.
+        environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        process.setProcessEnvironment(environment);
+        process.start(dir_.filePath(QString::fromLatin1(folder) + QStringLiteral("/Baltero")), {QStringLiteral("/nosplash")});
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+
+    QString LogPath() const { return dir_.filePath(QStringLiteral("boxes.log")); }
+    QStringList Log() const
+    {
+        QFile file(LogPath());
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            return {};
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    QTemporaryDir dir_;
+};
+
+// A first copy runs, a second is refused and its message answered, the first
+// is ended by SIGTERM; then a copy whose database is missing must show
+// message 11002 until it is answered, and end with a failure status.
+TEST_F(ProgramRunTest, MissingDatabaseMessageShowsEveryTimeAfterARefusedAndAKilledCopy)
+{
+    const QString lockPath = dir_.filePath(QStringLiteral("runtime/Baltero.lock"));
+    const int answerMs = 1500;
+    for (int run = 1; run <= 3; ++run) {
+        SCOPED_TRACE(run);
+        QFile::remove(LogPath());
+        QProcess first;
+        Start(first, "con-database", 60000);
+        QElapsedTimer waited;
+        waited.start();
+        while (!QFile::exists(lockPath) && waited.elapsed() < 20000)
+            QThread::msleep(50);
+        ASSERT_TRUE(QFile::exists(lockPath));
+        QThread::msleep(500);
+
+        QProcess second;
+        Start(second, "con-database", 200);
+        ASSERT_TRUE(second.waitForFinished(30000));
+        ASSERT_TRUE(first.state() == QProcess::Running) << "the first copy showed a box: " << Log().join(QLatin1Char('\n')).toStdString();
+        ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+        ASSERT_TRUE(first.waitForFinished(10000));
+
+        QProcess third;
+        Start(third, "senza-database", answerMs);
+        ASSERT_TRUE(third.waitForFinished(30000));
+        EXPECT_EQ(third.exitStatus(), QProcess::NormalExit);
+        EXPECT_NE(third.exitCode(), 0) << "a program that could not start says so in its status";
+
+        const QStringList log = Log();
+        ASSERT_EQ(log.size(), 4) << log.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(log[0], QStringLiteral("warning\t") + AlreadyRunningText());
+        EXPECT_TRUE(log[1].startsWith(QStringLiteral("closed\tanswered")));
+        EXPECT_EQ(log[2], QStringLiteral("error\t") + QString(Message11002()).replace(QStringLiteral("\r\n"), QStringLiteral("|"))
+                              + QStringLiteral("File not found."));
+        const QStringList closed = log[3].split(QLatin1Char('\t'));
+        ASSERT_EQ(closed.size(), 3);
+        EXPECT_EQ(closed[1], QStringLiteral("answered")) << "the box went away before the user could answer it";
+        EXPECT_GE(closed[2].toInt(), answerMs);
+    }
 }
 
 TEST(QtTranslations, MessageBoxButtonsReadInItalian)

@@ -129,4 +129,55 @@ TEST_F(DaylightSavingTest, SkippedLocalTimesKeepTheirValue)
     EXPECT_EQ(FormatDateTimeShort(skipped), QStringLiteral("29/03/2020 02:30:00"));
 }
 
+struct TypedDateCase {
+    const char* typed;
+    QDate expected; // invalid: refused
+};
+
+TEST(DateTimeTest, DatesTypedByHandAreTheDatesTyped)
+{
+    const QDate today(2025, 6, 15);
+    const TypedDateCase cases[] = {
+        {"12/03/2023", QDate(2023, 3, 12)},
+        {"12-3-23", QDate(2023, 3, 12)},
+        {"12032023", QDate(2023, 3, 12)},
+        {"120323", QDate(2023, 3, 12)},
+        {"1.3.2019", QDate(2019, 3, 1)},
+        {" 05/11/1998 ", QDate(1998, 11, 5)},
+        {"5/11/98", QDate(1998, 11, 5)},
+        {"1/1/35", QDate(2035, 1, 1)},
+        {"1/1/36", QDate(1936, 1, 1)},
+        {"29/02/2024", QDate(2024, 2, 29)},
+        {"31/02/2023", QDate()},
+        {"29/02/2023", QDate()},
+        {"00/01/2023", QDate()},
+        {"12/13/2023", QDate()},
+        {"12/03/202", QDate()},
+        {"12/03", QDate()},
+        {"1232023", QDate()},
+        {"", QDate()},
+        {"12/03/2023x", QDate()},
+        {"a/b/c", QDate()},
+    };
+    for (const TypedDateCase& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const std::optional<QDate> date = DateFromTypedText(QString::fromLatin1(c.typed), today);
+        if (c.expected.isValid()) {
+            ASSERT_TRUE(date.has_value());
+            EXPECT_EQ(*date, c.expected);
+        } else {
+            EXPECT_FALSE(date.has_value()) << date.value_or(QDate()).toString(Qt::ISODate).toStdString();
+        }
+    }
+}
+
+TEST(DateTimeTest, TheShownShortDateReadsBackAsTheSameDate)
+{
+    for (const QDate date : {QDate(2023, 3, 12), QDate(1999, 12, 31), QDate(2024, 2, 29)}) {
+        const std::optional<QDate> back = DateFromTypedText(FormatShortDate(DateTimeFromQDate(date)));
+        ASSERT_TRUE(back.has_value()) << date.toString(Qt::ISODate).toStdString();
+        EXPECT_EQ(*back, date);
+    }
+}
+
 } // namespace

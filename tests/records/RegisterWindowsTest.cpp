@@ -1,7 +1,9 @@
 // The children and educators registers.
 #include "RecordWindowsTestSupport.h"
 
+#include "DateEntry.h"
 #include "RecordMessages.h"
+#include "UnitChildEdit.h"
 #include "Regional.h"
 
 #include <QDateEdit>
@@ -226,6 +228,69 @@ TEST_F(RegisterWindowsTest, EducatorsAreListedByNameThenNotesAndDeletedWithTheir
     EXPECT_EQ(db_.Count("CompiledTables"), 0);
     EXPECT_EQ(db_.Count("CompiledTablesAnswers"), 0);
     EXPECT_EQ(db_.Count("Children"), 1);
+}
+
+struct TypedBirthCase {
+    QString typed;
+    QDate stored;     // invalid: refused
+    QString refusal;  // the warning when refused
+    const char* leaveBy; // "tab", "enter" or "ok"
+};
+
+// Each date is typed key by key into the date-of-birth field of a new child;
+// the child is stored with exactly that date, or the dialog refuses it,
+// names the field and stays open.
+TEST_F(RegisterWindowsTest, DateOfBirthTypedByHandIsStoredAsTyped)
+{
+    const QString field = TFormChildEdit::DateOfBirthFieldName();
+    const QString tomorrow = FormatShortDate(DateTimeFromQDate(QDate::currentDate().addDays(1)));
+    const TypedBirthCase cases[] = {
+        {"12/03/2023", QDate(2023, 3, 12), {}, "tab"},
+        {"12-3-23", QDate(2023, 3, 12), {}, "enter"},
+        {"12032023", QDate(2023, 3, 12), {}, "ok"},
+        {"5.11.2019", QDate(2019, 11, 5), {}, "tab"},
+        {"31/02/2023", {}, DateNotValidText(field, QStringLiteral("31/02/2023")), "tab"},
+        {"12/03", {}, DateNotValidText(field, QStringLiteral("12/03")), "ok"},
+        {tomorrow, {}, DateInFutureText(field), "enter"},
+    };
+    Open(TRecordWindow::Children);
+    int number = 0;
+    for (const TypedBirthCase& c : cases) {
+        SCOPED_TRACE((c.typed + QLatin1Char(' ') + QLatin1String(c.leaveBy)).toStdString());
+        const QString name = QStringLiteral("Bambino ") + QString::number(++number);
+        DialogScript::ClearShown();
+        ClickAndDrive(Button("BitBtnNew"), [&](QDialog* dialog) {
+            TypeText(dialog->focusWidget(), name);
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
+            auto* birth = Field<QDateEdit>(dialog, "DTPDateOfBirth");
+            ASSERT_EQ(dialog->focusWidget(), birth);
+            TypeText(birth, c.typed);
+            if (QLatin1String(c.leaveBy) == QLatin1String("tab"))
+                QTest::keyClick(birth, Qt::Key_Tab);
+            if (QLatin1String(c.leaveBy) == QLatin1String("enter"))
+                QTest::keyClick(birth, Qt::Key_Return);
+            else
+                ClickOK(dialog);
+            if (c.stored.isValid()) {
+                EXPECT_FALSE(dialog->isVisible());
+                EXPECT_TRUE(DialogScript::ShownDialogs().empty());
+                return;
+            }
+            EXPECT_TRUE(dialog->isVisible());
+            EXPECT_EQ(DialogScript::Texts("warning"), QStringList{c.refusal});
+            EXPECT_EQ(dialog->focusWidget(), birth) << "the refused field takes the focus";
+            // A date of the picker's own making never stands in for the text.
+            if (c.refusal.startsWith(DateNotValidText(field, QString()).left(40)))
+                EXPECT_EQ(birth->date(), QDate::currentDate());
+            ClickCancel(dialog);
+        });
+        const QStringList stored =
+            Rows("SELECT CAST(DateOfBirth AS TEXT) AS D FROM Children WHERE Name='" + name + "'");
+        if (c.stored.isValid())
+            EXPECT_EQ(stored, QStringList{c.stored.toString(Qt::ISODate) + " 00:00:00"});
+        else
+            EXPECT_TRUE(stored.isEmpty());
+    }
 }
 
 } // namespace

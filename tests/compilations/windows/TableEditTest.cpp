@@ -4,6 +4,7 @@
 #include "WindowTestSupport.h"
 
 #include "CompilationMessages.h"
+#include "DateEntry.h"
 #include "DateTime.h"
 #include "NumberFormat.h"
 #include "Settings.h"
@@ -787,4 +788,51 @@ TEST_F(TableEdit, ALongStoredDescriptionIsNotCutByTheEditor)
     EXPECT_EQ(db.Db().Lookup(QStringLiteral("SELECT Description FROM CompiledTables WHERE IDCompiledTable=%1").arg(key),
                              QStringLiteral("Description")),
               description);
+}
+
+struct TypedObservationCase {
+    QString typed;
+    QDate stored;    // invalid: refused
+    QString refusal; // the warning when refused
+};
+
+// The children were born on 4 March 2020.
+TEST_F(TableEdit, ObservationDateTypedByHandIsStoredAsTypedAndNeverBeforeTheBirth)
+{
+    const QString field = TFormTableEdit::DateFieldName();
+    const QString birth = QStringLiteral("la data di nascita del bambino");
+    const TypedObservationCase cases[] = {
+        {QStringLiteral("12/03/2023"), QDate(2023, 3, 12), {}},
+        {QStringLiteral("4-3-20"), QDate(2020, 3, 4), {}},
+        {QStringLiteral("01022024"), QDate(2024, 2, 1), {}},
+        {QStringLiteral("30/02/2024"), {}, DateNotValidText(field, QStringLiteral("30/02/2024"))},
+        {QStringLiteral("03/03/2020"), {}, DateTooEarlyText(field, birth, QDate(2020, 3, 4))},
+    };
+    for (const TypedObservationCase& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        DialogScript::ClearShown();
+        const int before = db.Count(QStringLiteral("CompiledTables"));
+        Open(false);
+        auto* date = Child<QDateEdit>("DateTimePickerDate");
+        date->setFocus();
+        QTest::keyClicks(date, c.typed);
+        QTest::keyClick(date, Qt::Key_Tab);
+        EXPECT_EQ(Answers(), QStringList(10, QStringLiteral("---"))) << "digits are no answer keys";
+        QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
+        if (c.stored.isValid()) {
+            ASSERT_FALSE(Visible()) << DialogScript::Texts(QStringLiteral("warning")).join(QLatin1Char('\n')).toStdString();
+            const QString stored = db.Db().Lookup(
+                QStringLiteral("SELECT CAST(DateTime AS TEXT) AS D FROM CompiledTables ORDER BY IDCompiledTable DESC"),
+                QStringLiteral("D"));
+            EXPECT_EQ(stored, c.stored.toString(Qt::ISODate) + QStringLiteral(" 00:00:00"));
+            continue;
+        }
+        ASSERT_TRUE(Visible());
+        EXPECT_EQ(DialogScript::Texts(QStringLiteral("warning")), QStringList{c.refusal});
+        EXPECT_EQ(editor->focusWidget(), date);
+        EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), before);
+        DialogScript::PushAnswer(TBoxAnswer::Yes);
+        QTest::mouseClick(Button("BitBtnCancel"), Qt::LeftButton);
+        EXPECT_FALSE(Visible());
+    }
 }
