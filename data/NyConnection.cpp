@@ -1,6 +1,7 @@
 #include "NyConnection.h"
 
 #include "Exception.h"
+#include "NameText.h"
 #include "SqlText.h"
 
 #include <QRegularExpression>
@@ -140,6 +141,8 @@ void TNyConnection::OpenDatabase(const QString& connectionString)
         failFromEngine();
     }
     sqlite3_extended_result_codes(db_, 1);
+    if (!RegisterNameOrder(db_))
+        failFromEngine();
 
     if (!settings.password.isEmpty()) {
         const QByteArray keySql = (QStringLiteral("PRAGMA key = '") + SQLQuote(settings.password) + QStringLiteral("'")).toUtf8();
