@@ -134,7 +134,10 @@ void TFormMain::SetUpStatusBar()
     QStatusBar* bar = ui_->StatusBarMain;
     const QPixmap logo = LoadPicture(QStringLiteral("logo"), QSize(16, 16));
     const char* const names[] = {"StatusPanelLogo", "StatusPanelText", "StatusPanelEmpty"};
-    const QString accessibleNames[] = {QStringLiteral("Logo"), QStringLiteral("Stato"), QStringLiteral("Vuoto")};
+    // A screen reader reads the text panel's own text ("Pronto."); the
+    // others are named for what they are.
+    const QString accessibleNames[] = {QStringLiteral("Logo di ") + Title(), QString(),
+                                       QStringLiteral("Fine della barra di stato")};
     for (int i = 0; i < 3; ++i) {
         auto* panel = new QLabel(bar);
         panel->setObjectName(QString::fromLatin1(names[i]));
@@ -150,11 +153,20 @@ void TFormMain::SetUpStatusBar()
     statusPanels_[0]->setFixedWidth(logo.deviceIndependentSize().toSize().width() + 2 + 2 * statusPanels_[0]->frameWidth());
     statusPanels_[0]->setToolTip(QStringLiteral("Doppio clic per le informazioni su ") + Title());
     statusPanels_[0]->setAccessibleDescription(statusPanels_[0]->toolTip());
-    statusPanels_[1]->setFixedWidth(350);
-    statusPanels_[2]->setMinimumWidth(40);
+    statusPanels_[1]->setAccessibleDescription(QStringLiteral("Stato"));
+    // The text panel takes the room the other two leave, up to 350 pixels:
+    // the window is 417 pixels wide whatever the font, and a fixed 350 with
+    // the other panels ran past its edge. A long text is cut inside the
+    // panel instead of widening the bar.
+    statusPanels_[1]->setMinimumWidth(0);
+    statusPanels_[1]->setMaximumWidth(350);
+    statusPanels_[1]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusPanels_[2]->setFixedWidth(40);
+    // The window cannot be resized: no size grip to take room from the panels.
+    bar->setSizeGripEnabled(false);
     bar->addWidget(statusPanels_[0]);
-    bar->addWidget(statusPanels_[1]);
-    bar->addWidget(statusPanels_[2], 1);
+    bar->addWidget(statusPanels_[1], 1);
+    bar->addWidget(statusPanels_[2]);
     bar->installEventFilter(this);
 }
 

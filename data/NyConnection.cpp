@@ -1,6 +1,7 @@
 #include "NyConnection.h"
 
 #include "Exception.h"
+#include "NameText.h"
 #include "SqlText.h"
 
 #include <QRegularExpression>
@@ -141,6 +142,8 @@ void TNyConnection::OpenDatabase(const QString& connectionString)
     // Before the first read: another program writing at this moment must
     // make the opening wait, not fail.
     sqlite3_busy_timeout(db_, busyTimeoutMs_);
+    if (!RegisterNameOrder(db_))
+        failFromEngine();
 
     if (!settings.password.isEmpty()) {
         const QByteArray keySql = (QStringLiteral("PRAGMA key = '") + SQLQuote(settings.password) + QStringLiteral("'")).toUtf8();

@@ -42,6 +42,11 @@ inline QString Message11010()
 {
     return QStringLiteral("ERRORE nell'aggiornamento dei dati, verificare che non ci sia gi\u00e0 un'area con lo stesso ID.\r\n\r\nEccezione: ");
 }
+// Shown instead of 11010 when the description is the one of another area.
+inline QString RepeatedAreaDescriptionText()
+{
+    return QStringLiteral("ERRORE nell'aggiornamento dei dati, verificare che non ci sia gi\u00e0 un'area con la stessa descrizione.\r\n\r\nEccezione: ");
+}
 inline QString Message11011()
 {
     return QStringLiteral("ERRORE nell'eliminazione dell'area. Se l'area \u00e8 utilizzata nel questionario non pu\u00f2 essere eliminata.\r\n\r\nEccezione: ");
@@ -53,6 +58,11 @@ inline QString Message11012()
 inline QString Message11013()
 {
     return QStringLiteral("ERRORE nell'aggiornamento dei dati, verificare che non ci sia gi\u00e0 una fase con lo stesso ID.\r\n\r\nEccezione: ");
+}
+// Shown instead of 11013 when the description is the one of another phase.
+inline QString RepeatedPhaseDescriptionText()
+{
+    return QStringLiteral("ERRORE nell'aggiornamento dei dati, verificare che non ci sia gi\u00e0 una fase con la stessa descrizione.\r\n\r\nEccezione: ");
 }
 inline QString Message11014()
 {

@@ -6,7 +6,8 @@
 
 TFormAreaEdit::TFormAreaEdit(QWidget* owner, TNyRecordset& recordset, bool editMode)
     : TFormNumberedEdit(owner, recordset, editMode,
-                        {QStringLiteral("IDArea"), QStringLiteral("Nuova area"), QStringLiteral("Modifica dati area"), Message11010()})
+                        {QStringLiteral("IDArea"), QStringLiteral("Nuova area"), QStringLiteral("Modifica dati area"), Message11010(),
+                         QStringLiteral("Areas"), RepeatedAreaDescriptionText()})
     , ui_(std::make_unique<Ui::TFormAreaEdit>())
 {
     ui_->setupUi(this);

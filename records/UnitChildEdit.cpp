@@ -14,6 +14,7 @@ TFormChildEdit::TFormChildEdit(QWidget* owner, TNyRecordset& recordset, bool edi
     , ui_(std::make_unique<Ui::TFormChildEdit>())
 {
     ui_->setupUi(this);
+    RefuseRepeatedNames({QStringLiteral("Children"), QStringLiteral("IDChild"), QStringLiteral("Name"), true}, ui_->EditName);
     Initialize();
     ui_->EditName->setFocus();
 }

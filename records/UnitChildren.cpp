@@ -18,7 +18,8 @@ TFormChildren::~TFormChildren() = default;
 
 QString TFormChildren::GetSelectSQL()
 {
-    return QStringLiteral("SELECT * FROM Children ORDER BY Name, DateOfBirth, Info");
+    // ITALIAN: the program's name order (NameText.h).
+    return QStringLiteral("SELECT * FROM Children ORDER BY Name COLLATE ITALIAN, DateOfBirth, Info COLLATE ITALIAN");
 }
 
 void TFormChildren::GetColumnFields(QStringList& fields)

@@ -17,6 +17,7 @@ void TFormNumberedEdit::SetUp(QComboBox* comboBoxID, QLineEdit* editDescription)
 {
     comboBoxID_ = comboBoxID;
     editDescription_ = editDescription;
+    RefuseRepeatedNames({texts_.table, texts_.keyField, QStringLiteral("Description")}, editDescription_);
     Initialize();
 }
 
@@ -50,4 +51,9 @@ void TFormNumberedEdit::SaveRecord(TNyRecordset& recordset)
 void TFormNumberedEdit::ShowUpdateError(const QString& message)
 {
     WarningBox(this, texts_.updateError + message);
+}
+
+void TFormNumberedEdit::ShowRepeatedNameError(const QString& message)
+{
+    WarningBox(this, texts_.repeatedDescriptionError + message);
 }

@@ -17,6 +17,8 @@ protected:
         QString newCaption;   // "Nuova area"
         QString editCaption;  // "Modifica dati area"
         QString updateError;  // the message that the exception's text follows
+        QString table;        // "Areas"
+        QString repeatedDescriptionError; // as updateError, for a description in use
     };
 
     TFormNumberedEdit(QWidget* owner, TNyRecordset& recordset, bool editMode, TTexts texts);
@@ -27,6 +29,7 @@ protected:
     void LoadRecord(bool editMode, TNyRecordset& recordset) override;
     void SaveRecord(TNyRecordset& recordset) override;
     void ShowUpdateError(const QString& message) override;
+    void ShowRepeatedNameError(const QString& message) override;
 
 private:
     TTexts texts_;

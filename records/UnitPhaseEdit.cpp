@@ -6,7 +6,8 @@
 
 TFormPhaseEdit::TFormPhaseEdit(QWidget* owner, TNyRecordset& recordset, bool editMode)
     : TFormNumberedEdit(owner, recordset, editMode,
-                        {QStringLiteral("IDPhase"), QStringLiteral("Nuova fase"), QStringLiteral("Modifica dati fase"), Message11013()})
+                        {QStringLiteral("IDPhase"), QStringLiteral("Nuova fase"), QStringLiteral("Modifica dati fase"), Message11013(),
+                         QStringLiteral("Phases"), RepeatedPhaseDescriptionText()})
     , ui_(std::make_unique<Ui::TFormPhaseEdit>())
 {
     ui_->setupUi(this);

@@ -12,6 +12,7 @@ TFormTeacherEdit::TFormTeacherEdit(QWidget* owner, TNyRecordset& recordset, bool
     , ui_(std::make_unique<Ui::TFormTeacherEdit>())
 {
     ui_->setupUi(this);
+    RefuseRepeatedNames({QStringLiteral("Teachers"), QStringLiteral("IDTeacher"), QStringLiteral("Name"), true}, ui_->EditName);
     Initialize();
     ui_->EditName->setFocus();
 }

@@ -18,7 +18,8 @@ TFormTeachers::~TFormTeachers() = default;
 
 QString TFormTeachers::GetSelectSQL()
 {
-    return QStringLiteral("SELECT * FROM Teachers ORDER BY Name, Info");
+    // ITALIAN: the program's name order (NameText.h).
+    return QStringLiteral("SELECT * FROM Teachers ORDER BY Name COLLATE ITALIAN, Info COLLATE ITALIAN");
 }
 
 void TFormTeachers::GetColumnFields(QStringList& fields)

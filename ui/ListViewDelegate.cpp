@@ -1,5 +1,7 @@
 #include "ListViewDelegate.h"
 
+#include "RecordFormLook.h"
+
 #include <QHeaderView>
 #include <QPainter>
 #include <QTreeWidget>
@@ -22,9 +24,18 @@ void TListViewDelegate::initStyleOption(QStyleOptionViewItem* option, const QMod
         option->displayAlignment = *found | Qt::AlignVCenter;
 }
 
+QSize TListViewDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const QSize size = QStyledItemDelegate::sizeHint(option, index);
+    return {size.width(), qMax(size.height(), GridRowHeight(option.fontMetrics))};
+}
+
 void TListViewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    QStyledItemDelegate::paint(painter, option, index);
+    // The text keeps clear of the grid lines.
+    QStyleOptionViewItem cell = option;
+    cell.rect.adjust(0, 0, -1, -1);
+    QStyledItemDelegate::paint(painter, cell, index);
     painter->save();
     painter->setPen(option.palette.color(QPalette::Mid));
     painter->drawLine(option.rect.topRight(), option.rect.bottomRight());

@@ -15,6 +15,8 @@ public:
     void SetColumnAlignment(int column, Qt::Alignment alignment);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // Tall enough for the font's descenders above the grid line.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;

@@ -1,6 +1,8 @@
 #include "RecordFormLook.h"
 
+#include <QFormLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -12,9 +14,18 @@ class TGridDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QSize size = QStyledItemDelegate::sizeHint(option, index);
+        return {size.width(), qMax(size.height(), GridRowHeight(option.fontMetrics))};
+    }
+
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        QStyledItemDelegate::paint(painter, option, index);
+        // The text keeps clear of the grid lines.
+        QStyleOptionViewItem cell = option;
+        cell.rect.adjust(0, 0, -1, -1);
+        QStyledItemDelegate::paint(painter, cell, index);
         painter->save();
         painter->setPen(option.palette.color(QPalette::Mid));
         const QRect r = option.rect;
@@ -25,6 +36,36 @@ public:
 };
 
 } // namespace
+
+int GridRowHeight(const QFontMetrics& metrics)
+{
+    return metrics.lineSpacing() + 2 * 2 + 1;
+}
+
+void AlignFormLabels(QFormLayout* form)
+{
+    if (!form)
+        return;
+    // The widest label of any edit dialog sets the column for all of them.
+    const QString widestLabel = QStringLiteral("Data di nascita:");
+    QList<QLabel*> labels;
+    int width = 0;
+    for (int row = 0; row < form->rowCount(); ++row) {
+        QLayoutItem* item = form->itemAt(row, QFormLayout::LabelRole);
+        auto* label = item ? qobject_cast<QLabel*>(item->widget()) : nullptr;
+        if (!label)
+            continue;
+        if (labels.isEmpty()) {
+            QLabel widest(widestLabel);
+            widest.setFont(label->font());
+            width = widest.sizeHint().width();
+        }
+        labels << label;
+        width = qMax(width, label->sizeHint().width());
+    }
+    for (QLabel* label : labels)
+        label->setMinimumWidth(width);
+}
 
 void ShowCaptionInBlue(QGroupBox* box)
 {

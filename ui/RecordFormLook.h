@@ -2,13 +2,25 @@
 // drawn as grids whose columns come from the window's layout file.
 #pragma once
 
+class QFontMetrics;
+class QFormLayout;
 class QGroupBox;
 class QTreeWidget;
 
 // Colours only the caption: the labels inside the box keep the usual colour.
 void ShowCaptionInBlue(QGroupBox* box);
 
+// Widens the label column of an edit dialog's form to the one width all edit
+// dialogs share, so that every dialog starts its fields at the same distance
+// from the left whatever its own labels are.
+void AlignFormLabels(QFormLayout* form);
+
 // Draws grid lines between the cells, keeps every row one line high, and sizes
 // the columns from the list's "columnWidths" property ("130,90,400", pixels),
 // which the layout file sets next to the column captions.
 void SetUpGridList(QTreeWidget* list);
+
+// The height of a grid list's row for its font: the font's full line (with
+// the descenders of g, p and q), a little room above and below, and the
+// grid line drawn on the row's last pixel line.
+int GridRowHeight(const QFontMetrics& metrics);

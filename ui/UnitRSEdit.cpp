@@ -1,11 +1,14 @@
 #include "UnitRSEdit.h"
 
+#include "Database.h"
 #include "Exception.h"
 #include "NyRecordset.h"
 #include "RecordFormLook.h"
 #include "WaitCursor.h"
 
+#include <QFormLayout>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPushButton>
 
 TFormRSEdit::TFormRSEdit(QWidget* owner, TNyRecordset& recordset, bool editMode)
@@ -21,7 +24,10 @@ void TFormRSEdit::Initialize()
     BitBtnOK = findChild<QPushButton*>(QStringLiteral("BitBtnOK"));
     BitBtnCancel = findChild<QPushButton*>(QStringLiteral("BitBtnCancel"));
     Q_ASSERT(BitBtnOK && BitBtnCancel);
-    ShowCaptionInBlue(findChild<QGroupBox*>(QStringLiteral("GroupBoxData")));
+    auto* groupBoxData = findChild<QGroupBox*>(QStringLiteral("GroupBoxData"));
+    ShowCaptionInBlue(groupBoxData);
+    if (groupBoxData)
+        AlignFormLabels(qobject_cast<QFormLayout*>(groupBoxData->layout()));
     BitBtnOK->setDefault(true);
     BitBtnCancel->setAutoDefault(false);
     connect(BitBtnOK, &QPushButton::clicked, this, [this] { BitBtnOKClick(); });
@@ -30,6 +36,10 @@ void TFormRSEdit::Initialize()
     const TWaitCursor wait;
     try {
         LoadRecord(editMode_, recordset_);
+        if (editMode_ && nameColumn_) {
+            ownKey_ = recordset_.GetFieldAsInteger(nameColumn_->keyField);
+            storedName_ = recordset_.GetFieldAsString(nameColumn_->nameField);
+        }
         if (editMode_)
             recordset_.Edit();
         else
@@ -37,6 +47,34 @@ void TFormRSEdit::Initialize()
     } catch (const Exception&) {
         // The dialog opens with what could be loaded.
     }
+}
+
+void TFormRSEdit::RefuseRepeatedNames(const TNameColumn& column, QLineEdit* nameEdit)
+{
+    nameColumn_ = column;
+    nameEdit_ = nameEdit;
+}
+
+void TFormRSEdit::ShowRepeatedNameError(const QString& message)
+{
+    ShowUpdateError(message);
+}
+
+bool TFormRSEdit::NameIsFree()
+{
+    if (!nameColumn_)
+        return true;
+    const QString name = nameEdit_->text();
+    // An empty name is the database's matter; a name kept as it was stored
+    // is not a new repetition, so notes can still be mended on a record
+    // stored before names were compared this way.
+    if (name.isEmpty() || (editMode_ && name == storedName_))
+        return true;
+    const std::optional<QString> stored = FindSameName(*TDatabase::GetInstance(), *nameColumn_, name, ownKey_);
+    if (!stored)
+        return true;
+    ShowRepeatedNameError(RepeatedNameText(name, *stored));
+    return false;
 }
 
 bool TFormRSEdit::ConfirmCancel()
@@ -47,6 +85,8 @@ bool TFormRSEdit::ConfirmCancel()
 void TFormRSEdit::BitBtnOKClick()
 {
     try {
+        if (!NameIsFree())
+            return;
         SaveRecord(recordset_);
         recordset_.Update();
     } catch (const Exception& e) {

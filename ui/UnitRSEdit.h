@@ -7,8 +7,11 @@
 // LoadRecord and puts the recordset into the new-record state in new mode.
 #pragma once
 
+#include "NameCheck.h"
+
 #include <QDialog>
 
+class QLineEdit;
 class QPushButton;
 class TNyRecordset;
 
@@ -32,6 +35,13 @@ public slots:
 protected:
     void Initialize();
 
+    // For dialogs of records known by a name that must not repeat: before
+    // saving, a name the same as another record's (letter case aside) is
+    // refused with ShowRepeatedNameError. Called before Initialize().
+    void RefuseRepeatedNames(const TNameColumn& column, QLineEdit* nameEdit);
+    // By default the dialog's save error, as for an exact duplicate.
+    virtual void ShowRepeatedNameError(const QString& message);
+
     virtual void LoadRecord(bool editMode, TNyRecordset& recordset) = 0;
     virtual void SaveRecord(TNyRecordset& recordset) = 0;
     virtual void ShowUpdateError(const QString& message) = 0;
@@ -41,6 +51,14 @@ protected:
     QPushButton* BitBtnCancel = nullptr;
 
 private:
+    // True when the typed name may be saved.
+    bool NameIsFree();
+
     TNyRecordset& recordset_;
     bool editMode_;
+    std::optional<TNameColumn> nameColumn_;
+    QLineEdit* nameEdit_ = nullptr;
+    // The edited record's key and stored name.
+    std::optional<int> ownKey_;
+    QString storedName_;
 };

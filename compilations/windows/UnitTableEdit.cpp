@@ -109,8 +109,16 @@ TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool edi
     answerButtons_ = new QButtonGroup(this);
     answerButtons_->setExclusive(false);
     for (QAbstractButton* button : {view_.SpeedButtonAnswerYes, view_.SpeedButtonAnswerSometimes,
-                                    view_.SpeedButtonAnswerNo, view_.SpeedButtonAnswerDontKnow})
+                                    view_.SpeedButtonAnswerNo, view_.SpeedButtonAnswerDontKnow}) {
         answerButtons_->addButton(button);
+        // The chosen answer must stand out at a glance: white on dark blue
+        // with a black frame, where the style's own pressed look is only a
+        // slightly darker grey. The buttons stay out of the tab order (the
+        // answer keys work from anywhere in the window).
+        button->setStyleSheet(QStringLiteral("QPushButton:checked { background-color: #000080; color: #ffffff;"
+                                             " border: 2px solid #000000; border-radius: 3px; padding: 3px; }"));
+        button->setFocusPolicy(Qt::NoFocus);
+    }
     connect(answerButtons_, &QButtonGroup::buttonClicked, this, &TFormTableEdit::AnswerButtonClicked);
 
     connect(ui_->ListViewData, &QTreeWidget::itemSelectionChanged, this, &TFormTableEdit::ListViewDataSelectItem);

@@ -27,10 +27,12 @@ TFormTables::~TFormTables() = default;
 
 QString TFormTables::GetSelectSQL()
 {
+    // ITALIAN: the program's name order (NameText.h).
     return QStringLiteral(
         "     SELECT CompiledTables.*, Children.Name, Teachers.Name     FROM Teachers INNER JOIN (Children INNER JOIN "
         "CompiledTables ON Children.IDChild = CompiledTables.IDChild) ON Teachers.IDTeacher = CompiledTables.IDTeacher"
-        "     ORDER BY CompiledTables.DateTime, Children.Name, Teachers.Name, CompiledTables.Description, "
+        "     ORDER BY CompiledTables.DateTime, Children.Name COLLATE ITALIAN, Teachers.Name COLLATE ITALIAN, "
+        "CompiledTables.Description COLLATE ITALIAN, "
         "CompiledTables.IDCompiledTable     ");
 }
 

@@ -126,6 +126,40 @@ TEST_F(MainWindowTest, BuiltIdleWithTheTitleAndAFixedSize)
     EXPECT_FALSE(window.Controls().MainMenuHelpUserGuide->icon().isNull());
 }
 
+TEST_F(MainWindowTest, StatusBarPanelsLieWithinTheWindowAtAnyFontSize)
+{
+    const QFont original = QApplication::font();
+    for (int pointSize : {9, 14}) {
+        SCOPED_TRACE(pointSize);
+        QFont font = original;
+        font.setPointSize(pointSize);
+        QApplication::setFont(font);
+        window_.reset();
+        TFormMain& window = Window();
+        QStatusBar* bar = window.statusBar();
+        EXPECT_LE(bar->geometry().right(), window.width() - 1);
+        int panels = 0;
+        for (QLabel* panel : bar->findChildren<QLabel*>()) {
+            if (!panel->isVisible())
+                continue;
+            ++panels;
+            EXPECT_GE(panel->geometry().left(), 0) << qPrintable(panel->objectName());
+            EXPECT_LE(panel->geometry().right(), bar->width() - 1) << qPrintable(panel->objectName());
+            EXPECT_GT(panel->width(), 2 * panel->frameWidth()) << qPrintable(panel->objectName());
+            // A screen reader names every panel; the text panel by its text.
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(panel);
+            ASSERT_NE(accessible, nullptr);
+            EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << qPrintable(panel->objectName());
+            EXPECT_NE(accessible->text(QAccessible::Name), QStringLiteral("Vuoto"));
+        }
+        EXPECT_EQ(panels, 3);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(window.StatusTextPanel())->text(QAccessible::Name),
+                  QStringLiteral("Pronto."));
+    }
+    window_.reset();
+    QApplication::setFont(original);
+}
+
 TEST_F(MainWindowTest, MissingDatabaseReports11002AndTheProgramDoesNotRun)
 {
     QFile::remove(files_.DatabasePath());

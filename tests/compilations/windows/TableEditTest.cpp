@@ -12,6 +12,7 @@
 #include "UnitSetStartPhase.h"
 #include "UnitTableEdit.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -836,3 +837,63 @@ TEST_F(TableEdit, ObservationDateTypedByHandIsStoredAsTypedAndNeverBeforeTheBirt
         EXPECT_FALSE(Visible());
     }
 }
+
+namespace {
+
+TEST_F(TableEdit, EveryControlThatTakesTheFocusHasAnAccessibleName)
+{
+    Open(false);
+    QStringList unnamed;
+    int reachable = 0;
+    for (QWidget* widget : editor->findChildren<QWidget*>()) {
+        if (widget->focusPolicy() == Qt::NoFocus || widget->focusProxy() || !widget->isVisibleTo(editor.get()))
+            continue;
+        ++reachable;
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        if (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed << widget->objectName();
+    }
+    EXPECT_EQ(unnamed, QStringList());
+    EXPECT_GE(reachable, 10);
+}
+
+TEST_F(TableEdit, TheChosenAnswerStandsOutAndTheAnswerButtonsTakeNoFocus)
+{
+    Open(false);
+    ClickRow(Questions(), 0);
+    QTest::mouseClick(Button("SpeedButtonAnswerYes"), Qt::LeftButton);
+    ASSERT_EQ(PressedButtons(), QStringLiteral("Y"));
+    // The face of a button beside its caption, away from the frame.
+    auto face = [](QPushButton* button) {
+        const QImage image = button->grab().toImage();
+        return QColor(image.pixel(image.width() / 10 + 4, image.height() / 2));
+    };
+    const QColor chosen = face(Button("SpeedButtonAnswerYes"));
+    const QColor other = face(Button("SpeedButtonAnswerNo"));
+    EXPECT_GE(other.lightness() - chosen.lightness(), 100) << chosen.name().toStdString() << " " << other.name().toStdString();
+    for (const char* name : {"SpeedButtonAnswerYes", "SpeedButtonAnswerSometimes", "SpeedButtonAnswerNo",
+                             "SpeedButtonAnswerDontKnow"})
+        EXPECT_EQ(Button(name)->focusPolicy(), Qt::NoFocus) << name;
+}
+
+TEST_F(TableEdit, ListRowsHoldTheWholeLineAboveTheGridAtAnyFontSize)
+{
+    const QFont original = QApplication::font();
+    for (int pointSize : {9, 16}) {
+        SCOPED_TRACE(pointSize);
+        QFont font = original;
+        font.setPointSize(pointSize);
+        QApplication::setFont(font);
+        Open(false);
+        for (QTreeWidget* list : {Questions(), Areas()}) {
+            const int lineSpacing = list->fontMetrics().lineSpacing();
+            // The grid line takes the row's last pixel line.
+            EXPECT_GE(list->visualItemRect(list->topLevelItem(0)).height() - 1, lineSpacing) << list->objectName().toStdString();
+        }
+        editor->reject();
+        editor.reset();
+    }
+    QApplication::setFont(original);
+}
+
+} // namespace
