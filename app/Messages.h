@@ -56,3 +56,12 @@ inline QString DatabaseDamagedText(const QString& detail)
                           "database\" del menu Strumenti per ripararlo.\r\n\r\nDettagli: ")
         + detail;
 }
+
+// The settings file could not be written at the end of the run: the file
+// stays as it was and this run's choice of options is lost.
+inline QString SettingsNotSavedText(const QString& detail)
+{
+    return QStringLiteral("ATTENZIONE: non \u00e8 stato possibile salvare le impostazioni; il file delle "
+                          "impostazioni \u00e8 rimasto com'era.\r\n\r\nDettagli: ")
+        + detail;
+}

@@ -43,6 +43,12 @@ bool OpenDatabaseOrReport(QWidget* owner, const QString& settingsPath, const QSt
     return true;
 }
 
+QString SaveSettings(const QString& settingsPath)
+{
+    TIniFile settings(settingsPath);
+    return TSettings::GetInstance()->SaveToIni(settings);
+}
+
 void ShutDownDatabaseAndSettings(const QString& settingsPath)
 {
     {

@@ -19,6 +19,10 @@ bool OpenDatabaseOrReport(QWidget* owner, const QString& settingsPath, const QSt
 
 // Saves the user's options, then releases the settings and the database
 // object, in that order.
+// Writes the options the user can change to the settings file; returns why
+// it could not be written (the file then stays as it was), empty on success.
+QString SaveSettings(const QString& settingsPath);
+
 void ShutDownDatabaseAndSettings(const QString& settingsPath);
 
 // Installs Qt's own Italian texts (the buttons of message boxes, file

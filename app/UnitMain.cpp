@@ -378,5 +378,10 @@ void TFormMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // Saved here, while the user can still be told that this run's choice
+    // was not kept (a full disk, a file that cannot be replaced).
+    const QString failure = SaveSettings(settingsPath_);
+    if (!failure.isEmpty())
+        WarningBox(this, SettingsNotSavedText(failure));
     QMainWindow::closeEvent(event);
 }

@@ -28,11 +28,14 @@ void TSettings::LoadFromIni(const TIniFile& file)
     autoAdvancing_ = file.ReadInteger(TablesSection, AutoAdvancingKey, 1) != 0;
 }
 
-void TSettings::SaveToIni(TIniFile& file)
+QString TSettings::SaveToIni(TIniFile& file)
 {
     try {
         file.WriteInteger(TablesSection, AutoAdvancingKey, autoAdvancing_ ? 1 : 0);
-    } catch (const Exception&) {
-        // An unwritable file or folder costs the user only this run's change.
+    } catch (const Exception& e) {
+        // The file is left as it was; an unwritable file or folder costs the
+        // user only this run's change, which the caller says.
+        return e.Message();
     }
+    return QString();
 }

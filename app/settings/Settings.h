@@ -1,6 +1,8 @@
 // The user's options, held in memory from start-up to shut-down.
 #pragma once
 
+#include <QString>
+
 class TIniFile;
 
 // A single instance for the whole program: created on first request,
@@ -18,7 +20,9 @@ public:
     void LoadFromIni(const TIniFile& file);
     // Never reports a failure: at shut-down there is no one to tell, and the
     // options are simply not kept.
-    void SaveToIni(TIniFile& file);
+    // Returns why the file could not be written; empty when it was (or
+    // when nothing in it had to change).
+    QString SaveToIni(TIniFile& file);
 
     TSettings(const TSettings&) = delete;
     TSettings& operator=(const TSettings&) = delete;

@@ -13,7 +13,9 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPointer>
@@ -282,6 +284,22 @@ TEST_F(MainWindowTest, DestructionSavesTheSettingsAndReleasesTheDatabase)
     EXPECT_FALSE(TDatabase::GetInstance()->Connected());
     EXPECT_TRUE(TDatabase::GetInstance()->ConnectionTemplate().isEmpty());
     EXPECT_TRUE(TSettings::GetInstance()->AutoAdvancing()) << "the settings object was released too";
+}
+
+TEST_F(MainWindowTest, SettingsThatCannotBeWrittenAreSaidAtCloseAndTheOldFileStays)
+{
+    Window();
+    TSettings::GetInstance()->SetAutoAdvancing(false);
+    // Where the settings file stood there is now a folder: no file can
+    // replace it, whoever the user is.
+    ASSERT_TRUE(QFile::remove(SettingsPath()));
+    ASSERT_TRUE(QDir().mkdir(SettingsPath()));
+
+    EXPECT_TRUE(Window().close());
+    const QStringList warnings = DialogScript::Texts(QStringLiteral("warning"));
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.first().startsWith(SettingsNotSavedText(QString()))) << warnings.first().toStdString();
+    EXPECT_TRUE(QFileInfo(SettingsPath()).isDir());
 }
 
 TEST_F(MainWindowTest, UserGuideOpenedWhenPresentWarnedWhenMissing)
