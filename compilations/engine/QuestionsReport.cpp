@@ -8,6 +8,8 @@
 #include "Questions.h"
 #include "ReportPrinting.h"
 
+#include <functional>
+
 namespace {
 
 const QString kApplicationTitle = QStringLiteral(BALTERO_APPLICATION_TITLE);
@@ -180,33 +182,11 @@ void TQuestions::WriteReport(TAHTML& html, const TScore& score, TDateTime observ
 
 namespace {
 
-// The line the writer opens an element of the results table with.
-QString ResultsTableLine()
+// The line the writer opens an element with, as written by opening it.
+QString OpeningLine(const std::function<void(TAHTML&)>& open)
 {
     TAHTML html;
-    html.BeginTable(kResultsTable, QString());
-    return html.Lines().constFirst();
-}
-
-QString ResultHeaderCellLine()
-{
-    TAHTML html;
-    html.BeginHeaderCell(kResultCell, QString());
-    return html.Lines().constFirst();
-}
-
-QString ResultCellLine()
-{
-    TAHTML html;
-    html.BeginCell(kResultCell, QString());
-    return html.Lines().constFirst();
-}
-
-// The cells of the header table, which have no style of their own.
-QString PlainCellLine()
-{
-    TAHTML html;
-    html.BeginCell();
+    open(html);
     return html.Lines().constFirst();
 }
 
@@ -224,13 +204,14 @@ QString PrintableReport(const QString& savedReport)
     // table 100 % wide, cell contents centred both ways with 1 % of the
     // width (7 px on a page) around them. Browsers also centre the contents
     // of unstyled cells vertically, Qt puts them at the top.
-    const QString table = ResultsTableLine();
+    const QString table = OpeningLine([](TAHTML& html) { html.BeginTable(kResultsTable, QString()); });
     const QString printedTable = WithAttributes(
         table, QStringLiteral("border=\"1\" cellspacing=\"0\" cellpadding=\"7\" width=\"100%\" "
                               "style=\"border-collapse: collapse; border-color: black;\""));
-    const QString headerCell = ResultHeaderCellLine();
-    const QString cell = ResultCellLine();
-    const QString plainCell = PlainCellLine();
+    const QString headerCell = OpeningLine([](TAHTML& html) { html.BeginHeaderCell(kResultCell, QString()); });
+    const QString cell = OpeningLine([](TAHTML& html) { html.BeginCell(kResultCell, QString()); });
+    // The cells of the header table, which have no style of their own.
+    const QString plainCell = OpeningLine([](TAHTML& html) { html.BeginCell(); });
     const QString centred = QStringLiteral("align=\"center\" valign=\"middle\"");
 
     QStringList lines = savedReport.split(QLatin1Char('\n'));
