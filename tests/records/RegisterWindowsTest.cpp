@@ -280,8 +280,9 @@ TEST_F(RegisterWindowsTest, DateOfBirthTypedByHandIsStoredAsTyped)
             EXPECT_EQ(DialogScript::Texts("warning"), QStringList{c.refusal});
             EXPECT_EQ(dialog->focusWidget(), birth) << "the refused field takes the focus";
             // A date of the picker's own making never stands in for the text.
-            if (c.refusal.startsWith(DateNotValidText(field, QString()).left(40)))
+            if (c.refusal.startsWith(DateNotValidText(field, QString()).left(40))) {
                 EXPECT_EQ(birth->date(), QDate::currentDate());
+            }
             ClickCancel(dialog);
         });
         const QStringList stored =
