@@ -310,8 +310,9 @@ protected:
             const QString folder = dir_.filePath(QString::fromLatin1(name));
             // The program finds its files beside itself: each folder has its own copy.
             const QString program = QDir(folder).filePath(QStringLiteral("Baltero"));
-            if (::link(BALTERO_PROGRAM, program.toLocal8Bit().constData()) != 0)
+            if (::link(BALTERO_PROGRAM, program.toLocal8Bit().constData()) != 0) {
                 ASSERT_TRUE(QFile::copy(QStringLiteral(BALTERO_PROGRAM), program));
+            }
             CreateSettingsFile(QDir(folder).filePath(QStringLiteral("Baltero.ini")));
         }
         CreateDatabaseFile(dir_.filePath(QStringLiteral("con-database/Baltero.mdb")));
