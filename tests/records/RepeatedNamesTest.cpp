@@ -7,6 +7,8 @@
 #include "NameCheck.h"
 #include "RecordMessages.h"
 
+#include <ostream>
+
 namespace {
 
 struct NamedWindow {
@@ -16,6 +18,12 @@ struct NamedWindow {
     const char* nameEdit;
     QString (*header)(); // the save error that the refusal's text follows
 };
+
+// Names the case in ctest's list by its table instead of its bytes.
+void PrintTo(const NamedWindow& window, std::ostream* out)
+{
+    *out << window.table;
+}
 
 const NamedWindow kNamedWindows[] = {
     {TRecordWindow::Children, "Children", "Name", "EditName", Message11003},
