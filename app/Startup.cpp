@@ -45,7 +45,9 @@ bool OpenDatabaseOrReport(QWidget* owner, const QString& settingsPath, const QSt
 
 void ShutDownDatabaseAndSettings(const QString& settingsPath)
 {
-    {
+    // After a start that failed the options were never used, and the file
+    // that made it fail may be no settings file at all: it is left alone.
+    if (TDatabase::GetInstance()->Connected()) {
         TIniFile settings(settingsPath);
         TSettings::GetInstance()->SaveToIni(settings);
     }
