@@ -51,7 +51,9 @@ QString SaveSettings(const QString& settingsPath)
 
 void ShutDownDatabaseAndSettings(const QString& settingsPath)
 {
-    {
+    // After a start that failed the options were never used, and the file
+    // that made it fail may be no settings file at all: it is left alone.
+    if (TDatabase::GetInstance()->Connected()) {
         TIniFile settings(settingsPath);
         TSettings::GetInstance()->SaveToIni(settings);
     }

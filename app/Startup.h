@@ -17,7 +17,8 @@ void OpenDatabaseAtStartup(const QString& settingsPath, const QString& databaseP
 // engine's quick check is said in a warning each, and the program goes on.
 bool OpenDatabaseOrReport(QWidget* owner, const QString& settingsPath, const QString& databasePath);
 
-// Saves the user's options, then releases the settings and the database
+// Saves the user's options (only when the database is open: a start that
+// failed changes no file), then releases the settings and the database
 // object, in that order.
 // Writes the options the user can change to the settings file; returns why
 // it could not be written (the file then stays as it was), empty on success.

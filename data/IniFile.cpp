@@ -142,7 +142,14 @@ public:
 
     QString Decode(QByteArrayView bytes) const
     {
-        return utf8_ ? QString::fromUtf8(bytes) : DecodeWindows1252(bytes);
+        if (!utf8_)
+            return DecodeWindows1252(bytes);
+        // Each line is decoded on its own: a U+FEFF that starts a line is
+        // part of it, not a byte-order mark to drop (the file's own mark is
+        // skipped before the lines are split).
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        return decoder.decode(bytes);
     }
 
     std::optional<QByteArray> Encode(const QString& text) const
@@ -234,6 +241,19 @@ bool HasLineBreak(const QString& text)
     return text.contains(u'\n') || text.contains(u'\r');
 }
 
+// Half of a surrogate pair on its own is no character: the file's encoding
+// would write it as something else, and the key would never read back.
+bool HasLoneSurrogate(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 TIniFile::TIniFile(const QString& fileName)
@@ -296,6 +316,10 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         throw EFileError(FileErrorText(fileName_, QStringLiteral("nome di chiave non valido \"%1\"").arg(key)));
     if (HasLineBreak(value))
         throw EFileError(FileErrorText(fileName_, QStringLiteral("il valore della chiave \"%1\" contiene un a capo").arg(key)));
+    for (const QString* text : {&sectionName, &keyName, &value}) {
+        if (HasLoneSurrogate(*text))
+            throw EFileError(FileErrorText(fileName_, QStringLiteral("il testo della chiave \"%1\" contiene un carattere non valido").arg(key)));
+    }
     // A longer value would come back cut short.
     if (value.size() > MaxValueLength)
         throw EFileError(FileErrorText(fileName_, QStringLiteral("il valore della chiave \"%1\" supera %2 caratteri").arg(key, QString::number(MaxValueLength))));

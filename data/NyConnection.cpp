@@ -9,14 +9,6 @@
 
 namespace {
 
-struct ConnectionSettings {
-    QString provider;
-    QString dataSource;
-    QString password;
-    bool create = false;
-    bool hasDataSource = false;
-};
-
 QString Unquote(const QString& value)
 {
     const QString trimmed = value.trimmed();
@@ -48,9 +40,11 @@ QStringList SplitPairs(const QString& text)
     return pairs;
 }
 
-ConnectionSettings ParseConnectionString(const QString& text)
+} // namespace
+
+TConnectionSettings ParseConnectionString(const QString& text)
 {
-    ConnectionSettings settings;
+    TConnectionSettings settings;
     for (const QString& pair : SplitPairs(text)) {
         const int eq = pair.indexOf(QLatin1Char('='));
         if (eq < 0)
@@ -70,8 +64,6 @@ ConnectionSettings ParseConnectionString(const QString& text)
     }
     return settings;
 }
-
-} // namespace
 
 QString QuoteConnectionValue(const QString& value)
 {
@@ -121,7 +113,7 @@ void TNyConnection::OpenDatabase(const QString& connectionString)
         throw Exception(QString());
     };
 
-    const ConnectionSettings settings = ParseConnectionString(connectionString);
+    const TConnectionSettings settings = ParseConnectionString(connectionString);
     if (settings.provider.isEmpty())
         fail(QStringLiteral("No provider is named in the connection string."));
     if (settings.provider.compare(QLatin1String("SQLCipher"), Qt::CaseInsensitive) != 0)

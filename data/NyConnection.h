@@ -71,6 +71,16 @@ private:
 // Errors(), empties Errors() and raises Exception with it.
 [[noreturn]] void ThrowAdoError(const QString& operation, TNyConnection& connection);
 
+// The pairs of a connection string that Open reads (see Open for the keys).
+struct TConnectionSettings {
+    QString provider;
+    QString dataSource;
+    QString password;
+    bool create = false;
+    bool hasDataSource = false;
+};
+TConnectionSettings ParseConnectionString(const QString& text);
+
 // A value for a connection string, in double quotes, so that it may hold
 // ';', '=' or '"'.
 QString QuoteConnectionValue(const QString& value);

@@ -13,6 +13,8 @@ packages=(
   poppler-utils
   # strace: the interrupted-compaction tests kill the tool at a chosen system call
   strace
+  # clang with libFuzzer: scripts/fuzz.sh builds the fuzz targets with it
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 class IniFileTest : public ::testing::Test {
@@ -369,6 +371,30 @@ TEST_F(IniFileTest, RefusedWritesLeaveTheOldFileIntact)
     // The file is Windows-1252, which has no Greek letters.
     EXPECT_THROW(ini.WriteString("S", "Key", QString::fromUtf8("αβγ")), EFileError);
     EXPECT_EQ(Get(Path()), before);
+}
+
+TEST_F(IniFileTest, HalfASurrogatePairIsRefusedInAUtf8File)
+{
+    const QByteArray before = "[S]\nKey=\xC3\xA8\n";
+    TIniFile ini = With(before);
+    const QString lone(QChar(0xD800));
+    for (const auto& [section, key, value] : {std::tuple{QStringLiteral("S"), QStringLiteral("Key"), lone},
+                                              std::tuple{QStringLiteral("S"), lone, QStringLiteral("v")},
+                                              std::tuple{lone, QStringLiteral("Key"), QStringLiteral("v")}}) {
+        SCOPED_TRACE((section + u'|' + key + u'|' + value).toUtf8().toHex().constData());
+        EXPECT_THROW(ini.WriteString(section, key, value), EFileError);
+    }
+    EXPECT_EQ(Get(Path()), before);
+}
+
+TEST_F(IniFileTest, KeyStartingWithAZeroWidthNoBreakSpaceReadsBack)
+{
+    // U+FEFF at the start of a line is text, not a byte-order mark.
+    TIniFile ini = With("[S]\nA=1\n");
+    const QString key = QString(QChar(0xFEFF)) + QStringLiteral("Key");
+    ini.WriteString("S", key, "v");
+    EXPECT_EQ(ini.ReadString("S", key, "<default>"), "v");
+    EXPECT_EQ(ini.ReadString("S", "Key", "<default>"), "<default>");
 }
 
 TEST_F(IniFileTest, OversizedFileIsRefusedNotRewritten)
