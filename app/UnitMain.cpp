@@ -380,7 +380,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
     }
     // Saved here, while the user can still be told that this run's choice
     // was not kept (a full disk, a file that cannot be replaced).
-    const QString failure = SaveSettings(settingsPath_);
+    const QString failure = databaseOpened_ ? SaveSettings(settingsPath_) : QString();
     if (!failure.isEmpty())
         WarningBox(this, SettingsNotSavedText(failure));
     QMainWindow::closeEvent(event);
