@@ -32,7 +32,7 @@ TNyCommand::~TNyCommand()
     sqlite3_finalize(statement_);
 }
 
-int TNyCommand::Execute(std::initializer_list<long long> values)
+int TNyCommand::Execute(std::initializer_list<QVariant> values)
 {
     sqlite3_reset(statement_);
     sqlite3_clear_bindings(statement_);
@@ -43,8 +43,18 @@ int TNyCommand::Execute(std::initializer_list<long long> values)
         ThrowAdoError(QStringLiteral("TNyCommand::Execute"), connection_);
     }
     int index = 1;
-    for (const long long value : values)
-        sqlite3_bind_int64(statement_, index++, value);
+    for (const QVariant& value : values) {
+        if (value.typeId() == QMetaType::QString) {
+            // Empty text stays text, as a quoted '' would.
+            const QByteArray text = value.toString().toUtf8();
+            sqlite3_bind_text(statement_, index, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        } else if (value.isNull()) {
+            sqlite3_bind_null(statement_, index);
+        } else {
+            sqlite3_bind_int64(statement_, index, value.toLongLong());
+        }
+        ++index;
+    }
     sqlite3* const db = connection_.Handle();
     const int totalBefore = sqlite3_total_changes(db);
     int rc;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 #include <initializer_list>
 
 class TNyConnection;
@@ -21,9 +22,10 @@ public:
     TNyCommand& operator=(const TNyCommand&) = delete;
 
     // Binds the values to the placeholders in order (as many values as
-    // placeholders), runs the statement and returns the rows it changed.
-    // After a failure the command can be run again with other values.
-    int Execute(std::initializer_list<long long> values);
+    // placeholders: text as text, a null value as NULL, anything else as an
+    // integer), runs the statement and returns the rows it changed. After a
+    // failure the command can be run again with other values.
+    int Execute(std::initializer_list<QVariant> values);
 
 private:
     TNyConnection& connection_;

@@ -25,6 +25,15 @@ TEST_F(CommandTest, WritesOneRowPerExecutionWithItsOwnValues)
     EXPECT_EQ(t.Rows(QStringLiteral("SELECT IDArea, Description FROM Areas ORDER BY IDArea")),
               QStringList({QStringLiteral("1|Area 10"), QStringLiteral("2|Area 20"), QStringLiteral("3|Area 30")}));
 
+    // Text goes in as a value, whatever it holds; empty text stays text.
+    TNyCommand named(Connection(), QStringLiteral("INSERT INTO Phases(IDPhase, Description) VALUES(?, ?)"));
+    named.Execute({1, QStringLiteral("L'et\u00e0 '); DROP TABLE Areas; --")});
+    named.Execute({2, QString()});
+    named.Execute({3, QVariant()});
+    EXPECT_EQ(t.Rows(QStringLiteral("SELECT IDPhase, Description, typeof(Description) FROM Phases ORDER BY 1")),
+              QStringList({QStringLiteral("1|L'et\u00e0 '); DROP TABLE Areas; --|text"), QStringLiteral("2||text"),
+                           QStringLiteral("3||null")}));
+
     // The program's dialect is understood, and the count is of this command.
     TNyCommand remove(Connection(), QStringLiteral("DELETE * FROM Areas WHERE IDArea >= ?"));
     EXPECT_EQ(remove.Execute({2}), 2);
