@@ -1,8 +1,8 @@
 #include "Database.h"
 
 #include "LegacyQuestionFile.h"
+#include "NyCommand.h"
 #include "NyTransaction.h"
-#include "SqlText.h"
 
 void TDatabase::ImportLegacyQuestions(const QString& fileName)
 {
@@ -18,19 +18,20 @@ void TDatabase::ImportLegacyQuestions(const QString& fileName)
     Execute(QStringLiteral("DELETE * FROM Areas"));
     Execute(QStringLiteral("DELETE * FROM Phases"));
 
-    for (std::size_t m = 0; m < questionnaire.areas.size(); ++m) {
-        // One arg() for all values: text holding "%1" is not filled in again.
-        Execute(QStringLiteral("INSERT INTO Areas(IDArea, Description) VALUES(%1,'%2')")
-                    .arg(QString::number(m + 1), SQLQuote(questionnaire.areas[m].description)));
-    }
+    // One statement per table, bound again for each row; the texts go in as
+    // values, never into the statement's text.
+    TNyCommand area(connection_, QStringLiteral("INSERT INTO Areas(IDArea, Description) VALUES(?, ?)"));
+    for (std::size_t m = 0; m < questionnaire.areas.size(); ++m)
+        area.Execute({static_cast<int>(m + 1), questionnaire.areas[m].description});
 
     // Phases are shared by position, so each is written once with the last
     // name given to its position; a failure here is a real one.
-    for (int n = 0; n < questionnaire.PhaseTotal(); ++n) {
-        Execute(QStringLiteral("INSERT INTO Phases(IDPhase, Description) VALUES(%1,'%2')")
-                    .arg(QString::number(n + 1), SQLQuote(questionnaire.phaseNames[n])));
-    }
+    TNyCommand phase(connection_, QStringLiteral("INSERT INTO Phases(IDPhase, Description) VALUES(?, ?)"));
+    for (int n = 0; n < questionnaire.PhaseTotal(); ++n)
+        phase.Execute({n + 1, questionnaire.phaseNames[n]});
 
+    TNyCommand insert(connection_, QStringLiteral("INSERT INTO Questions(IDQuestion, QuestionText, IDArea, IDPhase, "
+                                                  "QuestionOrder) VALUES(?, ?, ?, ?, ?)"));
     int previousArea = -1;
     int previousPhase = -1;
     int order = 0;
@@ -46,10 +47,7 @@ void TDatabase::ImportLegacyQuestions(const QString& fileName)
             order = 1;
         }
         // Identifiers start from 0, as the earlier version numbered them.
-        Execute(QStringLiteral("INSERT INTO Questions(IDQuestion, QuestionText, IDArea, IDPhase, QuestionOrder) "
-                               "VALUES(%1,'%2',%3,%4,%5)")
-                    .arg(QString::number(p), SQLQuote(question.text), QString::number(area),
-                         QString::number(phase), QString::number(order)));
+        insert.Execute({static_cast<int>(p), question.text, area, phase, order});
     }
 
     transaction.Commit();

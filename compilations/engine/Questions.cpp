@@ -1,9 +1,11 @@
 #include "Questions.h"
 
 #include "Database.h"
+#include "NyCommand.h"
 #include "NyTransaction.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 void TQuestions::Load()
 {
@@ -66,6 +68,12 @@ void TQuestions::Load()
 void TQuestions::LoadAnswers(int idCompiledTable)
 {
     IDCompiledTable = idCompiledTable;
+    // The list is in questionnaire order, the answers in key order: each
+    // answer finds its question through the key, not by a walk of the list.
+    std::unordered_map<int, std::size_t> questionIndex;
+    questionIndex.reserve(QuestionList.size());
+    for (std::size_t i = 0; i < QuestionList.size(); ++i)
+        questionIndex.emplace(QuestionList[i].IDQuestion, i);
     auto rs = TDatabase::GetInstance()->OpenRecordset(
         QStringLiteral("SELECT * FROM CompiledTablesAnswers WHERE IDCompiledTable=") + QString::number(idCompiledTable)
         + QStringLiteral(" ORDER BY IDQuestion"));
@@ -80,12 +88,9 @@ void TQuestions::LoadAnswers(int idCompiledTable)
         std::uint8_t answer = AnswerNone;
         if (stored >= AnswerYes && stored <= AnswerDontKnow)
             answer = static_cast<std::uint8_t>(stored);
-        for (TQuestion& question : QuestionList) {
-            if (question.IDQuestion == idQuestion) {
-                question.Answer = answer;
-                break;
-            }
-        }
+        const auto found = questionIndex.find(idQuestion);
+        if (found != questionIndex.end())
+            QuestionList[found->second].Answer = answer;
         rs->MoveNext();
     }
 }
@@ -299,12 +304,11 @@ int TQuestions::SaveStartPhases(int idCompiledTable)
     TDatabase* database = TDatabase::GetInstance();
     const QString key = QString::number(idCompiledTable);
     database->Execute(QStringLiteral("DELETE * FROM CompiledTablesStartPhase WHERE IDCompiledTable=") + key);
-    for (const TArea& area : Areas) {
-        database->Execute(QStringLiteral("         INSERT INTO CompiledTablesStartPhase(IDCompiledTable, IDArea, IDPhase)"
-                                         "         VALUES(")
-                          + key + QLatin1Char(',') + QString::number(area.IDArea) + QLatin1Char(',')
-                          + QString::number(area.StartPhase) + QStringLiteral(")         "));
-    }
+    TNyCommand insert(database->Connection(),
+                      QStringLiteral("INSERT INTO CompiledTablesStartPhase(IDCompiledTable, IDArea, IDPhase) "
+                                     "VALUES(?, ?, ?)"));
+    for (const TArea& area : Areas)
+        insert.Execute({idCompiledTable, area.IDArea, area.StartPhase});
     return AreaCount();
 }
 
@@ -313,13 +317,14 @@ int TQuestions::SaveAnswers(int idCompiledTable)
     TDatabase* database = TDatabase::GetInstance();
     const QString key = QString::number(idCompiledTable);
     database->Execute(QStringLiteral("DELETE * FROM CompiledTablesAnswers WHERE IDCompiledTable=") + key);
+    // One statement for all the rows, bound again for each.
+    TNyCommand insert(database->Connection(),
+                      QStringLiteral("INSERT INTO CompiledTablesAnswers(IDCompiledTable, IDQuestion, IDAnswer) "
+                                     "VALUES(?, ?, ?)"));
     for (const TQuestion& question : QuestionList) {
         // No answer (255) is stored as the byte read as signed: -1.
         const int stored = static_cast<std::int8_t>(question.Answer);
-        database->Execute(QStringLiteral("         INSERT INTO CompiledTablesAnswers(IDCompiledTable, IDQuestion, IDAnswer)"
-                                         "         VALUES(")
-                          + key + QLatin1Char(',') + QString::number(question.IDQuestion) + QLatin1Char(',')
-                          + QString::number(stored) + QStringLiteral(")         "));
+        insert.Execute({idCompiledTable, question.IDQuestion, stored});
     }
     return QuestionCount();
 }

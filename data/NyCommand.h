@@ -1,0 +1,33 @@
+// One statement prepared once and run many times with new values: writing
+// many rows of the same shape (a compilation's answers) without preparing
+// the same text again for each row.
+//
+// Failures raise the data-access exception of TNyConnection with the
+// operation text "TNyCommand::Prepare" or "TNyCommand::Execute".
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <initializer_list>
+
+class TNyConnection;
+struct sqlite3_stmt;
+
+class TNyCommand {
+public:
+    // The text holds one statement, its values as '?' placeholders.
+    TNyCommand(TNyConnection& connection, const QString& sql);
+    ~TNyCommand();
+    TNyCommand(const TNyCommand&) = delete;
+    TNyCommand& operator=(const TNyCommand&) = delete;
+
+    // Binds the values to the placeholders in order (as many values as
+    // placeholders: text as text, a null value as NULL, anything else as an
+    // integer), runs the statement and returns the rows it changed. After a
+    // failure the command can be run again with other values.
+    int Execute(std::initializer_list<QVariant> values);
+
+private:
+    TNyConnection& connection_;
+    sqlite3_stmt* statement_ = nullptr;
+};

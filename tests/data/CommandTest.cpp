@@ -1,0 +1,68 @@
+// The prepared command against a real encrypted database file: rows written
+// with re-bound values, the count of changed rows, and failures that leave
+// the command usable.
+#include "Exception.h"
+#include "NyCommand.h"
+#include "NyConnection.h"
+#include "TestDatabase.h"
+#include "TestText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CommandTest : public ::testing::Test {
+protected:
+    TestDatabase t;
+    TNyConnection& Connection() { return t.Db().Connection(); }
+};
+
+TEST_F(CommandTest, WritesOneRowPerExecutionWithItsOwnValues)
+{
+    TNyCommand insert(Connection(), QStringLiteral("INSERT INTO Areas(IDArea, Description) VALUES(?, 'Area ' || ?)"));
+    for (int a = 1; a <= 3; ++a)
+        EXPECT_EQ(insert.Execute({a, a * 10}), 1);
+    EXPECT_EQ(t.Rows(QStringLiteral("SELECT IDArea, Description FROM Areas ORDER BY IDArea")),
+              QStringList({QStringLiteral("1|Area 10"), QStringLiteral("2|Area 20"), QStringLiteral("3|Area 30")}));
+
+    // Text goes in as a value, whatever it holds; empty text stays text.
+    TNyCommand named(Connection(), QStringLiteral("INSERT INTO Phases(IDPhase, Description) VALUES(?, ?)"));
+    named.Execute({1, QStringLiteral("L'et\u00e0 '); DROP TABLE Areas; --")});
+    named.Execute({2, QString()});
+    named.Execute({3, QVariant()});
+    EXPECT_EQ(t.Rows(QStringLiteral("SELECT IDPhase, Description, typeof(Description) FROM Phases ORDER BY 1")),
+              QStringList({QStringLiteral("1|L'et\u00e0 '); DROP TABLE Areas; --|text"), QStringLiteral("2||text"),
+                           QStringLiteral("3||null")}));
+
+    // The program's dialect is understood, and the count is of this command.
+    TNyCommand remove(Connection(), QStringLiteral("DELETE * FROM Areas WHERE IDArea >= ?"));
+    EXPECT_EQ(remove.Execute({2}), 2);
+    EXPECT_EQ(remove.Execute({2}), 0);
+    EXPECT_EQ(t.Count(QStringLiteral("Areas")), 1);
+}
+
+TEST_F(CommandTest, FailuresAreReportedAndTheCommandStaysUsable)
+{
+    TNyCommand insert(Connection(), QStringLiteral("INSERT INTO Areas(IDArea, Description) VALUES(?, 'x')"));
+    insert.Execute({1});
+    EXPECT_EQ(MessageOf([&] { insert.Execute({1}); }),
+              QStringLiteral("NYADO exception: TNyCommand::Execute: UNIQUE constraint failed: Areas.IDArea"));
+    EXPECT_TRUE(MessageOf([&] { insert.Execute({}); }).startsWith(QStringLiteral("NYADO exception: TNyCommand::Execute")));
+    EXPECT_TRUE(MessageOf([&] { insert.Execute({2, 3}); }).startsWith(QStringLiteral("NYADO exception: TNyCommand::Execute")));
+    EXPECT_EQ(insert.Execute({2}), 1);
+    EXPECT_EQ(t.Count(QStringLiteral("Areas")), 2);
+
+    struct Case {
+        const char* sql;
+    };
+    for (const Case& c : {Case{"INSERT INTO NoSuchTable VALUES(?)"}, Case{"INSERT INTO Areas(IDArea) VALUES(?); "
+                                                                          "DELETE FROM Areas"},
+                          Case{"   "}}) {
+        SCOPED_TRACE(c.sql);
+        EXPECT_TRUE(MessageOf([&] { TNyCommand(Connection(), QString::fromLatin1(c.sql)); })
+                        .startsWith(QStringLiteral("NYADO exception: TNyCommand::Prepare")));
+    }
+    EXPECT_EQ(t.Count(QStringLiteral("Areas")), 2);
+}
+
+} // namespace
