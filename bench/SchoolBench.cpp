@@ -274,29 +274,34 @@ int CellOf(int q)
     return q * kAreas * kPhases / kQuestions;
 }
 
+// The areas, phases and questions of the school's questionnaire, the
+// questions' text made from textPattern ("%1" is the question's number).
+void InsertQuestionnaire(const QString& textPattern)
+{
+    TStatement area("INSERT INTO Areas(IDArea, Description) VALUES(?, ?)");
+    for (int a = 1; a <= kAreas; ++a)
+        area.Bind(1, a).Bind(2, QStringLiteral("Area %1").arg(a).toUtf8().constData()).Run();
+    TStatement phase("INSERT INTO Phases(IDPhase, Description) VALUES(?, ?)");
+    for (int p = 1; p <= kPhases; ++p)
+        phase.Bind(1, p).Bind(2, QStringLiteral("Fase %1").arg(p).toUtf8().constData()).Run();
+    TStatement question("INSERT INTO Questions(IDQuestion, QuestionText, IDArea, IDPhase, QuestionOrder) "
+                        "VALUES(?, ?, ?, ?, ?)");
+    int order = 0;
+    for (int q = 0; q < kQuestions; ++q) {
+        const int cell = CellOf(q);
+        order = (q > 0 && CellOf(q - 1) == cell) ? order + 1 : 1;
+        const QByteArray text = textPattern.arg(q + 1).toUtf8();
+        question.Bind(1, q + 1).Bind(2, text.constData()).Bind(3, cell / kPhases + 1).Bind(4, cell % kPhases + 1);
+        question.Bind(5, order).Run();
+    }
+}
+
 void FillSchool(int compilations)
 {
     Exec("BEGIN");
     {
-        TStatement area("INSERT INTO Areas(IDArea, Description) VALUES(?, ?)");
-        for (int a = 1; a <= kAreas; ++a)
-            area.Bind(1, a).Bind(2, QStringLiteral("Area %1").arg(a).toUtf8().constData()).Run();
-        TStatement phase("INSERT INTO Phases(IDPhase, Description) VALUES(?, ?)");
-        for (int p = 1; p <= kPhases; ++p)
-            phase.Bind(1, p).Bind(2, QStringLiteral("Fase %1").arg(p).toUtf8().constData()).Run();
-        TStatement question("INSERT INTO Questions(IDQuestion, QuestionText, IDArea, IDPhase, QuestionOrder) "
-                            "VALUES(?, ?, ?, ?, ?)");
-        int order = 0;
-        for (int q = 0; q < kQuestions; ++q) {
-            const int cell = CellOf(q);
-            order = (q > 0 && CellOf(q - 1) == cell) ? order + 1 : 1;
-            const QByteArray text =
-                QStringLiteral("Domanda %1: sa fare una cosa descritta con un testo lungo quanto una vera domanda")
-                    .arg(q + 1)
-                    .toUtf8();
-            question.Bind(1, q + 1).Bind(2, text.constData()).Bind(3, cell / kPhases + 1).Bind(4, cell % kPhases + 1);
-            question.Bind(5, order).Run();
-        }
+        InsertQuestionnaire(
+            QStringLiteral("Domanda %1: sa fare una cosa descritta con un testo lungo quanto una vera domanda"));
         TStatement child("INSERT INTO Children(IDChild, Name, DateOfBirth, Info) VALUES(?, ?, ?, '')");
         for (int c = 1; c <= kChildren; ++c) {
             const QByteArray name = QStringLiteral("Bambino %1").arg(c, 3, 10, QLatin1Char('0')).toUtf8();
@@ -510,23 +515,7 @@ void ImportRaw()
     Exec("DELETE FROM Questions");
     Exec("DELETE FROM Areas");
     Exec("DELETE FROM Phases");
-    TStatement area("INSERT INTO Areas(IDArea, Description) VALUES(?, ?)");
-    for (int a = 1; a <= kAreas; ++a)
-        area.Bind(1, a).Bind(2, QStringLiteral("Area %1").arg(a).toUtf8().constData()).Run();
-    TStatement phase("INSERT INTO Phases(IDPhase, Description) VALUES(?, ?)");
-    for (int p = 1; p <= kPhases; ++p)
-        phase.Bind(1, p).Bind(2, QStringLiteral("Fase %1").arg(p).toUtf8().constData()).Run();
-    TStatement question("INSERT INTO Questions(IDQuestion, QuestionText, IDArea, IDPhase, QuestionOrder) "
-                        "VALUES(?, ?, ?, ?, ?)");
-    int order = 0;
-    for (int q = 0; q < kQuestions; ++q) {
-        const int cell = CellOf(q);
-        order = (q > 0 && CellOf(q - 1) == cell) ? order + 1 : 1;
-        const QByteArray text =
-            QStringLiteral("Domanda %1: sa fare una cosa descritta con un testo lungo").arg(q + 1).toUtf8();
-        question.Bind(1, q).Bind(2, text.constData()).Bind(3, cell / kPhases + 1).Bind(4, cell % kPhases + 1);
-        question.Bind(5, order).Run();
-    }
+    InsertQuestionnaire(QStringLiteral("Domanda %1: sa fare una cosa descritta con un testo lungo"));
     Exec("COMMIT");
 }
 
