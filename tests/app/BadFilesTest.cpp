@@ -9,6 +9,7 @@
 #include "Messages.h"
 #include "Settings.h"
 #include "Startup.h"
+#include "StartupFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,21 +91,7 @@ void PrintTo(const BadFileCase& c, std::ostream* out)
     *out << c.name;
 }
 
-class BadFilesTest : public ::testing::TestWithParam<BadFileCase> {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir_.isValid());
-        DialogScript::Begin();
-    }
-    void TearDown() override
-    {
-        DialogScript::End();
-        TDatabase::ReleaseInstance();
-        TSettings::ReleaseInstance();
-    }
-    QTemporaryDir dir_;
-};
+class BadFilesTest : public StartupFolder, public ::testing::WithParamInterface<BadFileCase> {};
 
 std::shared_ptr<void> Nothing()
 {

@@ -6,6 +6,7 @@
 #include "SingleInstance.h"
 #include "Settings.h"
 #include "Startup.h"
+#include "StartupFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -146,22 +147,7 @@ TEST_F(SingleInstanceTest, LockIsNamedAfterTheTitleInTheRuntimeFolder)
     EXPECT_TRUE(instance.LockFilePath().startsWith(TSingleInstance::DefaultFolder()));
 }
 
-class DatabaseAtStartupTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir_.isValid());
-        DialogScript::Begin();
-    }
-    void TearDown() override
-    {
-        DialogScript::End();
-        TDatabase::ReleaseInstance();
-        TSettings::ReleaseInstance();
-    }
-    QString Path(const QString& name) const { return dir_.filePath(name); }
-    QTemporaryDir dir_;
-};
+using DatabaseAtStartupTest = StartupFolder;
 
 TEST_F(DatabaseAtStartupTest, MissingDatabaseFileReports11002WithFileNotFound)
 {
