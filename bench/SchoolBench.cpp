@@ -5,7 +5,7 @@
 // alternate in the same process, A B A B..., and the medians of CPU and wall
 // time are compared with the targets.
 //
-//   build/release/bench/baltero-bench [--compilations N]
+//   build/release/bench/baltero-bench [--compilations N] [--only TEXT]
 //
 // The school's database (1000 questions in 6 areas x 8 phases, 200 children,
 // 20 educators, N compilations of 1000 answers, default 2000) is built once
@@ -228,9 +228,19 @@ struct TRow {
 
 std::vector<TRow> rows;
 
+// --only TEXT: measure only the operations whose name holds TEXT.
+QString onlyOperations;
+
+bool Wanted(const QString& operation)
+{
+    return onlyOperations.isEmpty() || operation.contains(onlyOperations, Qt::CaseInsensitive);
+}
+
 void Compare(const QString& operation, const TStep& program, const TStep& floor, double targetRatio,
              int runs = kRuns)
 {
+    if (!Wanted(operation))
+        return;
     std::vector<TSample> a, b;
     for (int i = 0; i < runs; ++i) {
         a.push_back(RunStep(program));
@@ -248,6 +258,8 @@ void Compare(const QString& operation, const TStep& program, const TStep& floor,
 void Absolute(const QString& operation, const TStep& program, const TStep* floor, double targetMs, bool wall,
               int runs = kRuns)
 {
+    if (!Wanted(operation))
+        return;
     std::vector<TSample> a, b;
     for (int i = 0; i < runs; ++i) {
         a.push_back(RunStep(program));
@@ -758,6 +770,8 @@ void MeasureImport(const QTemporaryDir& dir)
 
 void MeasureMemory(const QString& path)
 {
+    if (!Wanted(QStringLiteral("peak memory")))
+        return;
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory"), path});
     if (!child.waitForFinished(120000) || child.exitCode() != 0)
@@ -821,8 +835,11 @@ int main(int argc, char** argv)
         const int at = arguments.indexOf(QStringLiteral("--compilations"));
         if (at > 0 && at + 1 < arguments.size())
             compilations = arguments[at + 1].toInt();
+        const int only = arguments.indexOf(QStringLiteral("--only"));
+        if (only > 0 && only + 1 < arguments.size())
+            onlyOperations = arguments[only + 1];
         if (compilations < 1) {
-            std::fprintf(stderr, "usage: baltero-bench [--compilations N]\n");
+            std::fprintf(stderr, "usage: baltero-bench [--compilations N] [--only TEXT]\n");
             return 2;
         }
         TSettings::GetInstance()->SetAutoAdvancing(true);
