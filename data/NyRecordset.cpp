@@ -20,6 +20,35 @@ QString Operation(const char* operation)
     return QLatin1String("TNyRecordset::") + QLatin1String(operation);
 }
 
+// Names compared as the engine compares them, regardless of letter case.
+// Column names are almost always plain ASCII, where folding is a matter of
+// A-Z alone; Qt's full Unicode folding, many times slower, is kept for the
+// rest. A record set's field is looked up by name on every read.
+bool SameName(QStringView a, QStringView b)
+{
+    const qsizetype common = a.size() < b.size() ? a.size() : b.size();
+    for (qsizetype i = 0; i < common; ++i) {
+        char16_t x = a[i].unicode();
+        char16_t y = b[i].unicode();
+        if (x >= 0x80 || y >= 0x80)
+            return a.compare(b, Qt::CaseInsensitive) == 0;
+        if (x >= u'A' && x <= u'Z')
+            x += u'a' - u'A';
+        if (y >= u'A' && y <= u'Z')
+            y += u'a' - u'A';
+        if (x != y)
+            return false;
+    }
+    if (a.size() == b.size())
+        return true;
+    // Only a character outside ASCII could fold into something else.
+    const QStringView rest = a.size() > b.size() ? a.mid(common) : b.mid(common);
+    for (const QChar c : rest)
+        if (c.unicode() >= 0x80)
+            return a.compare(b, Qt::CaseInsensitive) == 0;
+    return false;
+}
+
 QString QuoteIdentifier(const QString& name)
 {
     QString quoted = name;
@@ -127,11 +156,11 @@ TNyRecordset::~TNyRecordset()
     Close();
 }
 
-void TNyRecordset::RequireOpen(const QString& operation)
+void TNyRecordset::RequireOpen(const char* operation)
 {
     if (!open_) {
         connection_.Errors() << QStringLiteral("Operation is not allowed when the object is closed.");
-        ThrowAdoError(operation, connection_);
+        ThrowAdoError(Operation(operation), connection_);
     }
 }
 
@@ -240,7 +269,7 @@ bool TNyRecordset::HasCurrentRow() const
     return open_ && !currentDeleted_ && current_ >= 0 && current_ < static_cast<int>(rows_.size());
 }
 
-void TNyRecordset::FlushPending(const QString& operation)
+void TNyRecordset::FlushPending(const char* operation)
 {
     if (pending_ == Pending::None)
         return;
@@ -248,33 +277,33 @@ void TNyRecordset::FlushPending(const QString& operation)
     // Leaving the row with its change unwritten would lose it silently, and
     // staying put without a word would make a walk to Eof loop for ever.
     if (pending_ != Pending::None)
-        ThrowAdoError(operation, connection_);
+        ThrowAdoError(Operation(operation), connection_);
 }
 
 bool TNyRecordset::Bof()
 {
-    RequireOpen(Operation("Bof"));
+    RequireOpen("Bof");
     return rows_.empty() || current_ < 0;
 }
 
 bool TNyRecordset::Eof()
 {
-    RequireOpen(Operation("Eof"));
+    RequireOpen("Eof");
     return rows_.empty() || current_ >= static_cast<int>(rows_.size());
 }
 
 void TNyRecordset::MoveFirst()
 {
-    RequireOpen(Operation("MoveFirst"));
-    FlushPending(Operation("MoveFirst"));
+    RequireOpen("MoveFirst");
+    FlushPending("MoveFirst");
     current_ = 0;
     currentDeleted_ = false;
 }
 
 void TNyRecordset::MoveNext()
 {
-    RequireOpen(Operation("MoveNext"));
-    FlushPending(Operation("MoveNext"));
+    RequireOpen("MoveNext");
+    FlushPending("MoveNext");
     if (currentDeleted_) {
         // The deleted row left the copy, so the row after it already sits
         // at the current index.
@@ -288,13 +317,13 @@ void TNyRecordset::MoveNext()
 
 int TNyRecordset::RecordCount()
 {
-    RequireOpen(Operation("RecordCount"));
+    RequireOpen("RecordCount");
     return static_cast<int>(rows_.size());
 }
 
 int TNyRecordset::GetAbsolutePosition()
 {
-    RequireOpen(Operation("GetAbsolutePosition"));
+    RequireOpen("GetAbsolutePosition");
     if (rows_.empty() || currentDeleted_)
         return -1;
     if (current_ >= static_cast<int>(rows_.size()))
@@ -306,7 +335,7 @@ void TNyRecordset::SetAbsolutePosition(int position)
 {
     if (!open_ || position < 1 || position > static_cast<int>(rows_.size()))
         return;
-    FlushPending(Operation("SetAbsolutePosition"));
+    FlushPending("SetAbsolutePosition");
     current_ = position - 1;
     currentDeleted_ = false;
 }
@@ -314,18 +343,17 @@ void TNyRecordset::SetAbsolutePosition(int position)
 int TNyRecordset::ColumnIndex(const QString& name) const
 {
     for (size_t i = 0; i < columns_.size(); ++i) {
-        if (columns_[i].name.compare(name, Qt::CaseInsensitive) == 0)
+        if (SameName(columns_[i].name, name))
             return static_cast<int>(i);
     }
     // "Table.Column" names a column by its origin, so two result columns that
     // share a name (Children.Name, Teachers.Name) can be told apart.
     const int dot = name.indexOf(QLatin1Char('.'));
     if (dot > 0) {
-        const QString table = name.left(dot);
-        const QString origin = name.mid(dot + 1);
+        const QStringView table = QStringView(name).left(dot);
+        const QStringView origin = QStringView(name).mid(dot + 1);
         for (size_t i = 0; i < columns_.size(); ++i) {
-            if (columns_[i].table.compare(table, Qt::CaseInsensitive) == 0
-                && columns_[i].origin.compare(origin, Qt::CaseInsensitive) == 0)
+            if (SameName(columns_[i].table, table) && SameName(columns_[i].origin, origin))
                 return static_cast<int>(i);
         }
     }
@@ -405,14 +433,14 @@ TDateTime TNyRecordset::GetFieldAsDateTime(const QString& name)
     return 0.0;
 }
 
-void TNyRecordset::AssignField(const QString& operation, const QString& name, const QVariant& value)
+void TNyRecordset::AssignField(const char* operation, const QString& name, const QVariant& value)
 {
     const int index = ColumnIndex(name);
     if (index < 0 || !HasCurrentRow())
-        ThrowAdoError(operation, connection_);
+        ThrowAdoError(FieldOperation(operation, name), connection_);
     if (columns_[index].table.isEmpty() || columns_[index].table.compare(writeTable_, Qt::CaseInsensitive) != 0) {
         connection_.Errors() << QStringLiteral("The column '%1' cannot be updated.").arg(name);
-        ThrowAdoError(operation, connection_);
+        ThrowAdoError(FieldOperation(operation, name), connection_);
     }
     if (pending_ == Pending::None) {
         pending_ = Pending::Edit;
@@ -425,25 +453,25 @@ void TNyRecordset::AssignField(const QString& operation, const QString& name, co
 
 void TNyRecordset::SetField(const QString& name, const QString& value)
 {
-    AssignField(FieldOperation("SetField", name), name, QVariant(value));
+    AssignField("SetField", name, QVariant(value));
 }
 
 void TNyRecordset::SetField(const QString& name, int value)
 {
-    AssignField(FieldOperation("SetField", name), name, QVariant(static_cast<qlonglong>(value)));
+    AssignField("SetField", name, QVariant(static_cast<qlonglong>(value)));
 }
 
 void TNyRecordset::SetField(const QString& name, TDateTime value)
 {
-    AssignField(FieldOperation("SetField", name), name, QVariant(DateTimeToStorageText(value)));
+    AssignField("SetField", name, QVariant(DateTimeToStorageText(value)));
 }
 
 void TNyRecordset::AddNew()
 {
-    RequireOpen(Operation("AddNew"));
+    RequireOpen("AddNew");
     // Were a refused change of the current row left pending, the fields set
     // for the new row would be written over that existing row.
-    FlushPending(Operation("AddNew"));
+    FlushPending("AddNew");
     currentDeleted_ = false;
     positionBeforeAdd_ = current_;
     rows_.emplace_back(columns_.size());
@@ -455,7 +483,7 @@ void TNyRecordset::AddNew()
 
 void TNyRecordset::Update()
 {
-    RequireOpen(Operation("Update"));
+    RequireOpen("Update");
     if (pending_ != Pending::None)
         WritePending();
     if (!connection_.Errors().isEmpty())
@@ -464,7 +492,7 @@ void TNyRecordset::Update()
 
 void TNyRecordset::CancelUpdate()
 {
-    RequireOpen(Operation("CancelUpdate"));
+    RequireOpen("CancelUpdate");
     DropPending();
     if (!connection_.Errors().isEmpty())
         ThrowAdoError(Operation("CancelUpdate"), connection_);
@@ -485,7 +513,7 @@ void TNyRecordset::DropPending()
 
 void TNyRecordset::Delete()
 {
-    RequireOpen(Operation("Delete"));
+    RequireOpen("Delete");
     if (pending_ == Pending::Add) {
         DropPending();
         return;
@@ -553,13 +581,13 @@ bool TNyRecordset::LocateRow(const std::vector<QVariant>& row, QString& where, s
 
 int TNyRecordset::FieldCount()
 {
-    RequireOpen(Operation("FieldCount"));
+    RequireOpen("FieldCount");
     return static_cast<int>(columns_.size());
 }
 
 QString TNyRecordset::FieldName(int index)
 {
-    RequireOpen(Operation("FieldName"));
+    RequireOpen("FieldName");
     if (index < 0 || index >= static_cast<int>(columns_.size())) {
         connection_.Errors() << QStringLiteral("Item cannot be found in the collection.");
         ThrowAdoError(Operation("FieldName"), connection_);

@@ -88,9 +88,9 @@ private:
 
     int ColumnIndex(const QString& name) const;
     bool HasCurrentRow() const;
-    void RequireOpen(const QString& operation);
+    void RequireOpen(const char* operation);
     // Writes a pending row change before leaving the row; raises on refusal.
-    void FlushPending(const QString& operation);
+    void FlushPending(const char* operation);
     // Where-clause locating the current row of writeTable_ by its key, or by
     // every value read from it; false when the row cannot be located alone.
     bool LocateRow(const std::vector<QVariant>& row, QString& where, std::vector<QVariant>& values);
@@ -101,7 +101,7 @@ private:
     bool LoadKeyColumns();
     void RefreshRow(qint64 rowid);
     void DropPending();
-    void AssignField(const QString& operation, const QString& name, const QVariant& value);
+    void AssignField(const char* operation, const QString& name, const QVariant& value);
 
     TNyConnection& connection_;
     bool open_ = false;
