@@ -7,8 +7,10 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QStringBuilder>
 
 #include <array>
+#include <string>
 
 namespace {
 
@@ -16,7 +18,7 @@ namespace {
 // point; a lone surrogate is no character at all, so it is passed on as the
 // replacement character rather than written out as an invalid reference.
 template <typename Visit>
-void ForEachCodePoint(const QString& text, Visit visit)
+void ForEachCodePoint(QStringView text, Visit visit)
 {
     const qsizetype size = text.size();
     for (qsizetype i = 0; i < size; ++i) {
@@ -37,14 +39,20 @@ QString NumericReference(char32_t codePoint)
     return QStringLiteral("&#%1;").arg(quint32(codePoint));
 }
 
-void AppendWindows1252(QByteArray& out, const QString& line)
+void AppendWindows1252(std::string& out, const QString& line)
 {
+    // The report is nearly all ASCII, which is the same byte in the code
+    // page: only the other characters are looked up.
     ForEachCodePoint(line, [&out](char32_t codePoint) {
+        if (codePoint < 0x80) {
+            out += char(codePoint);
+            return;
+        }
         const int byte = Windows1252Byte(codePoint);
         if (byte >= 0)
-            out.append(char(byte));
+            out += char(byte);
         else
-            out.append(NumericReference(codePoint).toLatin1());
+            out += NumericReference(codePoint).toStdString();
     });
 }
 
@@ -212,9 +220,9 @@ void TAHTML::BeginTable()
 void TAHTML::BeginTable(const QString& className, const QString& id)
 {
     if (!className.isEmpty())
-        AddLine(QStringLiteral("<table class=\"") + className + QStringLiteral("\">"));
+        AddLine(QStringLiteral("<table class=\"") % className % QStringLiteral("\">"));
     else
-        AddLine(QStringLiteral("<table id=\"") + id + QStringLiteral("\">"));
+        AddLine(QStringLiteral("<table id=\"") % id % QStringLiteral("\">"));
 }
 
 void TAHTML::BeginTable(int border, int cellPadding, int cellSpacing, int widthPercent, const QString& colour)
@@ -248,9 +256,9 @@ void TAHTML::BeginCell()
 void TAHTML::BeginCell(const QString& className, const QString& id)
 {
     if (!className.isEmpty())
-        AddLine(QStringLiteral("<td class=\"") + className + QStringLiteral("\">"));
+        AddLine(QStringLiteral("<td class=\"") % className % QStringLiteral("\">"));
     else
-        AddLine(QStringLiteral("<td id=\"") + id + QStringLiteral("\">"));
+        AddLine(QStringLiteral("<td id=\"") % id % QStringLiteral("\">"));
 }
 
 void TAHTML::BeginCell(int widthPercent, const QString& align, const QString& vAlign, const QString& colour,
@@ -274,9 +282,9 @@ void TAHTML::EndCell()
 void TAHTML::BeginHeaderCell(const QString& className, const QString& id)
 {
     if (!className.isEmpty())
-        AddLine(QStringLiteral("<th class=\"") + className + QStringLiteral("\">"));
+        AddLine(QStringLiteral("<th class=\"") % className % QStringLiteral("\">"));
     else
-        AddLine(QStringLiteral("<th id=\"") + id + QStringLiteral("\">"));
+        AddLine(QStringLiteral("<th id=\"") % id % QStringLiteral("\">"));
 }
 
 void TAHTML::EndHeaderCell()
@@ -312,8 +320,29 @@ QString TAHTML::VAlignName(int code)
     }
 }
 
+namespace {
+
+// True when Encode would give back the text unchanged: nothing to escape,
+// nothing from 127 up and no run of spaces. Most texts of a report are such.
+bool EncodesAsItself(const QString& text)
+{
+    char16_t previous = 0;
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit >= 127 || unit == u'"' || unit == u'&' || unit == u'<' || unit == u'>'
+            || (unit == u' ' && previous == u' '))
+            return false;
+        previous = unit;
+    }
+    return true;
+}
+
+} // namespace
+
 QString TAHTML::Encode(const QString& text)
 {
+    if (EncodesAsItself(text))
+        return text;
     QString result;
     result.reserve(text.size());
     ForEachCodePoint(text, [&result](char32_t codePoint) {
@@ -349,11 +378,16 @@ QString TAHTML::Encode(const QString& text)
 
 void TAHTML::SaveToFile(const QString& fileName) const
 {
-    QByteArray bytes;
+    std::string text;
+    std::size_t size = 0;
+    for (const QString& line : lines_)
+        size += std::size_t(line.size()) + 2;
+    text.reserve(size);
     for (const QString& line : lines_) {
-        AppendWindows1252(bytes, line);
-        bytes.append("\r\n", 2);
+        AppendWindows1252(text, line);
+        text += "\r\n";
     }
+    const QByteArray bytes = QByteArray::fromStdString(text);
 
     // Written beside the target and renamed only once everything is on
     // disk, so a failure never leaves a truncated report behind.

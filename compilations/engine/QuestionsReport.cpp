@@ -8,7 +8,10 @@
 #include "Questions.h"
 #include "ReportPrinting.h"
 
+#include <charconv>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -44,12 +47,29 @@ void ResultCell(TAHTML& html, const QString& value)
     html.EndCell();
 }
 
-void AppendNumber(QString& list, int number)
+// Lists of numbers are plain ASCII, built as bytes and made text once.
+void AppendNumber(std::string& list, int number)
 {
-    if (!list.isEmpty())
-        list += QStringLiteral(", ");
-    list += QString::number(number);
+    if (!list.empty())
+        list += ", ";
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    list.append(digits, end);
 }
+
+QString ListText(const std::string& list)
+{
+    return QString::fromLatin1(list.data(), qsizetype(list.size()));
+}
+
+// The positions of a cell's questions (1 for its first) listed by answer.
+struct TCellAnswers {
+    std::string yes;
+    std::string no;
+    std::string sometimes;
+    std::string dontKnow;
+    int count = 0;
+};
 
 } // namespace
 
@@ -116,6 +136,38 @@ void TQuestions::WriteReport(TAHTML& html, const TScore& score, TDateTime observ
     }
     html.EndRow();
 
+    // Every question sorted into its cell in one walk of the list, numbered
+    // in the list's order within the cell.
+    std::vector<TCellAnswers> cells(std::size_t(AreaCount()) * std::size_t(PhaseCount()));
+    int idArea = 0;
+    int idPhase = 0;
+    int areaIndex = -1;
+    int phaseIndex = -1;
+    for (const TQuestion& question : QuestionList) {
+        if (areaIndex < 0 || question.IDArea != idArea)
+            areaIndex = AreaIndex(idArea = question.IDArea);
+        if (phaseIndex < 0 || question.IDPhase != idPhase)
+            phaseIndex = PhaseIndex(idPhase = question.IDPhase);
+        if (areaIndex < 0 || phaseIndex < 0)
+            continue;
+        TCellAnswers& cell = cells[std::size_t(areaIndex) * std::size_t(PhaseCount()) + std::size_t(phaseIndex)];
+        const int position = ++cell.count;
+        switch (question.Answer) {
+        case AnswerYes:
+            AppendNumber(cell.yes, position);
+            break;
+        case AnswerSometimes:
+            AppendNumber(cell.sometimes, position);
+            break;
+        case AnswerNo:
+            AppendNumber(cell.no, position);
+            break;
+        default:
+            AppendNumber(cell.dontKnow, position);
+            break;
+        }
+    }
+
     for (int i = 0; i < AreaCount(); ++i) {
         // A start phase naming no loaded phase starts the area at the first one.
         const int start = std::max(PhaseIndex(Areas[i].StartPhase), 0);
@@ -124,34 +176,14 @@ void TQuestions::WriteReport(TAHTML& html, const TScore& score, TDateTime observ
         const double areaTotal = score.Areas[i].Points;
         for (int j = start; j < PhaseCount(); ++j) {
             const double cellValue = Phases[j].AreaPoints[i];
-            QString yes, no, sometimes, dontKnow;
-            int position = 0;
-            for (const TQuestion& question : QuestionList) {
-                if (question.IDArea != Areas[i].IDArea || question.IDPhase != Phases[j].IDPhase)
-                    continue;
-                ++position;
-                switch (question.Answer) {
-                case AnswerYes:
-                    AppendNumber(yes, position);
-                    break;
-                case AnswerSometimes:
-                    AppendNumber(sometimes, position);
-                    break;
-                case AnswerNo:
-                    AppendNumber(no, position);
-                    break;
-                default:
-                    AppendNumber(dontKnow, position);
-                    break;
-                }
-            }
+            const TCellAnswers& cell = cells[std::size_t(i) * std::size_t(PhaseCount()) + std::size_t(j)];
             html.BeginRow();
             ResultCell(html, QString::number(i + 1));
             ResultCell(html, QString::number(j + 1));
-            ResultCell(html, yes);
-            ResultCell(html, no);
-            ResultCell(html, sometimes);
-            ResultCell(html, dontKnow);
+            ResultCell(html, ListText(cell.yes));
+            ResultCell(html, ListText(cell.no));
+            ResultCell(html, ListText(cell.sometimes));
+            ResultCell(html, ListText(cell.dontKnow));
             ResultCell(html, FormatPoints(cellValue));
             ResultCell(html, j == PhaseCount() - 1 ? FormatPoints(areaTotal) : QStringLiteral(" "));
             html.EndRow();
