@@ -247,6 +247,38 @@ TEST_F(Compact, DamagedCopyIsNeverSwappedIn)
     ExpectOriginalOpenAndUsable(before);
 }
 
+// A copy that reads back sound page by page but lost a row, or holds a
+// reference to nothing, never replaces the database either.
+TEST_F(Compact, CopyMissingARowOrBreakingAReferenceIsNeverSwappedIn)
+{
+    const struct {
+        const char* what;
+        const char* change;
+    } cases[] = {
+        {"a missing answer", "DELETE FROM CompiledTablesAnswers WHERE rowid = (SELECT MIN(rowid) FROM "
+                             "CompiledTablesAnswers)"},
+        {"a missing school name", "DELETE FROM Application"},
+        // As many rows as before: only the foreign key check can tell.
+        {"an answer to no question", "UPDATE CompiledTablesAnswers SET IDQuestion = 999 WHERE rowid = (SELECT "
+                                     "MIN(rowid) FROM CompiledTablesAnswers)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QStringList before = Contents();
+        EXPECT_EQ(CompactFailure([&](Step step, const QString& path) {
+                      if (step != Step::Verify)
+                          return;
+                      TNyConnection copy;
+                      copy.Open(TDatabase::BuildConnectionString(DefaultConnectionTemplate(), path,
+                                                                  TDatabase::Password()));
+                      copy.Execute(QStringLiteral("PRAGMA foreign_keys = OFF"));
+                      ASSERT_EQ(copy.Execute(QString::fromLatin1(c.change)), 1);
+                  }),
+                  CompactFailed);
+        ExpectOriginalOpenAndUsable(before);
+    }
+}
+
 TEST_F(Compact, CopyThatDoesNotReopenGivesThePreviousFileBack)
 {
     const QStringList before = Contents();
