@@ -438,6 +438,11 @@ void TNyRecordset::SetField(const QString& name, TDateTime value)
     AssignField(FieldOperation("SetField", name), name, QVariant(DateTimeToStorageText(value)));
 }
 
+void TNyRecordset::SetFieldNull(const QString& name)
+{
+    AssignField(FieldOperation("SetField", name), name, QVariant());
+}
+
 void TNyRecordset::AddNew()
 {
     RequireOpen(Operation("AddNew"));
