@@ -466,6 +466,11 @@ void TNyRecordset::SetField(const QString& name, TDateTime value)
     AssignField("SetField", name, QVariant(DateTimeToStorageText(value)));
 }
 
+void TNyRecordset::SetFieldNull(const QString& name)
+{
+    AssignField(FieldOperation("SetField", name), name, QVariant());
+}
+
 void TNyRecordset::AddNew()
 {
     RequireOpen("AddNew");

@@ -59,6 +59,8 @@ public:
     void SetField(const QString& name, const QString& value);
     void SetField(const QString& name, int value);
     void SetField(const QString& name, TDateTime value);
+    // Empties the field (NULL), for columns where no value differs from 0.
+    void SetFieldNull(const QString& name);
 
     void AddNew();
     void Edit() {}

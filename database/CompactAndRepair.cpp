@@ -20,6 +20,7 @@
 #include "IntegrityCheck.h"
 #include "NyRecordset.h"
 #include "PlatformFiles.h"
+#include "SchemaVersion.h"
 #include "SqlText.h"
 
 #include <QFile>
@@ -133,6 +134,9 @@ void ExportCopy(TNyConnection& connection, const QString& copyPath, const QStrin
         attached = true;
         beforeExport();
         connection.Execute(QStringLiteral("SELECT sqlcipher_export('%1')").arg(CopyAlias));
+        // The export copies tables and rows but not the header's schema
+        // version: without it the copy would be taken for an old database.
+        connection.Execute(QStringLiteral("PRAGMA %1.user_version = %2").arg(CopyAlias).arg(SchemaVersionOf(connection)));
         connection.Execute(QStringLiteral("DETACH DATABASE %1").arg(CopyAlias));
         attached = false;
         connection.Execute(QStringLiteral("PRAGMA foreign_keys = ON"));

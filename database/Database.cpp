@@ -3,6 +3,7 @@
 #include "DatabaseLock.h"
 #include "Exception.h"
 #include "IniFile.h"
+#include "SchemaVersion.h"
 
 #include <QFileInfo>
 
@@ -108,8 +109,12 @@ bool TDatabase::Open(const QString& path, TOpenFor purpose)
     fileName_ = path;
     try {
         connection_.Open(BuildConnectionString(connectionTemplate_, path, Password()));
+        // Only the holder of the lock may upgrade; a newer database is
+        // refused whoever opens it.
+        BringSchemaUpToDate(connection_, realPath, purpose == TOpenFor::Writing);
     } catch (const Exception&) {
         // FileName names the open file only: nothing is open now.
+        connection_.Close();
         fileName_.clear();
         throw;
     }

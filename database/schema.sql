@@ -27,9 +27,14 @@ CREATE TABLE Areas (
     Description TEXT COLLATE NOCASE
 );
 
+-- A phase may say for which ages in months it is meant, from and to (both
+-- included, either may be missing): a new compilation starts each area at the
+-- phase that holds the child's age.
 CREATE TABLE Phases (
     IDPhase INTEGER PRIMARY KEY,
-    Description TEXT COLLATE NOCASE
+    Description TEXT COLLATE NOCASE,
+    AgeFromMonths INTEGER,
+    AgeToMonths INTEGER
 );
 
 CREATE TABLE Questions (
@@ -77,3 +82,7 @@ CREATE TABLE CompiledTablesStartPhase (
 );
 
 INSERT INTO Application (School) VALUES ('');
+
+-- The layout's version: the number of upgrade steps in SchemaVersion.cpp. A
+-- database of an earlier version is upgraded when the program opens it.
+PRAGMA user_version = 1;

@@ -64,6 +64,16 @@ inline QString RepeatedPhaseDescriptionText()
 {
     return QStringLiteral("ERRORE nell'aggiornamento dei dati, verificare che non ci sia gi\u00e0 una fase con la stessa descrizione.\r\n\r\nEccezione: ");
 }
+// The ages a phase is meant for go from "da" to "a" mesi, at most this many.
+inline constexpr int MaxPhaseAgeMonths = 999;
+// The phase's age range ends before it begins: the dialog stays open.
+inline QString PhaseAgeRangeReversedText(int from, int to)
+{
+    return QStringLiteral("ATTENZIONE: l'et\u00e0 finale (%2 mesi) non pu\u00f2 essere minore di quella iniziale "
+                          "(%1 mesi).")
+        .arg(from)
+        .arg(to);
+}
 inline QString Message11014()
 {
     return QStringLiteral("ERRORE nell'eliminazione della fase. Se la fase \u00e8 utilizzata nel questionario non pu\u00f2 essere eliminata.\r\n\r\nEccezione: ");

@@ -18,12 +18,18 @@ TFormPhases::~TFormPhases() = default;
 
 QString TFormPhases::GetSelectSQL()
 {
-    return QStringLiteral("SELECT * FROM Phases ORDER BY IDPhase");
+    // The age range as the edit dialog says it: "da 12 a 23", "da 48",
+    // "fino a 11", or nothing.
+    return QStringLiteral("SELECT *, CASE WHEN AgeFromMonths IS NOT NULL AND AgeToMonths IS NOT NULL "
+                          "THEN 'da ' || AgeFromMonths || ' a ' || AgeToMonths "
+                          "WHEN AgeFromMonths IS NOT NULL THEN 'da ' || AgeFromMonths "
+                          "WHEN AgeToMonths IS NOT NULL THEN 'fino a ' || AgeToMonths END AS AgeRange "
+                          "FROM Phases ORDER BY IDPhase");
 }
 
 void TFormPhases::GetColumnFields(QStringList& fields)
 {
-    fields << QStringLiteral("IDPhase") << QStringLiteral("Description");
+    fields << QStringLiteral("IDPhase") << QStringLiteral("Description") << QStringLiteral("AgeRange");
 }
 
 TFormRSEdit* TFormPhases::CreateEditForm(bool editMode, TNyRecordset& recordset)

@@ -2,6 +2,7 @@
 // It runs the program's own code, so what it writes is what the program reads.
 #include "DatabaseFile.h"
 #include "Database.h"
+#include "ExampleQuestionnaire.h"
 #include "Exception.h"
 #include "IntegrityCheck.h"
 #include "LegacyQuestionFile.h"
@@ -50,7 +51,10 @@ void CreateDatabaseWithQuestionnaire(const QString& path, const QString& questio
     CreateDatabaseFile(path, [&questionFile](const QString& building) {
         OpenDatabaseFile(building);
         try {
-            ReportingAs(ImportFailedText(), [&] { TDatabase::GetInstance()->ImportLegacyQuestions(questionFile); });
+            ReportingAs(ImportFailedText(), [&] {
+                TDatabase::GetInstance()->ImportLegacyQuestions(questionFile);
+                SetExamplePhaseAgeRanges(*TDatabase::GetInstance());
+            });
         } catch (const Exception&) {
             TDatabase::GetInstance()->Close();
             throw;

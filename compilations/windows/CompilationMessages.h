@@ -54,3 +54,17 @@ inline QString Message21002()
 {
     return QStringLiteral("ATTENZIONE: una o pi\u00f9 domande sono senza risposta. Proseguire comunque?");
 }
+
+// What the child's age at the observation date proposes as start phase (the
+// start-phase dialog and the area list say it).
+inline QString AgeProposalText(int months, int idPhase)
+{
+    return QStringLiteral("Per l'et\u00e0 del bambino alla data dell'osservazione (%1 mesi) \u00e8 indicata la fase %2.")
+        .arg(months)
+        .arg(idPhase);
+}
+inline QString NoPhaseForAgeText(int months)
+{
+    return QStringLiteral("Nessuna fase \u00e8 indicata per l'et\u00e0 del bambino alla data dell'osservazione (%1 mesi).")
+        .arg(months);
+}

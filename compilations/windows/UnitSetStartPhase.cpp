@@ -29,3 +29,10 @@ QComboBox* TFormSetStartPhase::ComboBoxStartPhase() const
 {
     return ui_->ComboBoxStartPhase;
 }
+
+void TFormSetStartPhase::ShowAgeProposal(const QString& text)
+{
+    ui_->LabelAgeProposal->setText(text);
+    ui_->LabelAgeProposal->setVisible(!text.isEmpty());
+    setFixedSize(sizeHint().expandedTo(QSize(257, 137)));
+}

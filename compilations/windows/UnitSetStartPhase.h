@@ -22,6 +22,9 @@ public:
     ~TFormSetStartPhase() override;
 
     QComboBox* ComboBoxStartPhase() const;
+    // A line under the list saying what the child's age proposes; the
+    // window grows to show it whole.
+    void ShowAgeProposal(const QString& text);
 
 private:
     std::unique_ptr<Ui::TFormSetStartPhase> ui_;

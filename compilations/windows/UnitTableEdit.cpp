@@ -140,6 +140,7 @@ TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool edi
 
     Initialize();
     modified_ = false;
+    StartAgeProposal();
     ui_->CheckBoxAvanzaAutomaticamente->setChecked(TSettings::GetInstance()->AutoAdvancing());
 }
 
@@ -151,9 +152,8 @@ TDateTime TFormTableEdit::DateValue() const
     return DateTimeFromQDateTime(QDateTime(date, timeOfDay_));
 }
 
-bool TFormTableEdit::DateAccepted()
+QDate TFormTableEdit::SelectedChildBirth()
 {
-    // An observation is not made before the child was born.
     QDate birth;
     const int index = ui_->ComboBoxChild->currentIndex();
     try {
@@ -165,6 +165,13 @@ bool TFormTableEdit::DateAccepted()
         // Without the child's date only the date itself is checked; the save
         // reports what cannot be read.
     }
+    return birth;
+}
+
+bool TFormTableEdit::DateAccepted()
+{
+    // An observation is not made before the child was born.
+    const QDate birth = SelectedChildBirth();
     return CheckedDateNotBefore(this, ui_->DateTimePickerDate, DateFieldName(), birth,
                                 QStringLiteral("la data di nascita del bambino"))
         .has_value();
@@ -372,6 +379,7 @@ void TFormTableEdit::BitBtnSetStartPhaseClick()
     QComboBox* combo = dialog.ComboBoxStartPhase();
     FillComboBox(combo, *phasesRecordset_, true);
     SelectComboBoxById(combo, *phasesRecordset_, QStringLiteral("IDPhase"), questionnaire_->GetStartPhase());
+    dialog.ShowAgeProposal(AgeProposalNote());
     const int result = dialog.exec();
     const int index = combo->currentIndex();
     // With no phase chosen (there are none) there is nothing to apply.
@@ -379,6 +387,7 @@ void TFormTableEdit::BitBtnSetStartPhaseClick()
         return;
     try {
         modified_ = true;
+        startPhaseSetByHand_ = true;
         phasesRecordset_->SetAbsolutePosition(index + 1);
         const int idPhase = phasesRecordset_->GetFieldAsInteger(QStringLiteral("IDPhase"));
         questionnaire_->SetStartPhase(idPhase, result == TFormSetStartPhase::ResultEveryArea);
@@ -509,4 +518,79 @@ bool TFormTableEdit::ConfirmCancel()
     if (!modified_)
         return true;
     return QuestionBox(this, Message19001()) == TBoxAnswer::Yes;
+}
+
+void TFormTableEdit::StartAgeProposal()
+{
+    if (!loadError_.isEmpty())
+        return;
+    try {
+        auto phases = TDatabase::GetInstance()->OpenRecordset(
+            QStringLiteral("SELECT IDPhase, AgeFromMonths, AgeToMonths FROM Phases ORDER BY IDPhase"));
+        for (; !phases->Eof(); phases->MoveNext()) {
+            TPhaseAgeRange range;
+            range.IDPhase = phases->GetFieldAsInteger(QStringLiteral("IDPhase"));
+            // Read as text: an empty field is no bound, while 0 is one.
+            for (const auto& [field, bound] : {std::pair{QStringLiteral("AgeFromMonths"), &range.FromMonths},
+                                               std::pair{QStringLiteral("AgeToMonths"), &range.ToMonths}}) {
+                if (!phases->GetFieldAsString(field).isEmpty())
+                    *bound = phases->GetFieldAsInteger(field);
+            }
+            phaseAgeRanges_.push_back(range);
+        }
+    } catch (const Exception&) {
+        // Without the ranges nothing is proposed: every area starts at 1.
+        phaseAgeRanges_.clear();
+    }
+    if (EditMode())
+        return;
+    connect(ui_->DateTimePickerDate, &QDateEdit::dateChanged, this, &TFormTableEdit::ProposeStartPhasesFromAge);
+    connect(ui_->ComboBoxChild, &QComboBox::currentIndexChanged, this, &TFormTableEdit::ProposeStartPhasesFromAge);
+    ProposeStartPhasesFromAge();
+}
+
+std::optional<int> TFormTableEdit::ChildAgeInMonths()
+{
+    const QDate date = ui_->DateTimePickerDate->EnteredDate().value_or(ui_->DateTimePickerDate->date());
+    return AgeInMonths(SelectedChildBirth(), date);
+}
+
+void TFormTableEdit::ProposeStartPhasesFromAge()
+{
+    if (EditMode() || startPhaseSetByHand_ || !loadError_.isEmpty())
+        return;
+    std::vector<TArea>& areas = questionnaire_->Areas;
+    const std::vector<std::optional<int>> proposals = ProposeStartPhases(areas.size(), phaseAgeRanges_, ChildAgeInMonths());
+    bool changed = false;
+    for (std::size_t i = 0; i < areas.size(); ++i) {
+        // Where nothing is proposed the area starts at the first phase, as
+        // it always has.
+        const int phase = proposals[i].value_or(1);
+        changed = changed || areas[i].StartPhase != phase;
+        areas[i].StartPhase = phase;
+    }
+    if (changed)
+        ShowStartPhases();
+}
+
+QString TFormTableEdit::AgeProposalNote()
+{
+    const std::optional<int> age = ChildAgeInMonths();
+    const bool anyRange = std::any_of(phaseAgeRanges_.begin(), phaseAgeRanges_.end(),
+                                      [](const TPhaseAgeRange& range) { return range.HasRange(); });
+    if (!age || !anyRange)
+        return QString();
+    const std::optional<int> phase = PhaseForAge(phaseAgeRanges_, *age);
+    return phase ? AgeProposalText(*age, *phase) : NoPhaseForAgeText(*age);
+}
+
+void TFormTableEdit::ShowStartPhases()
+{
+    view_.FillQuestionList(*questionnaire_);
+    view_.FillAreaList(*questionnaire_);
+    view_.Score(*questionnaire_);
+    if (ui_->ListViewAreas->selectedItems().isEmpty())
+        SelectQuestionRow(0);
+    else
+        FollowAreaSelection();
 }

@@ -5,6 +5,7 @@
 // added) row of the compilations list's recordset.
 #pragma once
 
+#include "AgeStartPhase.h"
 #include "DateTime.h"
 #include "Questions.h"
 #include "QuestionsView.h"
@@ -59,6 +60,8 @@ private:
     // The date field holds a date, not before the chosen child's birth;
     // otherwise the user has been told.
     bool DateAccepted();
+    // The chosen child's date of birth; an invalid date when none can be read.
+    QDate SelectedChildBirth();
     // Letters typed into these controls are text, not answers.
     bool TakesTyping(const QWidget* widget) const;
     void AnswerButtonClicked(QAbstractButton* button);
@@ -83,6 +86,20 @@ private:
     };
     static void UndoPostedRow(TNyRecordset& recordset, bool inserted, const THeader& stored);
 
+    // Start phases from the child's age. A new compilation starts every
+    // area at the phase whose age range holds the child's age at the
+    // observation date, and follows the date and the child until the user
+    // sets a start phase; a stored compilation keeps its own.
+    void StartAgeProposal();
+    void ProposeStartPhasesFromAge();
+    // The child's age at the date shown, in whole months.
+    std::optional<int> ChildAgeInMonths();
+    // What the age proposes, for the start-phase dialog; empty without an
+    // age or without phases that have ranges.
+    QString AgeProposalNote();
+    // The lists and points after the start phases changed.
+    void ShowStartPhases();
+
     std::unique_ptr<Ui::TFormTableEdit> ui_;
     std::unique_ptr<TQuestions> questionnaire_;
     std::unique_ptr<TNyRecordset> phasesRecordset_;
@@ -98,4 +115,6 @@ private:
     // saved or exported over what is stored.
     QString loadError_;
     bool modified_ = false;
+    std::vector<TPhaseAgeRange> phaseAgeRanges_;
+    bool startPhaseSetByHand_ = false;
 };

@@ -7,6 +7,8 @@
 #include "DatabaseLock.h"
 #include "Dialogs.h"
 #include "Messages.h"
+#include "NyConnection.h"
+#include "SchemaVersion.h"
 #include "Settings.h"
 #include "Startup.h"
 #include "StartupFolder.h"
@@ -98,6 +100,15 @@ std::shared_ptr<void> Nothing()
     return nullptr;
 }
 
+// Changes the database with a connection of its own, past the program's
+// version check.
+void ChangeDirectly(const QString& db, const QString& sql)
+{
+    TNyConnection connection;
+    connection.Open(TDatabase::BuildConnectionString(DefaultConnectionTemplate(), db, TDatabase::Password()));
+    connection.Execute(sql);
+}
+
 const QString NotADatabase = QStringLiteral("not a database");
 const QString NoProvider = QStringLiteral("No provider is named in the connection string.");
 
@@ -158,6 +169,24 @@ const BadFileCase Cases[] = {
          return holder;
      },
      Outcome::Refused, QStringLiteral("\u00e8 gi\u00e0 aperto da un altro programma")},
+    {"DatabaseOfANewerVersion",
+     [](const QString& db, const QString& ini) {
+         CreateSettingsFile(ini);
+         CreateDatabaseFile(db);
+         ChangeDirectly(db, QStringLiteral("PRAGMA user_version = %1").arg(NewestSchemaVersion() + 1));
+         return Nothing();
+     },
+     Outcome::Refused, QStringLiteral("versione pi\u00f9 recente di Baltero")},
+    // The upgrade's step finds its column already there.
+    {"OlderDatabaseWhoseUpgradeFails",
+     [](const QString& db, const QString& ini) {
+         CreateSettingsFile(ini);
+         EXPECT_TRUE(QFile::copy(QStringLiteral(BALTERO_VERSION0_DATABASE), db));
+         QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
+         ChangeDirectly(db, QStringLiteral("ALTER TABLE Phases ADD COLUMN AgeFromMonths INTEGER"));
+         return Nothing();
+     },
+     Outcome::Refused, DatabaseUpgradeFailedText(0, NewestSchemaVersion())},
     {"BinarySettingsFile",
      [](const QString& db, const QString& ini) {
          CreateDatabaseFile(db);

@@ -1,4 +1,5 @@
 // Importing a Baltero 1.x question file into a real encrypted database.
+#include "ExampleQuestionnaire.h"
 #include "Exception.h"
 #include "NyRecordset.h"
 #include "TestDatabase.h"
@@ -260,4 +261,17 @@ TEST_F(LegacyImport, ExampleQuestionnaireShippedWithTheProgram)
     // Every area asks something in every phase.
     EXPECT_EQ(db.Count(QStringLiteral("(SELECT DISTINCT IDArea, IDPhase FROM Questions)")),
               db.Count(QStringLiteral("Areas")) * db.Count(QStringLiteral("Phases")));
+}
+
+// The file carries no ages (an earlier program reads it as ever); the example
+// database gets them afterwards, only for phases still as the example has them.
+TEST_F(LegacyImport, ExamplePhaseAgesGoOnlyToTheExamplesOwnPhases)
+{
+    db.Db().ImportLegacyQuestions(QStringLiteral(BALTERO_EXAMPLE_QUESTIONNAIRE));
+    const QString ages = QStringLiteral("SELECT IDPhase, AgeFromMonths, AgeToMonths FROM Phases ORDER BY IDPhase");
+    EXPECT_EQ(Rows(ages), QStringList({"1||", "2||", "3||", "4||", "5||"}));
+    db.Db().Execute(QStringLiteral("UPDATE Phases SET Description = 'Seconda fase' WHERE IDPhase = 2"));
+
+    SetExamplePhaseAgeRanges(db.Db());
+    EXPECT_EQ(Rows(ages), QStringList({"1|0|11", "2||", "3|24|35", "4|36|47", "5|48|71"}));
 }

@@ -4,6 +4,8 @@
 #include "DatabaseFile.h"
 #include "Exception.h"
 #include "IniFile.h"
+#include "NyConnection.h"
+#include "SchemaVersion.h"
 #include "TestText.h"
 
 #include <QDir>
@@ -155,6 +157,34 @@ TEST_F(BalteroDbTest, CreateSettingsWritesTheDeliveredFile)
     db->ReadConnectionString(settings);
     EXPECT_TRUE(db->Open(Path("Baltero.mdb")));
     EXPECT_EQ(db->Execute(QStringLiteral("UPDATE Application SET School='Scuola'")), 1);
+}
+
+TEST_F(BalteroDbTest, CreateMakesTheNewestVersionAndNoCommandTouchesANewerOne)
+{
+    const QString path = Path("Baltero.mdb");
+    ASSERT_EQ(Tool({QStringLiteral("create"), path}).exitCode, 0);
+    const int newer = NewestSchemaVersion() + 1;
+    {
+        TNyConnection connection;
+        connection.Open(TDatabase::BuildConnectionString(DefaultConnectionTemplate(), path, TDatabase::Password()));
+        EXPECT_EQ(SchemaVersionOf(connection), NewestSchemaVersion());
+        connection.Execute(QStringLiteral("PRAGMA user_version = %1").arg(newer));
+    }
+    const QByteArray before = Contents(path);
+    const QStringList commands[] = {
+        {QStringLiteral("check"), path},
+        {QStringLiteral("compact"), path},
+        {QStringLiteral("import-questions"), path, Path("domande.txt")},
+        {QStringLiteral("export-report"), path, QStringLiteral("1"), Path("report.html")},
+    };
+    for (const QStringList& command : commands) {
+        SCOPED_TRACE(command.first().toStdString());
+        const ToolRun run = Tool(command);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, QStringLiteral("baltero-db: %1\n").arg(DatabaseTooNewText(newer, newer - 1)));
+        EXPECT_TRUE(Contents(path) == before);
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Baltero.mdb")});
 }
 
 TEST_F(BalteroDbTest, HelpAndWrongUse)
