@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "Exception.h"
+#include "MaintenanceMessages.h"
 #include "NyConnection.h"
 #include "NyTransaction.h"
 #include "SafeFile.h"
@@ -80,4 +81,19 @@ void CreateSettingsFile(const QString& path)
     const QString failure = WriteFileSafely(path, text);
     if (!failure.isEmpty())
         throw EFileError(QStringLiteral("%1: %2").arg(path, failure));
+}
+
+void CreateDatabaseWithQuestionnaire(const QString& path, const QString& questionFile)
+{
+    CreateDatabaseFile(path, [&questionFile](const QString& building) {
+        OpenDatabaseFile(building);
+        TDatabase* database = TDatabase::GetInstance();
+        try {
+            database->ImportLegacyQuestions(questionFile);
+        } catch (const Exception& e) {
+            database->Close();
+            throw Exception(ImportFailedText() + e.Message());
+        }
+        database->Close();
+    });
 }

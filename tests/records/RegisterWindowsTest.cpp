@@ -186,6 +186,34 @@ TEST_F(RegisterWindowsTest, DeletingAChildRemovesItsCompilationsOnly)
     EXPECT_EQ(db_.Count("Questions"), 1);
 }
 
+// The desktop's keys: Ctrl+N for Nuovo anywhere in the window, Del on the
+// list for Elimina with its confirmation (declined, then given).
+TEST_F(RegisterWindowsTest, NewAndDeleteByKeys)
+{
+    db_.AddChild(QStringLiteral("Bice"));
+    Open(TRecordWindow::Children);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
+
+    DriveNextDialog([](QDialog* dialog) {
+        TypeText(dialog->focusWidget(), QStringLiteral("Luca"));
+        ClickOK(dialog);
+    });
+    QTest::keyClick(window_, Qt::Key_N, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Column(0), QStringList({"Bice", "Luca"}));
+
+    List()->setFocus();
+    QTest::keyClick(List(), Qt::Key_Home);
+    ASSERT_EQ(SelectedRow(), 0);
+    DialogScript::PushAnswer(TBoxAnswer::No);
+    QTest::keyClick(List(), Qt::Key_Delete);
+    EXPECT_EQ(DialogScript::Texts("question"), QStringList({Message11005()}));
+    EXPECT_EQ(Column(0), QStringList({"Bice", "Luca"}));
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    QTest::keyClick(List(), Qt::Key_Delete);
+    EXPECT_EQ(Column(0), QStringList({"Luca"}));
+}
+
 TEST_F(RegisterWindowsTest, EducatorsAreListedByNameThenNotesAndDeletedWithTheirCompilations)
 {
     const int question = AddQuestionnaire();
