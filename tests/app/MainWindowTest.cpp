@@ -24,6 +24,7 @@
 #include <QSet>
 #include <QStatusBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
