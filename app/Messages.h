@@ -22,6 +22,27 @@ inline QString Message20000()
     return QStringLiteral("Pronto.");
 }
 
+// The first start of an installed program made the user's files.
+inline QString FirstStartText(const QString& database, const QString& backup, const QString& settings,
+                              bool withExampleQuestionnaire)
+{
+    const QString content = withExampleQuestionnaire
+        ? QStringLiteral("un nuovo database con il questionario di esempio")
+        : QStringLiteral("un nuovo database vuoto (il questionario di esempio non \u00e8 stato trovato: un "
+                         "questionario si importa con il comando \"Importa lista domande\" del menu Strumenti)");
+    return QStringLiteral("Benvenuti! \u00c8 stato creato %1.\r\n\r\nDatabase: %2\r\nCopia di sicurezza "
+                          "(fatta a ogni compattazione): %3\r\nImpostazioni: %4")
+        .arg(content, database, backup, settings);
+}
+
+// The first start of an installed program could not make the user's files;
+// the reason follows.
+inline QString UserFilesNotCreatedText()
+{
+    return QStringLiteral("ATTENZIONE: non \u00e8 stato possibile creare il database e le impostazioni. "
+                          "L'applicazione verr\u00e0 terminata.\r\n\r\nEccezione: ");
+}
+
 // The user guide is not beside the program.
 inline QString Message23001()
 {

@@ -1,6 +1,8 @@
 #include "Startup.h"
 
+#include "AppPaths.h"
 #include "Database.h"
+#include "DatabaseFile.h"
 #include "Dialogs.h"
 #include "Exception.h"
 #include "IniFile.h"
@@ -9,8 +11,51 @@
 #include "Settings.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QTranslator>
+
+namespace {
+
+void MakeFolderOf(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw EFileError(QStringLiteral("%1: the folder cannot be created.").arg(folder));
+}
+
+} // namespace
+
+bool PrepareUserFiles(QWidget* owner)
+{
+    if (PortableMode())
+        return true;
+    const QString settings = SettingsFilePath();
+    const QString database = DatabaseFilePath();
+    const bool firstStart = !QFileInfo::exists(settings) && !QFileInfo::exists(database);
+    QString questionnaire;
+    try {
+        if (firstStart) {
+            MakeFolderOf(database);
+            questionnaire = ExampleQuestionnaireFilePath();
+            if (questionnaire.isEmpty())
+                CreateDatabaseFile(database);
+            else
+                CreateDatabaseWithQuestionnaire(database, questionnaire);
+        }
+        if (!QFileInfo::exists(settings)) {
+            MakeFolderOf(settings);
+            CreateSettingsFile(settings);
+        }
+    } catch (const Exception& e) {
+        ErrorBox(owner, UserFilesNotCreatedText() + e.Message());
+        return false;
+    }
+    if (firstStart)
+        InformationBox(owner, FirstStartText(database, BackupFilePath(), settings, !questionnaire.isEmpty()));
+    return true;
+}
 
 void OpenDatabaseAtStartup(const QString& settingsPath, const QString& databasePath)
 {

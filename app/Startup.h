@@ -6,6 +6,16 @@
 
 class QWidget;
 
+// Installed mode only (see AppPaths.h): at the first start, with neither a
+// database nor a settings file in the user's folders, creates both (the
+// database holding the example questionnaire when it is found) and tells
+// the user in one message where they are. A settings file missing beside an
+// existing database is written again without a word; a missing database
+// beside an existing settings file was removed on purpose and is left to the
+// normal start, which reports it. False when the files could not be created
+// (the user has been told); the program then ends.
+bool PrepareUserFiles(QWidget* owner);
+
 // Reads the settings file (connection template and user options) and opens
 // the database file through the single database object. Raises Exception.
 void OpenDatabaseAtStartup(const QString& settingsPath, const QString& databasePath);

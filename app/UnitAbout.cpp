@@ -63,8 +63,7 @@ TFormAbout::TFormAbout(QWidget* owner)
     ui_->LabelVersion->setText(VersionText(QStringLiteral(BALTERO_VERSION_STRING)));
     SetFont(ui_->LabelVersion, 13, true);
 
-    ui_->LabelCopyright->setText(QStringLiteral("\u00a9 ") + QString::fromUtf8(BALTERO_RIGHTS_HOLDER)
-                                 + QStringLiteral(". Tutti i diritti riservati."));
+    ui_->LabelCopyright->setText(QStringLiteral("\u00a9 ") + QString::fromUtf8(BALTERO_RIGHTS_HOLDER) + QLatin1Char('.'));
     ui_->LabelComments->setText(QString::fromUtf8(BALTERO_LEGAL_NOTICE));
 
     const QString webAddress = QString::fromUtf8(BALTERO_WEB_SITE_NAME);

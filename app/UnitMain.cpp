@@ -11,6 +11,7 @@
 #include "Startup.h"
 #include "UnitAbout.h"
 #include "UnitRSShow.h"
+#include "UserGuide.h"
 #include "WaitCursor.h"
 #include "ui_UnitMain.h"
 
@@ -57,6 +58,7 @@ TFormMain::TFormMain(const QString& settingsPath, const QString& databasePath, Q
     SetUpPictures();
     SetUpStatusBar();
     ConnectCommands();
+    new TUserGuideKey(this);
 
     for (QLabel* heading : {ui_->LabelAnagrafica, ui_->LabelQuestionario, ui_->LabelCompilazioni}) {
         QFont bold = heading->font();
@@ -332,11 +334,7 @@ void TFormMain::MainMenuStrumentiImportQuestionsClick()
 
 void TFormMain::MainMenuHelpUserGuideClick()
 {
-    const QString path = UserGuideFilePath();
-    if (QFileInfo(path).isFile())
-        OpenWithDesktop(QUrl::fromLocalFile(path));
-    else
-        WarningBox(this, Message23001());
+    OpenUserGuide(this);
 }
 
 void TFormMain::MainMenuHelpInformazioniSuClick()

@@ -68,6 +68,10 @@ int main(int argc, char** argv)
     // the start) may ask the program to end: such a request would linger and
     // end the next message box before the user sees it.
     QApplication::setQuitOnLastWindowClosed(false);
+    if (!PrepareUserFiles(nullptr)) {
+        instance.Release();
+        return 1;
+    }
     int status = 0;
     const bool splashWanted = !HasNoSplashSwitch(QApplication::arguments().mid(1));
     try {

@@ -1,7 +1,9 @@
 #include "DatabaseFile.h"
+#include "ExampleQuestionnaire.h"
 
 #include "Database.h"
 #include "Exception.h"
+#include "MaintenanceMessages.h"
 #include "NyConnection.h"
 #include "NyTransaction.h"
 #include "SafeFile.h"
@@ -80,4 +82,20 @@ void CreateSettingsFile(const QString& path)
     const QString failure = WriteFileSafely(path, text);
     if (!failure.isEmpty())
         throw EFileError(QStringLiteral("%1: %2").arg(path, failure));
+}
+
+void CreateDatabaseWithQuestionnaire(const QString& path, const QString& questionFile)
+{
+    CreateDatabaseFile(path, [&questionFile](const QString& building) {
+        OpenDatabaseFile(building);
+        TDatabase* database = TDatabase::GetInstance();
+        try {
+            database->ImportLegacyQuestions(questionFile);
+            SetExamplePhaseAgeRanges(*database);
+        } catch (const Exception& e) {
+            database->Close();
+            throw Exception(ImportFailedText() + e.Message());
+        }
+        database->Close();
+    });
 }

@@ -27,3 +27,9 @@ void OpenDatabaseFile(const QString& path, TDatabase::TOpenFor purpose = TDataba
 // Writes the delivered settings file: [DATABASE] ConnectionString and
 // [TABLES] AutoAdvancing=1. Refuses an existing path. Raises Exception.
 void CreateSettingsFile(const QString& path);
+
+// Creates a new database at path, as CreateDatabaseFile does, holding the
+// questionnaire of questionFile (a Baltero 1.x question file): a database
+// at the path always has it. Raises Exception (an import failure with the
+// text of the maintenance command in front).
+void CreateDatabaseWithQuestionnaire(const QString& path, const QString& questionFile);

@@ -42,6 +42,3 @@ inline QString ImportFailedText()
 {
     return QStringLiteral("ATTENZIONE: Errore nell'importazione delle domande.\r\n\r\nEccezione: ");
 }
-
-// The example questionnaire shipped beside the program.
-inline QString ExampleQuestionnaireFileName() { return QStringLiteral("questionario-esempio.txt"); }

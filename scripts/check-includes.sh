@@ -16,7 +16,7 @@ declare -A below=(
   [records]="data database ui"
   [compilations/windows]="data database app/settings compilations/engine ui"
   [app]="data database app/settings compilations/engine ui records compilations/windows"
-  [tools]="data database compilations/engine"
+  [tools]="data database app/settings compilations/engine"
 )
 
 # The folder a file belongs to: the longest folder name its path starts with.

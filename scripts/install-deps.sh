@@ -13,6 +13,10 @@ packages=(
   poppler-utils
   # strace: the interrupted-compaction tests kill the tool at a chosen system call
   strace
+  # the validators of the desktop entry and the AppStream metainfo
+  desktop-file-utils appstream
+  # scripts/package.sh: dpkg-shlibdeps reads the package's dependencies
+  dpkg-dev
   # clang with libFuzzer: scripts/fuzz.sh builds the fuzz targets with it
   clang-14 libclang-rt-14-dev
 )

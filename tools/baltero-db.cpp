@@ -1,8 +1,8 @@
 // baltero-db: the administrator's command-line tool for Baltero's files.
 // It runs the program's own code, so what it writes is what the program reads.
+#include "AppPaths.h"
 #include "DatabaseFile.h"
 #include "Database.h"
-#include "ExampleQuestionnaire.h"
 #include "Exception.h"
 #include "IntegrityCheck.h"
 #include "LegacyQuestionFile.h"
@@ -28,7 +28,18 @@ struct Command {
     // Switches the command accepts after its arguments; run receives the
     // ones given after the arguments.
     QStringList options = {};
+    // The file the first argument names when it is left out: the program's
+    // own database or settings file (empty: the argument is required).
+    std::function<QString()> defaultFirst = {};
 };
+
+// The user's own folders do not exist before the program's first start: a
+// file created there by default gets its folder first.
+QString InMadeFolder(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return path;
+}
 
 const QString WithExampleOption = QStringLiteral("--with-example-questionnaire");
 
@@ -44,58 +55,44 @@ void ReportingAs(const QString& failureText, Work work)
     }
 }
 
-// A new database holding the questionnaire of questionFile: a database at
-// the path always has it.
-void CreateDatabaseWithQuestionnaire(const QString& path, const QString& questionFile)
-{
-    CreateDatabaseFile(path, [&questionFile](const QString& building) {
-        OpenDatabaseFile(building);
-        try {
-            ReportingAs(ImportFailedText(), [&] {
-                TDatabase::GetInstance()->ImportLegacyQuestions(questionFile);
-                SetExamplePhaseAgeRanges(*TDatabase::GetInstance());
-            });
-        } catch (const Exception&) {
-            TDatabase::GetInstance()->Close();
-            throw;
-        }
-        TDatabase::GetInstance()->Close();
-    });
-}
-
 const std::map<QString, Command>& Commands()
 {
     static const std::map<QString, Command> commands = {
         {QStringLiteral("create"),
-         {QStringLiteral("create DBFILE [--with-example-questionnaire]"),
+         {QStringLiteral("create [DBFILE] [--with-example-questionnaire]"),
           QStringLiteral("create a new encrypted database from the schema (never overwrites), "
-                         "optionally holding the example questionnaire found beside this tool"),
+                         "optionally holding the example questionnaire that comes with the program"),
           1,
           [](const QStringList& args) {
-              if (args.contains(WithExampleOption))
-                  CreateDatabaseWithQuestionnaire(
-                      args[0], QDir(QCoreApplication::applicationDirPath()).filePath(ExampleQuestionnaireFileName()));
-              else
+              if (!args.contains(WithExampleOption)) {
                   CreateDatabaseFile(args[0]);
+                  return;
+              }
+              const QString questionnaire = ExampleQuestionnaireFilePath();
+              if (questionnaire.isEmpty())
+                  throw Exception(QStringLiteral("the example questionnaire was not found."));
+              CreateDatabaseWithQuestionnaire(args[0], questionnaire);
           },
-          {WithExampleOption}}},
+          {WithExampleOption}, [] { return InMadeFolder(DatabaseFilePath()); }}},
         {QStringLiteral("import-questions"),
-         {QStringLiteral("import-questions DBFILE QUESTIONFILE"),
+         {QStringLiteral("import-questions [DBFILE] QUESTIONFILE"),
           QStringLiteral("replace the questionnaire with a Baltero 1.x question file"), 2,
           [](const QStringList& args) {
               OpenDatabaseFile(args[0]);
               ReportingAs(ImportFailedText(), [&] { TDatabase::GetInstance()->ImportLegacyQuestions(args[1]); });
-          }}},
+          },
+          {}, DatabaseFilePath}},
         {QStringLiteral("compact"),
-         {QStringLiteral("compact DBFILE"),
+         {QStringLiteral("compact [DBFILE]"),
           QStringLiteral("compact and check the database, keeping the previous file as .mdbbak"), 1,
           [](const QStringList& args) {
               OpenDatabaseFile(args[0]);
               ReportingAs(CompactFailedText(), [] { TDatabase::GetInstance()->CompactAndRepair(); });
               std::printf("%s\n", qPrintable(CompactDoneText()));
-          }}},
+          },
+          {}, DatabaseFilePath}},
         {QStringLiteral("check"),
-         {QStringLiteral("check DBFILE"),
+         {QStringLiteral("check [DBFILE]"),
           QStringLiteral("run the engine's integrity check; fails unless the file is sound"), 1,
           [](const QStringList& args) {
               // Checking goes on while the program has the file open.
@@ -104,13 +101,17 @@ const std::map<QString, Command>& Commands()
               if (!problems.isEmpty())
                   throw Exception(args[0] + QStringLiteral(": the database is damaged:\n") + problems.join(QLatin1Char('\n')));
               std::printf("ok\n");
-          }}},
+          },
+          {}, DatabaseFilePath}},
         {QStringLiteral("create-settings"),
-         {QStringLiteral("create-settings INIFILE"),
+         {QStringLiteral("create-settings [INIFILE]"),
           QStringLiteral("write the delivered settings file (never overwrites)"), 1,
-          [](const QStringList& args) { CreateSettingsFile(args[0]); }}},
+          [](const QStringList& args) {
+              CreateSettingsFile(args[0]);
+          },
+          {}, [] { return InMadeFolder(SettingsFilePath()); }}},
         {QStringLiteral("export-report"),
-         {QStringLiteral("export-report DBFILE IDCOMPILEDTABLE HTMLFILE"),
+         {QStringLiteral("export-report [DBFILE] IDCOMPILEDTABLE HTMLFILE"),
           QStringLiteral("write the HTML report of a stored compilation"), 3,
           [](const QStringList& args) {
               bool ok = false;
@@ -119,7 +120,8 @@ const std::map<QString, Command>& Commands()
                   throw Exception(QStringLiteral("'%1' is not a compilation key.").arg(args[1]));
               OpenDatabaseFile(args[0], TDatabase::TOpenFor::Reading);
               ExportStoredCompilationReport(id, args[2]);
-          }}},
+          },
+          {}, DatabaseFilePath}},
     };
     return commands;
 }
@@ -130,6 +132,10 @@ void PrintHelp(std::FILE* out)
     for (const auto& [name, command] : Commands())
         std::fprintf(out, "  %-45s %s\n", qPrintable(command.usage), qPrintable(command.summary));
     std::fprintf(out, "  %-45s %s\n", "--help", "show this help");
+    std::fprintf(out,
+                 "\nA DBFILE or INIFILE left out is the program's own: the one beside this tool when a\n"
+                 "Baltero.ini stands there, otherwise the user's (%s, %s).\n",
+                 qPrintable(DatabaseFilePath()), qPrintable(SettingsFilePath()));
 }
 
 } // namespace
@@ -137,6 +143,8 @@ void PrintHelp(std::FILE* out)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // The files are those of the program beside this tool.
+    SetProgramFilePath(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Baltero")));
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
         PrintHelp(stderr);
@@ -163,6 +171,11 @@ int main(int argc, char** argv)
             return 1;
         }
         options.prepend(args.takeAt(i));
+    }
+    if (args.size() == command.argumentCount - 1 && command.defaultFirst) {
+        args.prepend(command.defaultFirst());
+        std::printf("baltero-db: using %s\n", qPrintable(args.first()));
+        std::fflush(stdout);
     }
     if (args.size() != command.argumentCount) {
         std::fprintf(stderr, "Usage: baltero-db %s\n", qPrintable(command.usage));

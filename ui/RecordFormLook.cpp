@@ -4,7 +4,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QPainter>
+#include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
@@ -91,4 +93,12 @@ void SetUpGridList(QTreeWidget* list)
         if (ok && width > 0)
             list->setColumnWidth(column, qMax(width, list->header()->sectionSizeHint(column)));
     }
+}
+
+void GiveCommandKey(QPushButton* button, const QKeySequence& keys)
+{
+    button->setShortcut(keys);
+    QString name = button->text();
+    name.remove(QLatin1Char('&'));
+    button->setToolTip(QStringLiteral("%1 (%2)").arg(name, keys.toString(QKeySequence::NativeText)));
 }

@@ -5,6 +5,8 @@
 class QFontMetrics;
 class QFormLayout;
 class QGroupBox;
+class QKeySequence;
+class QPushButton;
 class QTreeWidget;
 
 // Colours only the caption: the labels inside the box keep the usual colour.
@@ -24,3 +26,9 @@ void SetUpGridList(QTreeWidget* list);
 // the descenders of g, p and q), a little room above and below, and the
 // grid line drawn on the row's last pixel line.
 int GridRowHeight(const QFontMetrics& metrics);
+
+// Gives a button the desktop's key for its command (Ctrl+N for "Nuovo", Del
+// for "Elimina") and shows the key in the button's tooltip. The key works
+// anywhere in the button's window, except where a text field takes it for
+// its own editing (Del in a search field deletes a character).
+void GiveCommandKey(QPushButton* button, const QKeySequence& keys);

@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <stdexcept>
@@ -57,6 +58,8 @@ void TFormRSShow::Initialize(const TRecordListControls& controls)
     BitBtnDelete->setEnabled(false);
     for (QPushButton* button : {BitBtnNew, BitBtnEdit, BitBtnDelete, BitBtnClose})
         button->setAutoDefault(false);
+    GiveCommandKey(BitBtnNew, QKeySequence::New);
+    GiveCommandKey(BitBtnDelete, QKeySequence(Qt::Key_Delete));
 
     connect(BitBtnNew, &QPushButton::clicked, this, [this] { BitBtnNewClick(); });
     connect(BitBtnEdit, &QPushButton::clicked, this, [this] { BitBtnEditClick(); });

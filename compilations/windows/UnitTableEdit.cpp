@@ -132,6 +132,7 @@ TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool edi
     connect(ui_->EditDescription, &QLineEdit::textChanged, this, changed);
     for (QPushButton* button : {ui_->BitBtnSetStartPhase, ui_->BitBtnExportAndPrint})
         button->setAutoDefault(false);
+    GiveCommandKey(ui_->BitBtnExportAndPrint, QKeySequence::Print);
 
     // Key preview: the answer keys work wherever the focus is in the window.
     installEventFilter(this);

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPointer>
@@ -23,6 +24,7 @@
 #include <QSet>
 #include <QStatusBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -318,6 +320,56 @@ TEST_F(MainWindowTest, UserGuideOpenedWhenPresentWarnedWhenMissing)
     Window().Controls().MainMenuHelpUserGuide->trigger();
     EXPECT_TRUE(DialogScript::Texts(QStringLiteral("warning")).isEmpty());
     EXPECT_EQ(DialogScript::Texts(QStringLiteral("desktop")), QStringList{QUrl::fromLocalFile(guide).toString()});
+}
+
+// Every menu of the bar has its own Alt key, shown underlined in its title;
+// Esci and the guide have the desktop's keys, shown beside the entries.
+TEST_F(MainWindowTest, MenusHaveDistinctAltKeysAndTheDesktopsShortcuts)
+{
+    TFormMain& window = Window();
+    QSet<QChar> letters;
+    for (QAction* menu : window.menuBar()->actions()) {
+        const QKeySequence mnemonic = QKeySequence::mnemonic(menu->text());
+        EXPECT_FALSE(mnemonic.isEmpty()) << menu->text().toStdString();
+        const qsizetype amp = menu->text().indexOf(QLatin1Char('&'));
+        ASSERT_GE(amp, 0) << menu->text().toStdString();
+        const QChar letter = menu->text().at(amp + 1).toLower();
+        EXPECT_FALSE(letters.contains(letter)) << "Alt+" << QString(letter).toStdString() << " twice";
+        letters.insert(letter);
+    }
+    EXPECT_EQ(window.Controls().MainMenuFileEsci->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(window.Controls().MainMenuHelpUserGuide->shortcut(), QKeySequence(Qt::Key_F1));
+
+    // Ctrl+Q ends the program as Esci does.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(window.isVisible());
+}
+
+// F1 opens the guide once, from the main window and from a list window that
+// has the main window disabled.
+TEST_F(MainWindowTest, F1OpensTheGuideFromAnyWindow)
+{
+    TFormMain& window = Window();
+    QTest::keyClick(&window, Qt::Key_F1);
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("warning")), QStringList{Message23001()});
+
+    DialogScript::ClearShown();
+    const QString guide = files_.Path(QStringLiteral("Baltero - Manuale utente.pdf"));
+    QFile pdf(guide);
+    ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
+    pdf.write("%PDF-1.4\n");
+    pdf.close();
+    window.Controls().MainMenuAnagraficaChildren->trigger();
+    const QList<TFormRSShow*> lists = window.findChildren<TFormRSShow*>();
+    ASSERT_EQ(lists.size(), 1);
+    ASSERT_FALSE(window.isEnabled());
+    lists.first()->ListViewData()->setFocus();
+    QTest::keyClick(lists.first()->ListViewData(), Qt::Key_F1);
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("desktop")), QStringList{QUrl::fromLocalFile(guide).toString()});
+    EXPECT_TRUE(DialogScript::Texts(QStringLiteral("warning")).isEmpty());
+    lists.first()->close();
 }
 
 TEST_F(MainWindowTest, EachRegisterOpensWithoutWaitingAndGivesTheMainWindowBack)

@@ -56,6 +56,7 @@ TEST_F(AboutTest, ShowsTheConfiguredVersionAndNotices)
     EXPECT_EQ(about.Controls().LabelVersion->text(), expected);
     EXPECT_TRUE(about.Controls().LabelCopyright->text().contains(QString::fromUtf8(BALTERO_RIGHTS_HOLDER)));
     EXPECT_EQ(about.Controls().LabelComments->text(), QString::fromUtf8(BALTERO_LEGAL_NOTICE));
+    EXPECT_TRUE(about.Controls().LabelComments->text().contains(QStringLiteral("GPL-3.0-or-later")));
     EXPECT_EQ(about.Controls().LabelCompanyWebAddress->text(), QString::fromUtf8(BALTERO_WEB_SITE_NAME));
     EXPECT_EQ(about.Controls().LabelCompanyWebAddress->toolTip(), QString::fromUtf8(BALTERO_WEB_SITE_NAME));
     EXPECT_EQ(about.Controls().LabelCompanyEMail->text(), QString::fromUtf8(BALTERO_MAIL));

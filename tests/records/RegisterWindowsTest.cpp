@@ -186,6 +186,43 @@ TEST_F(RegisterWindowsTest, DeletingAChildRemovesItsCompilationsOnly)
     EXPECT_EQ(db_.Count("Questions"), 1);
 }
 
+// The desktop's keys: Ctrl+N for Nuovo anywhere in the window, Del on the
+// list for Elimina with its confirmation (declined, then given).
+TEST_F(RegisterWindowsTest, NewAndDeleteByKeys)
+{
+    db_.AddChild(QStringLiteral("Bice"));
+    Open(TRecordWindow::Children);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
+
+    // The key presses the button as a click would, a moment later: the
+    // dialog is driven once it runs.
+    QTest::keyClick(window_, Qt::Key_N, Qt::ControlModifier);
+    QTimer::singleShot(300, qApp, [] {
+        DriveNextDialog([](QDialog* dialog) {
+            TypeText(dialog->focusWidget(), QStringLiteral("Luca"));
+            ClickOK(dialog);
+        });
+    });
+    QTest::qWait(1000);
+    EXPECT_EQ(Column(0), QStringList({"Bice", "Luca"}));
+
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
+    List()->setFocus();
+    QTest::keyClick(List(), Qt::Key_Down);
+    QTest::keyClick(List(), Qt::Key_Home);
+    ASSERT_EQ(SelectedRow(), 0);
+    DialogScript::PushAnswer(TBoxAnswer::No);
+    QTest::keyClick(List(), Qt::Key_Delete);
+    QTest::qWait(300);
+    EXPECT_EQ(DialogScript::Texts("question"), QStringList({Message11005()}));
+    EXPECT_EQ(Column(0), QStringList({"Bice", "Luca"}));
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    QTest::keyClick(List(), Qt::Key_Delete);
+    QTest::qWait(300);
+    EXPECT_EQ(Column(0), QStringList({"Luca"}));
+}
+
 TEST_F(RegisterWindowsTest, EducatorsAreListedByNameThenNotesAndDeletedWithTheirCompilations)
 {
     const int question = AddQuestionnaire();

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <ostream>
+#include <unistd.h>
 
 namespace {
 
@@ -191,7 +192,7 @@ TEST_F(BalteroDbTest, HelpAndWrongUse)
 {
     const ToolRun help = Tool({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* command : {"create DBFILE", "create-settings INIFILE", "--help"})
+    for (const char* command : {"create [DBFILE]", "create-settings [INIFILE]", "--help"})
         EXPECT_TRUE(help.out.contains(QString::fromLatin1(command))) << command << "\n" << qPrintable(help.out);
 
     const ToolRun unknown = Tool({QStringLiteral("frobnicate"), Path("x")});
@@ -201,15 +202,85 @@ TEST_F(BalteroDbTest, HelpAndWrongUse)
 
     const ToolRun none = Tool({});
     EXPECT_EQ(none.exitCode, 1);
-    EXPECT_TRUE(none.err.contains(QStringLiteral("create DBFILE")));
+    EXPECT_TRUE(none.err.contains(QStringLiteral("create [DBFILE]")));
 
-    const ToolRun missingArgument = Tool({QStringLiteral("create")});
+    // The database may be left out, the question file may not.
+    const ToolRun missingArgument = Tool({QStringLiteral("import-questions")});
     EXPECT_EQ(missingArgument.exitCode, 1);
-    EXPECT_TRUE(missingArgument.err.startsWith(QStringLiteral("Usage: baltero-db create DBFILE"))) << qPrintable(missingArgument.err);
+    EXPECT_TRUE(missingArgument.err.startsWith(QStringLiteral("Usage: baltero-db import-questions [DBFILE] QUESTIONFILE")))
+        << qPrintable(missingArgument.err);
 
     const ToolRun extraArgument = Tool({QStringLiteral("create-settings"), Path("a.ini"), Path("b.ini")});
     EXPECT_EQ(extraArgument.exitCode, 1);
     EXPECT_FALSE(QFileInfo::exists(Path("a.ini")));
+}
+
+// The tool in a bin/ folder of its own, with the example questionnaire in
+// share/baltero/ as installed, run without naming its files: the portable
+// program's beside it when a Baltero.ini stands there, else the user's.
+TEST_F(BalteroDbTest, FileLeftOutIsTheProgramsOwnAndIsNamed)
+{
+    struct Case {
+        bool portable;
+        const char* database;
+        const char* settings;
+    };
+    const Case cases[] = {
+        {false, "data/baltero/Baltero.mdb", "config/baltero/Baltero.ini"},
+        {true, "bin/Baltero.mdb", "bin/Baltero.ini"},
+    };
+    ASSERT_TRUE(QDir().mkpath(Path("bin")));
+    ASSERT_TRUE(QDir().mkpath(Path("share/baltero")));
+    const QString tool = Path("bin/baltero-db");
+    // A hard link: the tool finds its folder through its own file, which a
+    // symbolic link would lead back to the build folder.
+    ASSERT_TRUE(::link(BALTERO_DB_PATH, tool.toLocal8Bit().constData()) == 0
+                || QFile::copy(QStringLiteral(BALTERO_DB_PATH), tool));
+    ASSERT_TRUE(QFile::copy(QFileInfo(QStringLiteral(BALTERO_DB_PATH)).dir().filePath(QStringLiteral("questionario-esempio.txt")),
+                            Path("share/baltero/questionario-esempio.txt")));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), Path("data"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), Path("config"));
+    const auto run = [&](const QStringList& arguments) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(tool, arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        ToolRun result;
+        result.exitCode = process.exitCode();
+        result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        result.err = QString::fromLocal8Bit(process.readAllStandardError());
+        return result;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.portable ? "portable" : "installed");
+        if (c.portable) {
+            // The settings file beside the program is what makes it portable.
+            const ToolRun settings = run({QStringLiteral("create-settings"), Path(c.settings)});
+            ASSERT_EQ(settings.exitCode, 0) << qPrintable(settings.err);
+        } else {
+            const ToolRun settings = run({QStringLiteral("create-settings")});
+            ASSERT_EQ(settings.exitCode, 0) << qPrintable(settings.err);
+            EXPECT_EQ(settings.out, QStringLiteral("baltero-db: using %1\n").arg(Path(c.settings)));
+            EXPECT_TRUE(QFileInfo::exists(Path(c.settings)));
+        }
+        const ToolRun create = run({QStringLiteral("create"), QStringLiteral("--with-example-questionnaire")});
+        ASSERT_EQ(create.exitCode, 0) << qPrintable(create.err);
+        EXPECT_EQ(create.out, QStringLiteral("baltero-db: using %1\n").arg(Path(c.database)));
+        const ToolRun check = run({QStringLiteral("check")});
+        EXPECT_EQ(check.exitCode, 0) << qPrintable(check.err);
+        EXPECT_EQ(check.out, QStringLiteral("baltero-db: using %1\nok\n").arg(Path(c.database)));
+
+        TDatabase* db = TDatabase::GetInstance();
+        db->SetConnectionTemplate(DefaultConnectionTemplate());
+        db->Open(Path(c.database));
+        EXPECT_GE(db->Lookup(QStringLiteral("SELECT COUNT(*) AS N FROM Questions"), QStringLiteral("N")).toInt(), 80);
+        db->Close();
+    }
+    // A file named is used as it is, without a word about it.
+    const ToolRun named = run({QStringLiteral("check"), Path("data/baltero/Baltero.mdb")});
+    EXPECT_EQ(named.exitCode, 0) << qPrintable(named.err);
+    EXPECT_EQ(named.out, QStringLiteral("ok\n"));
 }
 
 } // namespace
