@@ -54,3 +54,13 @@ inline QString Message21002()
 {
     return QStringLiteral("ATTENZIONE: una o pi\u00f9 domande sono senza risposta. Proseguire comunque?");
 }
+// The child's progress could not be read (the reason follows).
+inline QString ChildProgressFailedText()
+{
+    return QStringLiteral("ATTENZIONE: impossibile leggere l'andamento del bambino. Eccezione: ");
+}
+// A PDF file could not be written (the reason follows).
+inline QString PdfNotWrittenText()
+{
+    return QStringLiteral("ATTENZIONE: il file PDF non è stato scritto. Eccezione: ");
+}
