@@ -28,7 +28,7 @@ QImage PointsBar(double points, int most)
 
 QString Row(const QString& label, const QString& value)
 {
-    return QStringLiteral("<tr><td style=\"padding-right: 12px;\"><b>%1</b></td><td>%2</td></tr>").arg(label, value);
+    return QStringLiteral("<tr><td width=\"26%\"><b>%1</b></td><td width=\"74%\">%2</td></tr>").arg(label, value);
 }
 
 QString Cell(const QString& text, const char* align = "center")
@@ -36,9 +36,9 @@ QString Cell(const QString& text, const char* align = "center")
     return QStringLiteral("<td align=\"%1\">%2</td>").arg(QLatin1String(align), text);
 }
 
-QString HeaderCell(const QString& text)
+QString HeaderCell(const QString& text, int width)
 {
-    return QStringLiteral("<th bgcolor=\"#e8e8e8\">%1</th>").arg(text);
+    return QStringLiteral("<th bgcolor=\"#e8e8e8\" width=\"%1%\">%2</th>").arg(width).arg(text);
 }
 
 QString Difference(double now, double before)
@@ -59,7 +59,7 @@ QByteArray ReadableReportPdf(const TReadableReport& report)
     const TCompilationHeader& h = report.Header;
     QString html;
     html += QStringLiteral("<h1 style=\"font-size: 18pt;\">%1</h1>").arg(kTitle);
-    html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"3\">");
+    html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">");
     html += Row(QStringLiteral("Bambino:"), HtmlText(h.ChildName));
     html += Row(QStringLiteral("Data di nascita:"), h.DateOfBirth == 0.0 ? QString() : FormatShortDate(h.DateOfBirth));
     html += Row(QStringLiteral("Et\u00e0 all'osservazione:"),
@@ -77,12 +77,16 @@ QByteArray ReadableReportPdf(const TReadableReport& report)
     html += QStringLiteral("<h2 style=\"font-size: 13pt;\">Risultati per area</h2>");
     html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\" "
                            "style=\"border-collapse: collapse; border-color: #888888;\"><tr>");
-    html += HeaderCell(QStringLiteral("Area")) + HeaderCell(QStringLiteral("Punti")) + HeaderCell(QString())
-            + HeaderCell(QStringLiteral("Fase iniziale")) + HeaderCell(QStringLiteral("S\u00ec"))
-            + HeaderCell(QStringLiteral("A volte")) + HeaderCell(QStringLiteral("No"))
-            + HeaderCell(QStringLiteral("Non so")) + HeaderCell(QStringLiteral("Senza risposta"));
+    // Widths in per cent of the page; the area's name takes what the
+    // previous compilation's column leaves when there is none.
+    const int previousWidth = report.PreviousDate ? 13 : 0;
+    html += HeaderCell(QStringLiteral("Area"), 24 - previousWidth / 2) + HeaderCell(QStringLiteral("Punti"), 11)
+            + HeaderCell(QString(), 12) + HeaderCell(QStringLiteral("Fase iniziale"), 12 - (previousWidth + 1) / 2)
+            + HeaderCell(QStringLiteral("S\u00ec"), 7) + HeaderCell(QStringLiteral("A volte"), 8)
+            + HeaderCell(QStringLiteral("No"), 7) + HeaderCell(QStringLiteral("Non so"), 8)
+            + HeaderCell(QStringLiteral("Senza risposta"), 11);
     if (report.PreviousDate)
-        html += HeaderCell(QStringLiteral("Precedente<br>(%1)").arg(FormatShortDate(*report.PreviousDate)));
+        html += HeaderCell(QStringLiteral("Precedente (%1)").arg(FormatShortDate(*report.PreviousDate)), previousWidth);
     html += QStringLiteral("</tr>");
     for (std::size_t i = 0; i < report.Areas.size(); ++i) {
         const TReportArea& area = report.Areas[i];
@@ -90,7 +94,7 @@ QByteArray ReadableReportPdf(const TReadableReport& report)
                              PointsBar(area.Points, area.MostPoints));
         html += QStringLiteral("<tr>");
         html += Cell(HtmlText(area.Name), "left");
-        html += Cell(QStringLiteral("%1 su %2").arg(FormatPoints(area.Points)).arg(area.MostPoints));
+        html += Cell(QStringLiteral("%1&nbsp;su&nbsp;%2").arg(FormatPoints(area.Points)).arg(area.MostPoints));
         html += Cell(QStringLiteral("<img src=\"bar:%1\" width=\"80\" height=\"7\">").arg(i));
         html += Cell(HtmlText(area.StartPhaseName));
         html += Cell(QString::number(area.Yes)) + Cell(QString::number(area.Sometimes)) + Cell(QString::number(area.No))
@@ -102,7 +106,7 @@ QByteArray ReadableReportPdf(const TReadableReport& report)
         html += QStringLiteral("</tr>");
     }
     html += QStringLiteral("<tr><td><b>Totale</b></td>");
-    html += Cell(QStringLiteral("<b>%1 su %2</b>").arg(FormatPoints(report.Total)).arg(report.MostTotal));
+    html += Cell(QStringLiteral("<b>%1&nbsp;su&nbsp;%2</b>").arg(FormatPoints(report.Total)).arg(report.MostTotal));
     html += QStringLiteral("<td colspan=\"7\"></td>");
     if (report.PreviousDate)
         html += Cell(report.PreviousTotal ? FormatPoints(*report.PreviousTotal) + QStringLiteral("<br>")
