@@ -28,12 +28,18 @@ QImage PointsBar(double points, int most)
 
 QString Row(const QString& label, const QString& value)
 {
-    return QStringLiteral("<tr><td width=\"26%\"><b>%1</b></td><td width=\"74%\">%2</td></tr>").arg(label, value);
+    return QStringLiteral("<tr><td width=\"32%\"><b>%1</b></td><td width=\"68%\">%2</td></tr>").arg(label, value);
 }
 
 QString Cell(const QString& text, const char* align = "center")
 {
     return QStringLiteral("<td align=\"%1\">%2</td>").arg(QLatin1String(align), text);
+}
+
+// Points "1,50 su 3" on one line.
+QString PointsCell(const QString& text)
+{
+    return QStringLiteral("<td align=\"center\" style=\"white-space: nowrap;\">%1</td>").arg(text);
 }
 
 QString HeaderCell(const QString& text, int width)
@@ -77,16 +83,17 @@ QByteArray ReadableReportPdf(const TReadableReport& report)
     html += QStringLiteral("<h2 style=\"font-size: 13pt;\">Risultati per area</h2>");
     html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\" "
                            "style=\"border-collapse: collapse; border-color: #888888;\"><tr>");
-    // Widths in per cent of the page; the area's name takes what the
-    // previous compilation's column leaves when there is none.
-    const int previousWidth = report.PreviousDate ? 13 : 0;
-    html += HeaderCell(QStringLiteral("Area"), 24 - previousWidth / 2) + HeaderCell(QStringLiteral("Punti"), 11)
-            + HeaderCell(QString(), 12) + HeaderCell(QStringLiteral("Fase iniziale"), 12 - (previousWidth + 1) / 2)
-            + HeaderCell(QStringLiteral("S\u00ec"), 7) + HeaderCell(QStringLiteral("A volte"), 8)
-            + HeaderCell(QStringLiteral("No"), 7) + HeaderCell(QStringLiteral("Non so"), 8)
-            + HeaderCell(QStringLiteral("Senza risposta"), 11);
-    if (report.PreviousDate)
-        html += HeaderCell(QStringLiteral("Precedente (%1)").arg(FormatShortDate(*report.PreviousDate)), previousWidth);
+    // Widths in per cent of the page, with and without the previous
+    // compilation's column.
+    const bool previous = report.PreviousDate.has_value();
+    const int widths[2][10] = {{24, 12, 12, 12, 7, 8, 7, 8, 10, 0}, {16, 12, 9, 10, 6, 7, 6, 7, 11, 16}};
+    const int* width = widths[previous ? 1 : 0];
+    const QString headings[] = {QStringLiteral("Area"), QStringLiteral("Punti"), QString(),
+                                QStringLiteral("Fase iniziale"), QStringLiteral("S\u00ec"), QStringLiteral("A volte"),
+                                QStringLiteral("No"), QStringLiteral("Non so"), QStringLiteral("Senza risposta"),
+                                QStringLiteral("Prec.")};
+    for (int c = 0; c < (previous ? 10 : 9); ++c)
+        html += HeaderCell(headings[c], width[c]);
     html += QStringLiteral("</tr>");
     for (std::size_t i = 0; i < report.Areas.size(); ++i) {
         const TReportArea& area = report.Areas[i];
@@ -94,7 +101,9 @@ QByteArray ReadableReportPdf(const TReadableReport& report)
                              PointsBar(area.Points, area.MostPoints));
         html += QStringLiteral("<tr>");
         html += Cell(HtmlText(area.Name), "left");
-        html += Cell(QStringLiteral("%1&nbsp;su&nbsp;%2").arg(FormatPoints(area.Points)).arg(area.MostPoints));
+        html += PointsCell(QStringLiteral("%1 su %2")
+                         .arg(FormatPoints(area.Points))
+                         .arg(area.MostPoints));
         html += Cell(QStringLiteral("<img src=\"bar:%1\" width=\"80\" height=\"7\">").arg(i));
         html += Cell(HtmlText(area.StartPhaseName));
         html += Cell(QString::number(area.Yes)) + Cell(QString::number(area.Sometimes)) + Cell(QString::number(area.No))
@@ -106,13 +115,19 @@ QByteArray ReadableReportPdf(const TReadableReport& report)
         html += QStringLiteral("</tr>");
     }
     html += QStringLiteral("<tr><td><b>Totale</b></td>");
-    html += Cell(QStringLiteral("<b>%1&nbsp;su&nbsp;%2</b>").arg(FormatPoints(report.Total)).arg(report.MostTotal));
+    html += PointsCell(QStringLiteral("<b>%1 su %2</b>")
+                     .arg(FormatPoints(report.Total))
+                     .arg(report.MostTotal));
     html += QStringLiteral("<td colspan=\"7\"></td>");
     if (report.PreviousDate)
         html += Cell(report.PreviousTotal ? FormatPoints(*report.PreviousTotal) + QStringLiteral("<br>")
                                                 + Difference(report.Total, *report.PreviousTotal)
                                           : QString());
     html += QStringLiteral("</tr></table>");
+    if (report.PreviousDate)
+        html += QStringLiteral("<p style=\"font-size: 8pt;\">Prec.: i punti della compilazione precedente, del %1, "
+                               "e la differenza.</p>")
+                    .arg(FormatShortDate(*report.PreviousDate));
     html += QStringLiteral("<p style=\"font-size: 8pt;\">Ogni fase vale al massimo un punto: la media delle sue "
                            "risposte (S\u00ec 1, A volte 0,5, No 0; \u201cNon so\u201d e le domande senza "
                            "risposta non contano). Le fasi prima della fase iniziale sono considerate "

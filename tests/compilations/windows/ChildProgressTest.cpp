@@ -331,8 +331,7 @@ TEST_F(ChildProgress, ReportPdfTextHoldsEveryQuestionWithItsAnswerAndTheAreaPoin
     EXPECT_TRUE(report.Areas[1].Phases[0].Achieved);
     EXPECT_TRUE(words.contains(QStringLiteral("considerate raggiunte")));
     // The previous compilation (January) is shown beside this one.
-    EXPECT_TRUE(words.contains(QStringLiteral("Precedente")));
-    EXPECT_TRUE(words.contains(QStringLiteral("15/01/2025")));
+    EXPECT_TRUE(words.contains(QStringLiteral("compilazione precedente, del 15/01/2025")));
 }
 
 } // namespace
