@@ -25,7 +25,7 @@ QByteArray ProgressPdf(const TChildProgress& progress, const QString& school, co
         if (!chart.isNull()) {
             document.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("chart:progress")), chart);
             // The width of the page's text; the height keeps the picture's shape.
-            const int width = 700;
+            const int width = 950;
             html += QStringLiteral("<p align=\"center\"><img src=\"chart:progress\" width=\"%1\" height=\"%2\"></p>")
                         .arg(width)
                         .arg(width * chart.height() / std::max(chart.width(), 1));

@@ -7,6 +7,7 @@
 #include "PagedPdf.h"
 #include "ProgressPdf.h"
 #include "ProgressTable.h"
+#include "Regional.h"
 #include "UnitTableEdit.h"
 #include "WaitCursor.h"
 
@@ -21,6 +22,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QTableWidget>
 #include <QValueAxis>
 #include <QVBoxLayout>
@@ -89,6 +92,9 @@ TFormChildProgress::TFormChildProgress(QWidget* owner, int idChild)
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     resize(960, 640);
+    // On a small screen, or at 150 %, the window must still fit whole.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        resize(size().boundedTo(screen->availableGeometry().size() * 0.92));
     Reload();
 }
 
@@ -118,7 +124,7 @@ void TFormChildProgress::Reload()
     empty_->setVisible(!any);
     chartView_->setVisible(any);
     table_->setVisible(any);
-    exportPdf_->setEnabled(true);
+    exportPdf_->setEnabled(any);
     FillTable();
     FillChart();
 }
@@ -155,6 +161,9 @@ void TFormChildProgress::FillChart()
     auto* chart = new QChart;
     chart->setTitle(QStringLiteral("Punti per area"));
     chart->legend()->setAlignment(Qt::AlignRight);
+    // "2,5" on the axis, as everywhere else in the program.
+    chart->setLocalizeNumbers(true);
+    chart->setLocale(RegionalLocale());
     auto* axisX = new QDateTimeAxis;
     axisX->setFormat(QStringLiteral("dd/MM/yyyy"));
     axisX->setTitleText(QStringLiteral("Data"));
@@ -197,6 +206,11 @@ void TFormChildProgress::FillChart()
     if (last - first < 2 * kDay) {
         first -= 15 * kDay;
         last += 15 * kDay;
+    } else {
+        // The first and last markers whole, not cut by the frame.
+        const qint64 margin = (last - first) / 25;
+        first -= margin;
+        last += margin;
     }
     axisX->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
     axisX->setTickCount(std::clamp(static_cast<int>(progress_.Compilations.size()) + 1, 3, 7));

@@ -335,3 +335,4 @@ TEST_F(ChildProgress, ReportPdfTextHoldsEveryQuestionWithItsAnswerAndTheAreaPoin
 }
 
 } // namespace
+
