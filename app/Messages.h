@@ -86,3 +86,24 @@ inline QString SettingsNotSavedText(const QString& detail)
                           "impostazioni \u00e8 rimasto com'era.\r\n\r\nDettagli: ")
         + detail;
 }
+
+// The school's data export (Strumenti > Esporta dati (CSV)...).
+inline QString ExportDataFolderTitle()
+{
+    return QStringLiteral("Cartella in cui scrivere i dati della scuola (CSV)");
+}
+inline QString ExportDataProgressText(int done, int total)
+{
+    return QStringLiteral("Attendere, esportazione dei dati in corso... (%1 di %2 compilazioni)").arg(done).arg(total);
+}
+inline QString ExportDataDoneText(const QString& folder)
+{
+    return QStringLiteral("Dati esportati nella cartella %1: bambini.csv, educatori.csv, compilazioni.csv e "
+                          "risposte.csv.").arg(folder);
+}
+// Nothing was written (the reason follows): the files there are as they were.
+inline QString ExportDataFailedText()
+{
+    return QStringLiteral("ATTENZIONE: i dati non sono stati esportati; i file della cartella sono rimasti "
+                          "com'erano. Eccezione: ");
+}

@@ -1,6 +1,7 @@
 #include "RecordWindows.h"
 
 #include "UnitAreas.h"
+#include "UnitChildProgress.h"
 #include "UnitChildren.h"
 #include "UnitPhases.h"
 #include "UnitQuestions.h"
@@ -10,8 +11,11 @@
 TFormRSShow* CreateRecordWindow(TRecordWindow which, QWidget* owner)
 {
     switch (which) {
-    case TRecordWindow::Children:
-        return new TFormChildren(owner);
+    case TRecordWindow::Children: {
+        auto* children = new TFormChildren(owner);
+        children->SetProgressOpener(&TFormChildProgress::Show);
+        return children;
+    }
     case TRecordWindow::Teachers:
         return new TFormTeachers(owner);
     case TRecordWindow::Areas:

@@ -7,15 +7,18 @@
 #include "MaintenanceMessages.h"
 #include "Messages.h"
 #include "Pictures.h"
+#include "SchoolDataExport.h"
 #include "SqlText.h"
 #include "Startup.h"
 #include "UnitAbout.h"
+#include "UnitOperationInProgress.h"
 #include "UnitRSShow.h"
 #include "UserGuide.h"
 #include "WaitCursor.h"
 #include "ui_UnitMain.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -194,6 +197,7 @@ void TFormMain::ConnectCommands()
             &TFormMain::MainMenuStrumentiCompactAndRepairDatabaseClick);
     connect(ui_->MainMenuStrumentiImportQuestions, &QAction::triggered, this,
             &TFormMain::MainMenuStrumentiImportQuestionsClick);
+    connect(ui_->MainMenuStrumentiExportData, &QAction::triggered, this, &TFormMain::MainMenuStrumentiExportDataClick);
     connect(ui_->MainMenuHelpUserGuide, &QAction::triggered, this, &TFormMain::MainMenuHelpUserGuideClick);
     connect(ui_->MainMenuHelpInformazioniSu, &QAction::triggered, this, &TFormMain::MainMenuHelpInformazioniSuClick);
 }
@@ -330,6 +334,30 @@ void TFormMain::MainMenuStrumentiImportQuestionsClick()
     }
     if (failed)
         WarningBox(this, ImportFailedText() + failure);
+}
+
+void TFormMain::MainMenuStrumentiExportDataClick()
+{
+    const QString folder = GetExistingFolder(this, ExportDataFolderTitle());
+    if (folder.isEmpty())
+        return;
+    QString failure;
+    bool done = false;
+    {
+        TOperationInProgress progress(this, ExportDataProgressText(0, 0));
+        try {
+            ExportSchoolData(folder, [&progress](int written, int total) {
+                progress.SetMessage(ExportDataProgressText(written, total));
+            });
+            done = true;
+        } catch (const Exception& e) {
+            failure = e.Message();
+        }
+    }
+    if (done)
+        InformationBox(this, ExportDataDoneText(QDir::toNativeSeparators(folder)));
+    else
+        WarningBox(this, ExportDataFailedText() + failure);
 }
 
 void TFormMain::MainMenuHelpUserGuideClick()

@@ -50,6 +50,7 @@ public slots:
     void BitBtnTablesManagementClick();
     void MainMenuStrumentiCompactAndRepairDatabaseClick();
     void MainMenuStrumentiImportQuestionsClick();
+    void MainMenuStrumentiExportDataClick();
     void MainMenuHelpUserGuideClick();
     void MainMenuHelpInformazioniSuClick();
     void MainMenuFileEsciClick();

@@ -17,6 +17,8 @@
 #include "NyTransaction.h"
 #include "Settings.h"
 #include "StoredCompilationReport.h"
+#include "SchoolDataExport.h"
+#include "UnitChildProgress.h"
 #include "UnitChildren.h"
 #include "UnitTableEdit.h"
 #include "UnitTables.h"
@@ -476,7 +478,7 @@ void DeleteNewestCompilation()
 }
 
 // A child with ten compilations of 1000 answers, to be deleted.
-long long AddChildToDelete()
+long long AddChildToDelete(int compilations = 10)
 {
     Exec("BEGIN");
     TStatement child("INSERT INTO Children(Name, DateOfBirth, Info) VALUES('Zeta da eliminare', "
@@ -487,7 +489,7 @@ long long AddChildToDelete()
                            "VALUES(?, 1, '2026-01-10 00:00:00', 'Da eliminare')");
     TStatement answer("INSERT INTO CompiledTablesAnswers(IDCompiledTable, IDQuestion, IDAnswer) VALUES(?, ?, 1)");
     TStatement start("INSERT INTO CompiledTablesStartPhase(IDCompiledTable, IDArea, IDPhase) VALUES(?, ?, 1)");
-    for (int k = 0; k < 10; ++k) {
+    for (int k = 0; k < compilations; ++k) {
         compilation.Bind(1, id).Run();
         const long long key = sqlite3_last_insert_rowid(Handle());
         for (int q = 1; q <= kQuestions; ++q)
@@ -735,6 +737,42 @@ void MeasureWindows(const QTemporaryDir& dir)
                     }),
                     {}};
         Compare(QStringLiteral("export one report"), program, floor, 2.0);
+    }
+
+    // A child's progress: 20 compilations scored and drawn.
+    if (Wanted(QStringLiteral("open a child's progress"))) {
+        const long long child = AddChildToDelete(20);
+        std::unique_ptr<TFormChildProgress> progress;
+        TStep program{{}, Timed([&] {
+                          progress = std::make_unique<TFormChildProgress>(nullptr, static_cast<int>(child));
+                          progress->show();
+                          Settle();
+                      }),
+                      [&] { progress.reset(); }};
+        TStep floor{{}, Timed([&] {
+                        TStatement answers("SELECT A.IDCompiledTable, A.IDQuestion, A.IDAnswer FROM "
+                                           "CompiledTablesAnswers A JOIN CompiledTables C ON C.IDCompiledTable = "
+                                           "A.IDCompiledTable WHERE C.IDChild = ?");
+                        answers.Bind(1, child).ReadAll();
+                    }),
+                    {}};
+        Absolute(QStringLiteral("open a child's progress (20 compilations)"), program, &floor, 100.0, true);
+        TStatement remove("DELETE FROM Children WHERE IDChild = ?");
+        remove.Bind(1, child).Run();
+    }
+
+    // The school's data as CSV: every compilation scored, every answer written.
+    {
+        QTemporaryDir folder;
+        TStep program{{}, Timed([&] { ExportSchoolData(folder.path()); }), {}};
+        TStep floor{{}, Timed([&] {
+                        TStatement answers("SELECT A.IDCompiledTable, Q.QuestionText, A.IDAnswer FROM "
+                                           "CompiledTablesAnswers A JOIN Questions Q ON Q.IDQuestion = A.IDQuestion "
+                                           "ORDER BY A.IDCompiledTable, A.IDQuestion");
+                        answers.ReadAll();
+                    }),
+                    {}};
+        Absolute(QStringLiteral("export the school's data (CSV)"), program, &floor, 10000.0, true, 3);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "UnitRSShow.h"
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -17,6 +18,16 @@ public:
     explicit TFormChildren(QWidget* owner);
     ~TFormChildren() override;
 
+    // What "Andamento..." opens for the selected child: the progress window
+    // lives with the compilations, which this window does not know; the
+    // program hands it in (RecordWindows.cpp). Without it the button stays off.
+    using TProgressOpener = std::function<void(QWidget* owner, int idChild)>;
+    void SetProgressOpener(TProgressOpener opener);
+
+public slots:
+    void ListViewDataSelectItem() override;
+    void BitBtnProgressClick();
+
 protected:
     QString GetSelectSQL() override;
     void GetColumnFields(QStringList& fields) override;
@@ -26,4 +37,5 @@ protected:
 
 private:
     std::unique_ptr<Ui::TFormChildren> ui_;
+    TProgressOpener progressOpener_;
 };

@@ -12,11 +12,12 @@ declare -A below=(
   [database]="data"
   [app/settings]="data"
   [compilations/engine]="data database"
+  [compilations/pdf]="data database compilations/engine"
   [ui]="data database"
   [records]="data database ui"
-  [compilations/windows]="data database app/settings compilations/engine ui"
-  [app]="data database app/settings compilations/engine ui records compilations/windows"
-  [tools]="data database app/settings compilations/engine"
+  [compilations/windows]="data database app/settings compilations/engine compilations/pdf ui"
+  [app]="data database app/settings compilations/engine compilations/pdf ui records compilations/windows"
+  [tools]="data database app/settings compilations/engine compilations/pdf"
 )
 
 # The folder a file belongs to: the longest folder name its path starts with.

@@ -7,9 +7,11 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libqt6printsupport6
   libsqlcipher-dev sqlcipher
+  # Qt Charts (a child's progress window); its CMake files need Qt OpenGL's
+  qt6-charts-dev libqt6opengl6-dev
   libgtest-dev googletest libbenchmark-dev
   xvfb xauth
-  # pdftotext and pdftoppm: the printout tests read the printed PDF back
+  # pdftotext and pdftoppm: the printout and PDF report tests read the PDF back
   poppler-utils
   # strace: the interrupted-compaction tests kill the tool at a chosen system call
   strace

@@ -7,9 +7,12 @@
 #include "IntegrityCheck.h"
 #include "LegacyQuestionFile.h"
 #include "MaintenanceMessages.h"
+#include "ReadableReportPdf.h"
+#include "SchoolDataExport.h"
 #include "StoredCompilationReport.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +20,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -120,8 +124,27 @@ const std::map<QString, Command>& Commands()
                   throw Exception(QStringLiteral("'%1' is not a compilation key.").arg(args[1]));
               OpenDatabaseFile(args[0], TDatabase::TOpenFor::Reading);
               ExportStoredCompilationReport(id, args[2]);
-          },
-          {}, DatabaseFilePath}},
+          }}},
+        {QStringLiteral("export-pdf"),
+         {QStringLiteral("export-pdf DBFILE IDCOMPILATION OUTFILE"),
+          QStringLiteral("write the readable report (Relazione) of a stored compilation as PDF"), 3,
+          [](const QStringList& args) {
+              bool ok = false;
+              const int id = args[1].toInt(&ok);
+              if (!ok)
+                  throw Exception(QStringLiteral("'%1' is not a compilation key.").arg(args[1]));
+              OpenDatabaseFile(args[0], TDatabase::TOpenFor::Reading);
+              ExportReadableReport(id, args[2]);
+          }}},
+        {QStringLiteral("export-csv"),
+         {QStringLiteral("export-csv DBFILE FOLDER"),
+          QStringLiteral("write the school's data as four CSV files into the folder, all or none"), 2,
+          [](const QStringList& args) {
+              if (!QFileInfo(args[1]).isDir())
+                  throw Exception(QStringLiteral("%1: no such folder.").arg(args[1]));
+              OpenDatabaseFile(args[0], TDatabase::TOpenFor::Reading);
+              ExportSchoolData(args[1]);
+          }}},
     };
     return commands;
 }
@@ -142,9 +165,16 @@ void PrintHelp(std::FILE* out)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    // The files are those of the program beside this tool.
-    SetProgramFilePath(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Baltero")));
+    // The PDF needs fonts, which come with the graphical application; it
+    // draws on no screen, so it runs where there is none (a server, cron).
+    const bool drawsPdf = argc > 1 && qstrcmp(argv[1], "export-pdf") == 0;
+    if (drawsPdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application;
+    if (drawsPdf)
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        application = std::make_unique<QCoreApplication>(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
         PrintHelp(stderr);

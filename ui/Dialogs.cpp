@@ -200,7 +200,8 @@ QString GetOpenFileName(QWidget* parent, const QString& title, const QString& fi
     return QFileDialog::getOpenFileName(parent, title, QString(), filter, nullptr, QFileDialog::DontUseNativeDialog);
 }
 
-QString GetSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& defaultSuffix)
+QString GetSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& defaultSuffix,
+                        const QString& suggestedName)
 {
     if (TheScript().active) {
         Record(QStringLiteral("save"), title);
@@ -211,9 +212,21 @@ QString GetSaveFileName(QWidget* parent, const QString& title, const QString& fi
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
+    if (!suggestedName.isEmpty())
+        dialog.selectFile(suggestedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
+}
+
+QString GetExistingFolder(QWidget* parent, const QString& title)
+{
+    if (TheScript().active) {
+        Record(QStringLiteral("folder"), title);
+        return NextText().value_or(QString());
+    }
+    return QFileDialog::getExistingDirectory(parent, title, QString(),
+                                             QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
 bool OpenWithDesktop(const QUrl& url)

@@ -30,7 +30,11 @@ bool InputBox(QWidget* parent, const QString& caption, const QString& prompt, QS
 // File dialogs; empty text when cancelled. filter uses Qt's form
 // ("File HTML (*.html)").
 QString GetOpenFileName(QWidget* parent, const QString& title, const QString& filter);
-QString GetSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& defaultSuffix);
+// suggestedName, when given, is the name the save dialog proposes.
+QString GetSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& defaultSuffix,
+                        const QString& suggestedName = QString());
+// A folder to write into; empty text when cancelled ("folder" in the script).
+QString GetExistingFolder(QWidget* parent, const QString& title);
 
 // Hands a document or link to the desktop; false when nothing could open it.
 bool OpenWithDesktop(const QUrl& url);
@@ -45,7 +49,7 @@ bool PrintHtmlFile(QWidget* parent, const QString& fileName,
 namespace DialogScript {
 
 struct Shown {
-    QString kind; // "question", "warning", "information", "error", "input", "open", "save", "desktop", "print"
+    QString kind; // "question", "warning", "information", "error", "input", "open", "save", "folder", "desktop", "print"
     QString text;
 };
 

@@ -36,6 +36,13 @@ TOperationInProgress::TOperationInProgress(QWidget* caller, const QString& messa
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void TOperationInProgress::SetMessage(const QString& message)
+{
+    window_->PanelStatus()->setText(message);
+    window_->PanelStatus()->repaint();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 TOperationInProgress::~TOperationInProgress()
 {
     if (caller_)

@@ -33,6 +33,9 @@ public:
     TOperationInProgress(const TOperationInProgress&) = delete;
     TOperationInProgress& operator=(const TOperationInProgress&) = delete;
 
+    // Shows a new message (how far the work has gone) at once.
+    void SetMessage(const QString& message);
+
 private:
     QWidget* caller_;
     std::unique_ptr<TFormOperationInProgress> window_;

@@ -84,10 +84,7 @@ void TQuestions::LoadAnswers(int idCompiledTable)
         // writes shows as "---" and so must also score as no answer, not
         // count like a "No".
         const bool missing = rs->GetFieldAsString(QStringLiteral("IDAnswer")).isEmpty();
-        const int stored = missing ? -1 : rs->GetFieldAsInteger(QStringLiteral("IDAnswer"));
-        std::uint8_t answer = AnswerNone;
-        if (stored >= AnswerYes && stored <= AnswerDontKnow)
-            answer = static_cast<std::uint8_t>(stored);
+        const std::uint8_t answer = StoredAnswer(missing, missing ? -1 : rs->GetFieldAsInteger(QStringLiteral("IDAnswer")));
         const auto found = questionIndex.find(idQuestion);
         if (found != questionIndex.end())
             QuestionList[found->second].Answer = answer;
@@ -135,6 +132,13 @@ double TQuestions::AnswerValue(std::uint8_t code)
     default:
         return 0.0;
     }
+}
+
+std::uint8_t TQuestions::StoredAnswer(bool missing, int stored)
+{
+    if (missing || stored < AnswerYes || stored > AnswerDontKnow)
+        return AnswerNone;
+    return static_cast<std::uint8_t>(stored);
 }
 
 int TQuestions::AreaIndex(int idArea) const

@@ -70,6 +70,9 @@ public:
 
     static QString AnswerText(std::uint8_t code);
     static double AnswerValue(std::uint8_t code);
+    // The answer a stored row means: none for an empty value or a code the
+    // program never writes.
+    static std::uint8_t StoredAnswer(bool missing, int stored);
     int AreaIndex(int idArea) const;
     int PhaseIndex(int idPhase) const;
     bool IsActive(int questionIndex) const;

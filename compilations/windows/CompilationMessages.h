@@ -68,3 +68,14 @@ inline QString NoPhaseForAgeText(int months)
     return QStringLiteral("Nessuna fase \u00e8 indicata per l'et\u00e0 del bambino alla data dell'osservazione (%1 mesi).")
         .arg(months);
 }
+
+// The child's progress could not be read (the reason follows).
+inline QString ChildProgressFailedText()
+{
+    return QStringLiteral("ATTENZIONE: impossibile leggere l'andamento del bambino. Eccezione: ");
+}
+// A PDF file could not be written (the reason follows).
+inline QString PdfNotWrittenText()
+{
+    return QStringLiteral("ATTENZIONE: il file PDF non è stato scritto. Eccezione: ");
+}

@@ -8,6 +8,8 @@
 #include "FillFunctions.h"
 #include "ListViewDelegate.h"
 #include "NyTransaction.h"
+#include "PagedPdf.h"
+#include "ReadableReportPdf.h"
 #include "RecordFormLook.h"
 #include "Regional.h"
 #include "ReportPrinting.h"
@@ -125,6 +127,7 @@ TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool edi
     connect(ui_->ListViewAreas, &QTreeWidget::itemClicked, this, &TFormTableEdit::ListViewAreasClick);
     connect(ui_->BitBtnSetStartPhase, &QPushButton::clicked, this, &TFormTableEdit::BitBtnSetStartPhaseClick);
     connect(ui_->BitBtnExportAndPrint, &QPushButton::clicked, this, &TFormTableEdit::BitBtnExportAndPrintClick);
+    connect(ui_->BitBtnReportPdf, &QPushButton::clicked, this, &TFormTableEdit::BitBtnReportPdfClick);
     const auto changed = [this] { modified_ = true; };
     connect(ui_->DateTimePickerDate, &QDateEdit::dateChanged, this, changed);
     connect(ui_->ComboBoxChild, &QComboBox::currentIndexChanged, this, changed);
@@ -443,6 +446,44 @@ void TFormTableEdit::BitBtnExportAndPrintClick()
     }
     if (QuestionBox(this, Message21000()) == TBoxAnswer::Yes)
         PrintHtmlFile(this, fileName, PrintableReport);
+}
+
+void TFormTableEdit::BitBtnReportPdfClick()
+{
+    if (!loadError_.isEmpty()) {
+        WarningBox(this, PdfNotWrittenText() + loadError_);
+        return;
+    }
+    if (!DateAccepted())
+        return;
+    // The report of what the editor shows, saved or not.
+    TReadableReport report;
+    try {
+        TCompilationHeader header;
+        header.IDCompiledTable = EditMode() ? questionnaire_->IDCompiledTable : -1;
+        header.IDChild = SelectedKey(childrenRecordset_.get(), ui_->ComboBoxChild, kIDChild, QStringLiteral("bambino"));
+        header.ChildName = childrenRecordset_->GetFieldAsString(QStringLiteral("Name"));
+        header.DateOfBirth = childrenRecordset_->GetFieldAsDateTime(QStringLiteral("DateOfBirth"));
+        header.IDTeacher =
+            SelectedKey(teachersRecordset_.get(), ui_->ComboBoxTeacher, kIDTeacher, QStringLiteral("educatore"));
+        header.TeacherName = teachersRecordset_->GetFieldAsString(QStringLiteral("Name"));
+        header.Date = DateValue();
+        header.Description = ui_->EditDescription->text();
+        report = BuildReadableReport(*questionnaire_, header);
+    } catch (const Exception& e) {
+        WarningBox(this, PdfNotWrittenText() + e.Message());
+        return;
+    }
+    const QString fileName = GetSaveFileName(this, QStringLiteral("Relazione in PDF"), QStringLiteral("File PDF (*.pdf)"),
+                                             QStringLiteral("pdf"), ReadableReportFileName(report));
+    if (fileName.isEmpty())
+        return;
+    try {
+        const TWaitCursor wait;
+        SavePdf(fileName, ReadableReportPdf(report));
+    } catch (const Exception& e) {
+        WarningBox(this, PdfNotWrittenText() + e.Message());
+    }
 }
 
 int TFormTableEdit::SelectedKey(TNyRecordset* recordset, const QComboBox* combo, const QString& field,

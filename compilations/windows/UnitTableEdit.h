@@ -44,6 +44,7 @@ public slots:
     void ListViewAreasClick();
     void BitBtnSetStartPhaseClick();
     void BitBtnExportAndPrintClick();
+    void BitBtnReportPdfClick();
     void BitBtnOKClick() override;
 
 protected:

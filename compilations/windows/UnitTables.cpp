@@ -6,6 +6,9 @@
 #include "Exception.h"
 #include "NyTransaction.h"
 #include "Questions.h"
+#include "PagedPdf.h"
+#include "ReadableReportPdf.h"
+#include "UnitChildProgress.h"
 #include "UnitOperationInProgress.h"
 #include "UnitTableEdit.h"
 
@@ -20,6 +23,10 @@ TFormTables::TFormTables(QWidget* owner)
     ui_->setupUi(this);
     ui_->BitBtnDuplicate->setAutoDefault(false);
     connect(ui_->BitBtnDuplicate, &QPushButton::clicked, this, &TFormTables::BitBtnDuplicateClick);
+    for (QPushButton* button : {ui_->BitBtnProgress, ui_->BitBtnReportPdf})
+        button->setAutoDefault(false);
+    connect(ui_->BitBtnProgress, &QPushButton::clicked, this, &TFormTables::BitBtnProgressClick);
+    connect(ui_->BitBtnReportPdf, &QPushButton::clicked, this, &TFormTables::BitBtnReportPdfClick);
     Initialize(TRecordListControls::Of(*ui_));
 }
 
@@ -61,6 +68,59 @@ void TFormTables::ListViewDataSelectItem()
 {
     TFormRSShow::ListViewDataSelectItem();
     ui_->BitBtnDuplicate->setEnabled(SelectedIndex() >= 0);
+    ui_->BitBtnProgress->setEnabled(SelectedIndex() >= 0);
+    ui_->BitBtnReportPdf->setEnabled(SelectedIndex() >= 0);
+}
+
+int TFormTables::SelectedField(const QString& field)
+{
+    if (SelectedIndex() < 0)
+        return 0;
+    try {
+        Recordset()->SetAbsolutePosition(SelectedIndex() + 1);
+        return Recordset()->GetFieldAsInteger(field);
+    } catch (const Exception& e) {
+        WarningBox(this, e.Message());
+        return 0;
+    }
+}
+
+void TFormTables::BitBtnProgressClick()
+{
+    const int idChild = SelectedField(QStringLiteral("IDChild"));
+    if (idChild == 0)
+        return;
+    TFormChildProgress::Show(this, idChild);
+    // Compilations changed from the progress window show here too.
+    Reload();
+}
+
+void TFormTables::BitBtnReportPdfClick()
+{
+    const int key = SelectedField(QStringLiteral("IDCompiledTable"));
+    if (key == 0)
+        return;
+    TReadableReport report;
+    try {
+        report = LoadReadableReport(key);
+    } catch (const Exception& e) {
+        WarningBox(this, PdfNotWrittenText() + e.Message());
+        return;
+    }
+    const QString fileName = GetSaveFileName(this, QStringLiteral("Relazione in PDF"), QStringLiteral("File PDF (*.pdf)"),
+                                             QStringLiteral("pdf"), ReadableReportFileName(report));
+    if (fileName.isEmpty())
+        return;
+    QString error;
+    try {
+        const TOperationInProgress progress(this, QStringLiteral("Attendere, scrittura della relazione in corso..."));
+        SavePdf(fileName, ReadableReportPdf(report));
+    } catch (const Exception& e) {
+        error = e.Message();
+    }
+    // Told once the progress window is gone, so that nothing covers the box.
+    if (!error.isEmpty())
+        WarningBox(this, PdfNotWrittenText() + error);
 }
 
 void TFormTables::Reload()

@@ -23,6 +23,8 @@ public slots:
     void BitBtnDeleteClick() override;
     void ListViewDataSelectItem() override;
     void BitBtnDuplicateClick();
+    void BitBtnProgressClick();
+    void BitBtnReportPdfClick();
 
 protected:
     QString GetSelectSQL() override;
@@ -34,6 +36,9 @@ protected:
 private:
     // Copies the compilation at the recordset's current row, all or nothing.
     void Duplicate();
+    // The selected compilation's field; 0 (and the user told) when it
+    // cannot be read.
+    int SelectedField(const QString& field);
     // A reload that fails leaves the list as it was and says why.
     void Reload();
 

@@ -1,0 +1,63 @@
+// baltero-db export-pdf and export-csv, run as a shell runs them (no
+// display: the PDF is drawn without a screen).
+#include "QuestionsTestSupport.h"
+#include "ToolProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ExportCommands : public ::testing::Test {
+protected:
+    ExportCommands()
+    {
+        db.AddArea(1, QStringLiteral("Autonomia"));
+        db.AddPhase(1, QStringLiteral("Prima"));
+        const int question = db.AddQuestion(1, 1, 1, QStringLiteral("Si lava le mani da s\u00e9"));
+        key = NewCompilation(db, QStringLiteral("Zo\u00eb"));
+        StoreAnswer(db, key, question, AnswerSometimes);
+    }
+    TestDatabase db;
+    int key = 0;
+};
+
+TEST_F(ExportCommands, PdfHoldsTheAnswerAndAnUnknownKeyWritesNothing)
+{
+    const QString pdf = db.Path(QStringLiteral("relazione.pdf"));
+    const TToolRun run = RunTool({QStringLiteral("export-pdf"), db.DatabasePath(), QString::number(key), pdf});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QString words = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(words.contains(QStringLiteral("Zo\u00eb")));
+    EXPECT_TRUE(words.contains(QRegularExpression(QStringLiteral("Si lava le mani da s\u00e9 +A volte"))));
+    EXPECT_TRUE(words.contains(QStringLiteral("0,50 su 1")));
+
+    const QString none = db.Path(QStringLiteral("nessuna.pdf"));
+    const TToolRun unknown = RunTool({QStringLiteral("export-pdf"), db.DatabasePath(), QStringLiteral("999"), none});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(none));
+}
+
+TEST_F(ExportCommands, CsvWritesTheFourFilesOrSaysWhyNot)
+{
+    const QString folder = db.Path(QStringLiteral("dati"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const TToolRun run = RunTool({QStringLiteral("export-csv"), db.DatabasePath(), folder});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 4);
+    QFile answers(QDir(folder).filePath(QStringLiteral("risposte.csv")));
+    ASSERT_TRUE(answers.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(answers.readAll().endsWith(
+        QStringLiteral("%1;Autonomia;Prima;1;Si lava le mani da s\u00e9;A volte\r\n").arg(key).toUtf8()));
+
+    const TToolRun missing = RunTool({QStringLiteral("export-csv"), db.DatabasePath(), db.Path(QStringLiteral("no"))});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("no such folder"))) << qPrintable(missing.err);
+}
+
+} // namespace
