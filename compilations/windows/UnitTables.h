@@ -10,6 +10,10 @@
 namespace Ui {
 class TFormTables;
 }
+class QCheckBox;
+class QComboBox;
+class QTreeWidgetItem;
+class TDateEntry;
 
 class TFormTables : public TFormRSShow {
     Q_OBJECT
@@ -32,10 +36,21 @@ protected:
     void ShowDeleteError(const QString& message) override;
 
 private:
+    // The choices of child, educator and dates that narrow the list, in a
+    // row of their own under the search field.
+    void AddFilterRow();
+    bool RowChosen(const QTreeWidgetItem* item) const;
+
     // Copies the compilation at the recordset's current row, all or nothing.
     void Duplicate();
     // A reload that fails leaves the list as it was and says why.
     void Reload();
 
     std::unique_ptr<Ui::TFormTables> ui_;
+    QComboBox* comboBoxChild_ = nullptr;
+    QComboBox* comboBoxTeacher_ = nullptr;
+    QCheckBox* checkBoxFrom_ = nullptr;
+    QCheckBox* checkBoxTo_ = nullptr;
+    TDateEntry* dateFrom_ = nullptr;
+    TDateEntry* dateTo_ = nullptr;
 };
