@@ -13,6 +13,9 @@ void MakeComboBoxSearchable(QComboBox* combo)
     completer->setFilterMode(Qt::MatchContains);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     combo->setCompleter(completer);
+    // A name longer than the box shows from its start.
+    QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
+                     [combo] { combo->lineEdit()->setCursorPosition(0); });
     QObject::connect(combo->lineEdit(), &QLineEdit::editingFinished, combo, [combo] {
         const int typed = combo->findText(combo->currentText(), Qt::MatchFixedString);
         if (typed >= 0)

@@ -136,6 +136,8 @@ TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool edi
     // A school has hundreds of children: they are found by typing.
     MakeComboBoxSearchable(ui_->ComboBoxChild);
     MakeComboBoxSearchable(ui_->ComboBoxTeacher);
+    // Room for a name with its date of birth.
+    ui_->ComboBoxChild->setMinimumContentsLength(24);
 
     // Key preview: the answer keys work wherever the focus is in the window.
     installEventFilter(this);

@@ -68,6 +68,8 @@ void TFormTables::AddFilterRow()
         entry->setCalendarPopup(true);
         entry->setDate(QDate::currentDate());
         entry->setEnabled(false);
+        // Room for the whole date with its four-digit year and the arrow.
+        entry->setMinimumWidth(entry->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 28);
         connect(check, &QCheckBox::toggled, entry, &QWidget::setEnabled);
     };
     date(QStringLiteral("dal"), "CheckBoxFilterFrom", "DateFilterFrom", checkBoxFrom_, dateFrom_);
@@ -81,10 +83,12 @@ void TFormTables::AddFilterRow()
     row->addWidget(comboBoxChild_, 1);
     row->addWidget(teacherLabel);
     row->addWidget(comboBoxTeacher_, 1);
-    row->addWidget(checkBoxFrom_);
-    row->addWidget(dateFrom_);
-    row->addWidget(checkBoxTo_);
-    row->addWidget(dateTo_);
+    // The dates go beside the search field, before the count of the rows
+    // shown: one row would not hold them all at the window's first size.
+    int at = 1;
+    for (QWidget* widget : {static_cast<QWidget*>(checkBoxFrom_), static_cast<QWidget*>(dateFrom_),
+                            static_cast<QWidget*>(checkBoxTo_), static_cast<QWidget*>(dateTo_)})
+        SearchRow()->insertWidget(at++, widget);
     if (auto* box = qobject_cast<QBoxLayout*>(group->layout()))
         box->insertLayout(1, row);
 

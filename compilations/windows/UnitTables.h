@@ -36,8 +36,8 @@ protected:
     void ShowDeleteError(const QString& message) override;
 
 private:
-    // The choices of child, educator and dates that narrow the list, in a
-    // row of their own under the search field.
+    // The choices of child, educator and dates that narrow the list,
+    // around the search field.
     void AddFilterRow();
     bool RowChosen(const QTreeWidgetItem* item) const;
 
