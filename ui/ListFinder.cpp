@@ -223,14 +223,16 @@ void TListFinder::RowsChanged()
     QMetaObject::invokeMethod(
         this,
         [this] {
-            pending_ = false;
-            Apply();
+            // An Apply in between has done the work already.
+            if (pending_)
+                Apply();
         },
         Qt::QueuedConnection);
 }
 
 void TListFinder::Apply()
 {
+    pending_ = false;
     applying_ = true;
     QHeaderView* header = list_->header();
     header->setSortIndicatorShown(order_.Column >= 0);
