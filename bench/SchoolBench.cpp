@@ -14,6 +14,7 @@
 #include "DatabaseFile.h"
 #include "Dialogs.h"
 #include "Exception.h"
+#include "ListFinder.h"
 #include "NyTransaction.h"
 #include "Settings.h"
 #include "StoredCompilationReport.h"
@@ -30,6 +31,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -590,6 +592,36 @@ void MeasureWindows(const QTemporaryDir& dir)
     Settle();
     QTreeWidget* rowsView = list->ListViewData();
     const int row = rowsView->topLevelItemCount() / 2;
+
+    // One key typed into the compilations list's search field, until the
+    // list shows the rows that match: a name typed letter by letter down to
+    // a few dozen rows, then taken back with Backspace.
+    {
+        auto* field = list->findChild<QLineEdit*>(QStringLiteral("EditSearch"));
+        if (!field)
+            throw std::runtime_error("the compilations list has no search field");
+        field->setFocus();
+        const QString typed = QStringLiteral("bambino 17");
+        // The search must narrow the list, or the figure times nothing.
+        field->setText(typed);
+        if (list->Finder()->ShownRows() == 0 || list->Finder()->ShownRows() >= rowsView->topLevelItemCount())
+            throw std::runtime_error("the search field does not narrow the compilations list");
+        field->clear();
+        int k = 0;
+        TStep program{{}, Timed([&] {
+                          const int step = k++ % (2 * typed.size());
+                          if (step < typed.size())
+                              QTest::keyClick(field, typed.at(step).toLatin1());
+                          else
+                              QTest::keyClick(field, Qt::Key_Backspace);
+                          // The list's new layout and paint belong to the key.
+                          QApplication::processEvents();
+                      }),
+                      {}};
+        Absolute(QStringLiteral("filter one key at school scale"), program, nullptr, 20.0, true, 201);
+        field->clear();
+        Settle();
+    }
 
     // The editor on one compilation, opened and painted.
     {

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -292,6 +293,32 @@ QString TIniFile::ReadString(const QString& section, const QString& key, const Q
         value.truncate(cut);
     }
     return value;
+}
+
+QStringList TIniFile::ReadKeys(const QString& section) const
+{
+    std::optional<QByteArray> bytes;
+    try {
+        bytes = LoadBytes(fileName_);
+    } catch (const EFileError&) {
+        return {};
+    }
+    if (!bytes)
+        return {};
+    const TIniText text(std::move(*bytes));
+    const qsizetype header = text.FindSection(TrimBlanks(section));
+    if (header < 0)
+        return {};
+    QStringList keys;
+    const qsizetype end = text.SectionEnd(header);
+    for (qsizetype i = header + 1; i < end; ++i) {
+        const Line& line = text.Lines()[i];
+        // A key read twice gives its first value: it is listed once.
+        if (line.kind == LineKind::Key
+            && std::none_of(keys.cbegin(), keys.cend(), [&](const QString& k) { return SameName(k, line.name); }))
+            keys << line.name;
+    }
+    return keys;
 }
 
 int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class TIniFile {
 public:
@@ -21,6 +22,9 @@ public:
     // Decimal, or hexadecimal after "0x" or "$", optionally signed; anything
     // that is not a 32-bit integer gives the default.
     int ReadInteger(const QString& section, const QString& key, int defaultValue) const;
+    // The names of the keys of a section, as spelled in the file, each once;
+    // none for a missing file or section.
+    QStringList ReadKeys(const QString& section) const;
 
     // Raise EFileError when the file cannot be written.
     void WriteString(const QString& section, const QString& key, const QString& value);

@@ -1,11 +1,14 @@
 #include "Dialogs.h"
 
 #include "BuildConfig.h"
+#include "Settings.h"
 
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QFont>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -40,7 +43,7 @@ QString Title()
 
 void Record(const QString& kind, const QString& text)
 {
-    TheScript().shown.push_back({kind, text});
+    TheScript().shown.push_back({kind, text, QString()});
 }
 
 TBoxAnswer NextAnswer(TBoxAnswer whenNone)
@@ -191,23 +194,53 @@ bool InputBox(QWidget* parent, const QString& caption, const QString& prompt, QS
     return ok;
 }
 
+QString FileKindOfFilter(const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+    const QRegularExpressionMatch match = pattern.match(filter);
+    return match.hasMatch() ? match.captured(1).toLower() : QString();
+}
+
+namespace {
+
+// Where a dialog for this kind of file opens: where the last one was
+// confirmed, while that folder is still there.
+QString StartFolder(const QString& filter)
+{
+    const QString folder = TSettings::GetInstance()->LastFolder(FileKindOfFilter(filter));
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+}
+
+QString KeepFolder(const QString& filter, const QString& fileName)
+{
+    if (!fileName.isEmpty())
+        TSettings::GetInstance()->SetLastFolder(FileKindOfFilter(filter), QFileInfo(fileName).absolutePath());
+    return fileName;
+}
+
+QString ScriptedFileName(const QString& kind, const QString& title, const QString& filter)
+{
+    Record(kind, title);
+    TheScript().shown.back().folder = StartFolder(filter);
+    return KeepFolder(filter, NextText().value_or(QString()));
+}
+
+} // namespace
+
 QString GetOpenFileName(QWidget* parent, const QString& title, const QString& filter)
 {
-    if (TheScript().active) {
-        Record(QStringLiteral("open"), title);
-        return NextText().value_or(QString());
-    }
-    return QFileDialog::getOpenFileName(parent, title, QString(), filter, nullptr, QFileDialog::DontUseNativeDialog);
+    if (TheScript().active)
+        return ScriptedFileName(QStringLiteral("open"), title, filter);
+    return KeepFolder(filter, QFileDialog::getOpenFileName(parent, title, StartFolder(filter), filter, nullptr,
+                                                           QFileDialog::DontUseNativeDialog));
 }
 
 QString GetSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& defaultSuffix,
                         const QString& suggestedName)
 {
-    if (TheScript().active) {
-        Record(QStringLiteral("save"), title);
-        return NextText().value_or(QString());
-    }
-    QFileDialog dialog(parent, title, QString(), filter);
+    if (TheScript().active)
+        return ScriptedFileName(QStringLiteral("save"), title, filter);
+    QFileDialog dialog(parent, title, StartFolder(filter), filter);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -216,17 +249,27 @@ QString GetSaveFileName(QWidget* parent, const QString& title, const QString& fi
         dialog.selectFile(suggestedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().first();
+    return KeepFolder(filter, dialog.selectedFiles().first());
 }
 
 QString GetExistingFolder(QWidget* parent, const QString& title)
 {
+    // Folders chosen to write into are remembered as one kind of their own.
+    const QString kind = QStringLiteral("folder");
+    const QString last = TSettings::GetInstance()->LastFolder(kind);
+    const QString start = !last.isEmpty() && QFileInfo(last).isDir() ? last : QString();
+    QString folder;
     if (TheScript().active) {
         Record(QStringLiteral("folder"), title);
-        return NextText().value_or(QString());
+        TheScript().shown.back().folder = start;
+        folder = NextText().value_or(QString());
+    } else {
+        folder = QFileDialog::getExistingDirectory(parent, title, start,
+                                                   QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     }
-    return QFileDialog::getExistingDirectory(parent, title, QString(),
-                                             QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    if (!folder.isEmpty())
+        TSettings::GetInstance()->SetLastFolder(kind, QFileInfo(folder).absoluteFilePath());
+    return folder;
 }
 
 bool OpenWithDesktop(const QUrl& url)

@@ -28,13 +28,17 @@ void ErrorBox(QWidget* parent, const QString& text);
 bool InputBox(QWidget* parent, const QString& caption, const QString& prompt, QString& value);
 
 // File dialogs; empty text when cancelled. filter uses Qt's form
-// ("File HTML (*.html)").
+// ("File HTML (*.html)"). Each opens in the folder where the last dialog for
+// the same kind of file (the filter's first extension) was confirmed, kept
+// in the settings.
 QString GetOpenFileName(QWidget* parent, const QString& title, const QString& filter);
 // suggestedName, when given, is the name the save dialog proposes.
 QString GetSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& defaultSuffix,
                         const QString& suggestedName = QString());
 // A folder to write into; empty text when cancelled ("folder" in the script).
 QString GetExistingFolder(QWidget* parent, const QString& title);
+// The kind of file a filter is for: its first extension, in lower case.
+QString FileKindOfFilter(const QString& filter);
 
 // Hands a document or link to the desktop; false when nothing could open it.
 bool OpenWithDesktop(const QUrl& url);
@@ -51,6 +55,8 @@ namespace DialogScript {
 struct Shown {
     QString kind; // "question", "warning", "information", "error", "input", "open", "save", "folder", "desktop", "print"
     QString text;
+    // The folder a file dialog opened in (empty: the current folder).
+    QString folder;
 };
 
 // While a script is active no real dialog is shown. Boxes take their answers

@@ -1,6 +1,7 @@
 #include "FillFunctions.h"
 
 #include "Exception.h"
+#include "ListFinder.h"
 #include "NyRecordset.h"
 
 #include <QComboBox>
@@ -56,6 +57,7 @@ void FillListView(QTreeWidget* list, TNyRecordset& recordset, const QStringList&
                 if (alignments[i] != 0)
                     item->setTextAlignment(i, Qt::Alignment(alignments[i]));
             }
+            item->setData(0, RecordPositionRole, int(items.size()) + 1);
             items << item;
             recordset.MoveNext();
         }

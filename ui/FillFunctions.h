@@ -1,7 +1,8 @@
 // Copying recordset rows into list views and drop-down lists.
 //
-// List rows carry no record id: row i of a list filled from a recordset is the
-// record at position i + 1 of that recordset.
+// List rows carry no record id: a list is filled in recordset order, and each
+// row keeps the position of its record (RecordPositionRole, ListFinder.h), so
+// that it still finds it once the rows have been ordered by a column.
 #pragma once
 
 #include <QString>

@@ -5,6 +5,7 @@
 #include "NyRecordset.h"
 #include "RecordFormLook.h"
 #include "WaitCursor.h"
+#include "WindowPlace.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -47,6 +48,19 @@ void TFormRSEdit::Initialize()
     } catch (const Exception&) {
         // The dialog opens with what could be loaded.
     }
+}
+
+void TFormRSEdit::LetUserResize(const QSize& defaultSize)
+{
+    MakeResizableAndRestore(this, defaultSize);
+    keepPlace_ = true;
+}
+
+void TFormRSEdit::done(int result)
+{
+    if (keepPlace_)
+        KeepWindowPlace(this);
+    QDialog::done(result);
 }
 
 void TFormRSEdit::RefuseRepeatedNames(const TNameColumn& column, QLineEdit* nameEdit)

@@ -31,9 +31,15 @@ public slots:
     // Esc and the close box run the "Annulla" handling too, so no pending
     // record outlives the dialog.
     void reject() override;
+    void done(int result) override;
 
 protected:
     void Initialize();
+
+    // For a dialog the user may resize (the compilation editor): it opens
+    // with defaultSize or where the user last left it, and its place is kept
+    // when it closes.
+    void LetUserResize(const QSize& defaultSize);
 
     // For dialogs of records known by a name that must not repeat: before
     // saving, a name the same as another record's (letter case aside) is
@@ -56,6 +62,7 @@ private:
 
     TNyRecordset& recordset_;
     bool editMode_;
+    bool keepPlace_ = false;
     std::optional<TNameColumn> nameColumn_;
     QLineEdit* nameEdit_ = nullptr;
     // The edited record's key and stored name.

@@ -4,14 +4,22 @@
 #include "Dialogs.h"
 #include "Exception.h"
 #include "FillFunctions.h"
+#include "ListFinder.h"
 #include "NyTransaction.h"
 #include "RecordFormLook.h"
+#include "Settings.h"
 #include "UnitRSEdit.h"
+#include "WindowPlace.h"
 
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <stdexcept>
 
@@ -68,14 +76,99 @@ void TFormRSShow::Initialize(const TRecordListControls& controls)
     connect(listViewData_, &QTreeWidget::itemSelectionChanged, this, [this] { ListViewDataSelectItem(); });
     connect(listViewData_, &QTreeWidget::itemDoubleClicked, this, &TFormRSShow::ListViewDataDblClick);
 
+    AddSearchRow(controls.GroupBoxData);
+    // The size the layout file gives is the one the window opens with until
+    // the user changes it.
+    MakeResizableAndRestore(this, size());
+
     RefreshList();
+}
+
+void TFormRSShow::AddSearchRow(QGroupBox* group)
+{
+    auto* field = new QLineEdit(group);
+    field->setObjectName(QStringLiteral("EditSearch"));
+    field->setPlaceholderText(QStringLiteral("Cerca\u2026"));
+    field->setAccessibleName(QStringLiteral("Cerca"));
+    field->setClearButtonEnabled(true);
+    auto* count = new QLabel(group);
+    count->setObjectName(QStringLiteral("LabelShownRows"));
+    searchRow_ = new QHBoxLayout();
+    searchRow_->addWidget(field, 1);
+    searchRow_->addWidget(count);
+    if (auto* box = qobject_cast<QBoxLayout*>(group->layout()))
+        box->insertLayout(0, searchRow_);
+    setTabOrder(field, listViewData_);
+
+    finder_ = new TListFinder(listViewData_, field, count);
+    finder_->SetOrder(TSettings::GetInstance()->ListOrder(objectName()));
+    connect(finder_, &TListFinder::OrderChanged, this,
+            [this](const TListOrder& order) { TSettings::GetInstance()->SetListOrder(objectName(), order); });
+
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [field] {
+        field->setFocus(Qt::ShortcutFocusReason);
+        field->selectAll();
+    });
+    field->installEventFilter(this);
+    listViewData_->installEventFilter(this);
+}
+
+bool TFormRSShow::OpenSelectedRow()
+{
+    if (!BitBtnEdit->isEnabled())
+        return false;
+    BitBtnEditClick();
+    return true;
+}
+
+bool TFormRSShow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && finder_
+        && (watched == listViewData_ || watched == finder_->Field())) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter))
+            return OpenSelectedRow() || watched == finder_->Field();
+        if (plain && watched == finder_->Field() && key->key() == Qt::Key_Down) {
+            // From the search field straight into the rows it left.
+            if (SelectedIndex() < 0) {
+                for (int row = 0; row < listViewData_->topLevelItemCount(); ++row) {
+                    QTreeWidgetItem* item = listViewData_->topLevelItem(row);
+                    if (!item->isHidden()) {
+                        listViewData_->setCurrentItem(item);
+                        break;
+                    }
+                }
+            }
+            listViewData_->setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormRSShow::keyPressEvent(QKeyEvent* event)
+{
+    // Esc first clears a search, so that a list narrowed by mistake is not
+    // closed with it; on a whole list it closes the window as always.
+    if (event->key() == Qt::Key_Escape && finder_ && !finder_->Field()->text().isEmpty()) {
+        finder_->Field()->clear();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 int TFormRSShow::SelectedIndex() const
 {
     const QList<QTreeWidgetItem*> selected = listViewData_->selectedItems();
-    if (selected.isEmpty())
+    if (selected.isEmpty() || selected.first()->isHidden())
         return -1;
+    // Rows move when the list is ordered by a column: the row knows its record.
+    const QVariant position = selected.first()->data(0, RecordPositionRole);
+    if (position.isValid())
+        return position.toInt() - 1;
     return listViewData_->indexOfTopLevelItem(selected.first());
 }
 
@@ -84,9 +177,13 @@ void TFormRSShow::RefreshList()
     recordset_ = Database->OpenRecordset(GetSelectSQL());
     QStringList fields;
     GetColumnFields(fields);
-    const int selected = SelectedIndex();
+    const QList<QTreeWidgetItem*> selectedItems = listViewData_->selectedItems();
+    const int selected = selectedItems.isEmpty() ? -1 : listViewData_->indexOfTopLevelItem(selectedItems.first());
     FillListView(listViewData_, *recordset_, fields);
-    if (selected >= 0 && selected < listViewData_->topLevelItemCount())
+    if (finder_)
+        finder_->Apply();
+    if (selected >= 0 && selected < listViewData_->topLevelItemCount()
+        && !listViewData_->topLevelItem(selected)->isHidden())
         listViewData_->topLevelItem(selected)->setSelected(true);
     // The buttons follow the selection also when the reload leaves none.
     ListViewDataSelectItem();
@@ -191,6 +288,7 @@ void TFormRSShow::BitBtnCloseClick()
 
 void TFormRSShow::closeEvent(QCloseEvent* event)
 {
+    KeepWindowPlace(this);
     if (owner_)
         owner_->setEnabled(true);
     QDialog::closeEvent(event);

@@ -13,10 +13,12 @@
 #include <memory>
 
 class QGroupBox;
+class QHBoxLayout;
 class QPushButton;
 class QTreeWidget;
 class TDatabase;
 class TFormRSEdit;
+class TListFinder;
 
 // The controls every list window has.
 struct TRecordListControls {
@@ -51,6 +53,8 @@ public:
 
     TNyRecordset* Recordset() const { return recordset_.get(); }
     QTreeWidget* ListViewData() const { return listViewData_; }
+    // The search field above the list and what it shows.
+    TListFinder* Finder() const { return finder_; }
 
     enum { ResultOk = 1, ResultCancel = 2 };
 
@@ -74,8 +78,15 @@ protected:
     virtual void AfterInsert(TNyRecordset& recordset);
     virtual void BeforeDelete(TNyRecordset& recordset);
 
+    // The selected row's record: its index (from 0) in the recordset; -1
+    // when no row is selected.
     int SelectedIndex() const;
+    // The row above the list that holds the search field, for a window to
+    // add its own choices to.
+    QHBoxLayout* SearchRow() const { return searchRow_; }
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     TDatabase* Database = nullptr;
     QPushButton* BitBtnNew = nullptr;
@@ -84,7 +95,14 @@ protected:
     QPushButton* BitBtnClose = nullptr;
 
 private:
+    // Adds the search field and the count above the list.
+    void AddSearchRow(QGroupBox* group);
+    // Enter on the list or the search field: opens the selected row.
+    bool OpenSelectedRow();
+
     QWidget* owner_;
     QTreeWidget* listViewData_ = nullptr;
+    TListFinder* finder_ = nullptr;
+    QHBoxLayout* searchRow_ = nullptr;
     std::unique_ptr<TNyRecordset> recordset_;
 };

@@ -1,9 +1,19 @@
 // The user's options, held in memory from start-up to shut-down.
 #pragma once
 
+#include <QMap>
+#include <QRect>
 #include <QString>
 
 class TIniFile;
+
+// How a list window orders its rows: by the column last clicked, or (column
+// -1) as its query gives them.
+struct TListOrder {
+    int Column = -1;
+    bool Descending = false;
+    bool operator==(const TListOrder&) const = default;
+};
 
 // A single instance for the whole program: created on first request,
 // destroyed by ReleaseInstance (after which a request creates a fresh one).
@@ -16,7 +26,20 @@ public:
     bool AutoAdvancing() const { return autoAdvancing_; }
     void SetAutoAdvancing(bool value) { autoAdvancing_ = value; }
 
-    // A missing or unreadable value leaves the option on.
+    // Where a window (named by its object name) was last left on the
+    // screen, its client area; a null rectangle when it never was.
+    QRect WindowGeometry(const QString& window) const { return geometries_.value(window); }
+    void SetWindowGeometry(const QString& window, const QRect& geometry);
+    // The order the user chose for a list window.
+    TListOrder ListOrder(const QString& window) const { return orders_.value(window); }
+    void SetListOrder(const QString& window, const TListOrder& order);
+    // The folder a file dialog for one kind of file (its extension, "html")
+    // was last confirmed in; empty when none was.
+    QString LastFolder(const QString& fileKind) const { return folders_.value(fileKind.toLower()); }
+    void SetLastFolder(const QString& fileKind, const QString& folder);
+
+    // A missing or unreadable value leaves the option on; window places,
+    // orders and folders that cannot be read are left out.
     void LoadFromIni(const TIniFile& file);
     // Never reports a failure: at shut-down there is no one to tell, and the
     // options are simply not kept.
@@ -32,6 +55,9 @@ private:
     ~TSettings() = default;
 
     bool autoAdvancing_ = true;
+    QMap<QString, QRect> geometries_;
+    QMap<QString, TListOrder> orders_;
+    QMap<QString, QString> folders_;
 
     static TSettings* instance_;
 };

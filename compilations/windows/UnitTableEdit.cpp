@@ -13,6 +13,7 @@
 #include "RecordFormLook.h"
 #include "Regional.h"
 #include "ReportPrinting.h"
+#include "SearchableComboBox.h"
 #include "Settings.h"
 #include "UnitOperationInProgress.h"
 #include "UnitSetStartPhase.h"
@@ -81,7 +82,7 @@ TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool edi
     , ui_(std::make_unique<Ui::TFormTableEdit>())
 {
     ui_->setupUi(this);
-    setFixedSize(777, 521);
+    LetUserResize(QSize(777, 521));
     for (QGroupBox* group : findChildren<QGroupBox*>())
         ShowCaptionInBlue(group);
 
@@ -136,6 +137,11 @@ TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool edi
     for (QPushButton* button : {ui_->BitBtnSetStartPhase, ui_->BitBtnExportAndPrint})
         button->setAutoDefault(false);
     GiveCommandKey(ui_->BitBtnExportAndPrint, QKeySequence::Print);
+    // A school has hundreds of children: they are found by typing.
+    MakeComboBoxSearchable(ui_->ComboBoxChild);
+    MakeComboBoxSearchable(ui_->ComboBoxTeacher);
+    // Room for a name with its date of birth.
+    ui_->ComboBoxChild->setMinimumContentsLength(24);
 
     // Key preview: the answer keys work wherever the focus is in the window.
     installEventFilter(this);
@@ -191,9 +197,21 @@ void TFormTableEdit::LoadRecord(bool editMode, TNyRecordset& recordset)
     try {
         TDatabase* database = TDatabase::GetInstance();
         phasesRecordset_ = database->OpenRecordset(QStringLiteral("SELECT IDPhase, Description FROM Phases ORDER BY IDPhase"));
-        childrenRecordset_ = database->OpenRecordset(QStringLiteral("SELECT IDChild, Name, DateOfBirth FROM Children ORDER BY IDChild"));
+        // By name, the Italian way (NameText.h); a child shows with the date
+        // of birth, which tells apart two children of the same name.
+        childrenRecordset_ = database->OpenRecordset(
+            QStringLiteral("SELECT IDChild, Name, DateOfBirth FROM Children ORDER BY Name COLLATE ITALIAN, IDChild"));
         FillComboBox(ui_->ComboBoxChild, *childrenRecordset_, false);
-        teachersRecordset_ = database->OpenRecordset(QStringLiteral("SELECT IDTeacher, Name FROM Teachers ORDER BY IDTeacher"));
+        const QString dateOfBirth = QStringLiteral("DateOfBirth");
+        for (int item = 0; item < ui_->ComboBoxChild->count(); ++item) {
+            childrenRecordset_->SetAbsolutePosition(item + 1);
+            if (!childrenRecordset_->GetFieldAsString(dateOfBirth).isEmpty())
+                ui_->ComboBoxChild->setItemText(item, ui_->ComboBoxChild->itemText(item) + QStringLiteral(" (")
+                                                          + FormatShortDate(childrenRecordset_->GetFieldAsDateTime(dateOfBirth))
+                                                          + QLatin1Char(')'));
+        }
+        teachersRecordset_ = database->OpenRecordset(
+            QStringLiteral("SELECT IDTeacher, Name FROM Teachers ORDER BY Name COLLATE ITALIAN, IDTeacher"));
         FillComboBox(ui_->ComboBoxTeacher, *teachersRecordset_, false);
 
         questionnaire_->Load();

@@ -5,15 +5,24 @@
 #include "Dialogs.h"
 #include "Exception.h"
 #include "NyTransaction.h"
+#include "DateEntry.h"
+#include "ListFinder.h"
 #include "Questions.h"
 #include "PagedPdf.h"
 #include "ReadableReportPdf.h"
 #include "UnitChildProgress.h"
+#include "Regional.h"
+#include "SearchableComboBox.h"
 #include "UnitOperationInProgress.h"
 #include "UnitTableEdit.h"
 
 #include "ui_UnitTables.h"
 
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QTreeWidget>
 
 TFormTables::TFormTables(QWidget* owner)
@@ -28,9 +37,96 @@ TFormTables::TFormTables(QWidget* owner)
     connect(ui_->BitBtnProgress, &QPushButton::clicked, this, &TFormTables::BitBtnProgressClick);
     connect(ui_->BitBtnReportPdf, &QPushButton::clicked, this, &TFormTables::BitBtnReportPdfClick);
     Initialize(TRecordListControls::Of(*ui_));
+    AddFilterRow();
 }
 
 TFormTables::~TFormTables() = default;
+
+void TFormTables::AddFilterRow()
+{
+    QGroupBox* group = ui_->GroupBoxData;
+    auto* row = new QHBoxLayout();
+    const auto names = [this, group](const char* table, const QString& all, const char* objectName) {
+        auto* combo = new QComboBox(group);
+        combo->setObjectName(QLatin1String(objectName));
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        combo->setMinimumContentsLength(10);
+        combo->addItem(all);
+        try {
+            // ITALIAN: the program's name order (NameText.h).
+            auto names = Database->OpenRecordset(QStringLiteral("SELECT Name FROM %1 ORDER BY Name COLLATE ITALIAN")
+                                                     .arg(QLatin1String(table)));
+            for (; !names->Eof(); names->MoveNext())
+                combo->addItem(names->GetFieldAsString(QStringLiteral("Name")));
+        } catch (const Exception&) {
+            // Without the names the list is simply not narrowed by them.
+        }
+        MakeComboBoxSearchable(combo);
+        return combo;
+    };
+    comboBoxChild_ = names("Children", QStringLiteral("Tutti"), "ComboBoxFilterChild");
+    comboBoxTeacher_ = names("Teachers", QStringLiteral("Tutti"), "ComboBoxFilterTeacher");
+    const auto date = [group](const QString& caption, const char* checkName, const char* dateName,
+                              QCheckBox*& check, TDateEntry*& entry) {
+        check = new QCheckBox(caption, group);
+        check->setObjectName(QLatin1String(checkName));
+        entry = new TDateEntry(group);
+        entry->setObjectName(QLatin1String(dateName));
+        entry->setCalendarPopup(true);
+        entry->setDate(QDate::currentDate());
+        entry->setEnabled(false);
+        // Room for the whole date with its four-digit year and the arrow.
+        entry->setMinimumWidth(entry->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 28);
+        connect(check, &QCheckBox::toggled, entry, &QWidget::setEnabled);
+    };
+    date(QStringLiteral("dal"), "CheckBoxFilterFrom", "DateFilterFrom", checkBoxFrom_, dateFrom_);
+    date(QStringLiteral("al"), "CheckBoxFilterTo", "DateFilterTo", checkBoxTo_, dateTo_);
+
+    auto* childLabel = new QLabel(QStringLiteral("Bambino:"), group);
+    childLabel->setBuddy(comboBoxChild_);
+    auto* teacherLabel = new QLabel(QStringLiteral("Educatore:"), group);
+    teacherLabel->setBuddy(comboBoxTeacher_);
+    row->addWidget(childLabel);
+    row->addWidget(comboBoxChild_, 1);
+    row->addWidget(teacherLabel);
+    row->addWidget(comboBoxTeacher_, 1);
+    // The dates go beside the search field, before the count of the rows
+    // shown: one row would not hold them all at the window's first size.
+    int at = 1;
+    for (QWidget* widget : {static_cast<QWidget*>(checkBoxFrom_), static_cast<QWidget*>(dateFrom_),
+                            static_cast<QWidget*>(checkBoxTo_), static_cast<QWidget*>(dateTo_)})
+        SearchRow()->insertWidget(at++, widget);
+    if (auto* box = qobject_cast<QBoxLayout*>(group->layout()))
+        box->insertLayout(1, row);
+
+    Finder()->SetRowFilter([this](const QTreeWidgetItem* item) { return RowChosen(item); });
+    const auto refilter = [this] { Finder()->Filter(); };
+    connect(comboBoxChild_, &QComboBox::currentIndexChanged, this, refilter);
+    connect(comboBoxTeacher_, &QComboBox::currentIndexChanged, this, refilter);
+    for (QCheckBox* check : {checkBoxFrom_, checkBoxTo_})
+        connect(check, &QCheckBox::toggled, this, refilter);
+    for (TDateEntry* entry : {dateFrom_, dateTo_})
+        connect(entry, &QDateEdit::dateChanged, this, refilter);
+}
+
+bool TFormTables::RowChosen(const QTreeWidgetItem* item) const
+{
+    // Column 1 is the child, 2 the educator (GetColumnFields); the first
+    // item of each choice is everyone.
+    if (comboBoxChild_->currentIndex() > 0 && item->text(1) != comboBoxChild_->itemText(comboBoxChild_->currentIndex()))
+        return false;
+    if (comboBoxTeacher_->currentIndex() > 0
+        && item->text(2) != comboBoxTeacher_->itemText(comboBoxTeacher_->currentIndex()))
+        return false;
+    const bool from = checkBoxFrom_->isChecked();
+    const bool to = checkBoxTo_->isChecked();
+    if (!from && !to)
+        return true;
+    // The date column shows the short date, then the time of day if any.
+    const QString text = item->text(0);
+    const QDate date = QDate::fromString(text.left(text.indexOf(QLatin1Char(' '))), RegionalShortDateFormat());
+    return (!from || date >= dateFrom_->date()) && (!to || date <= dateTo_->date());
+}
 
 QString TFormTables::GetSelectSQL()
 {

@@ -10,6 +10,10 @@
 namespace Ui {
 class TFormTables;
 }
+class QCheckBox;
+class QComboBox;
+class QTreeWidgetItem;
+class TDateEntry;
 
 class TFormTables : public TFormRSShow {
     Q_OBJECT
@@ -34,6 +38,11 @@ protected:
     void ShowDeleteError(const QString& message) override;
 
 private:
+    // The choices of child, educator and dates that narrow the list,
+    // around the search field.
+    void AddFilterRow();
+    bool RowChosen(const QTreeWidgetItem* item) const;
+
     // Copies the compilation at the recordset's current row, all or nothing.
     void Duplicate();
     // The selected compilation's field; 0 (and the user told) when it
@@ -43,4 +52,10 @@ private:
     void Reload();
 
     std::unique_ptr<Ui::TFormTables> ui_;
+    QComboBox* comboBoxChild_ = nullptr;
+    QComboBox* comboBoxTeacher_ = nullptr;
+    QCheckBox* checkBoxFrom_ = nullptr;
+    QCheckBox* checkBoxTo_ = nullptr;
+    TDateEntry* dateFrom_ = nullptr;
+    TDateEntry* dateTo_ = nullptr;
 };

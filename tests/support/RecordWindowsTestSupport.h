@@ -5,6 +5,7 @@
 
 #include "Dialogs.h"
 #include "RecordWindows.h"
+#include "Settings.h"
 #include "TestDatabase.h"
 #include "UnitRSShow.h"
 #include "TestText.h"
@@ -39,6 +40,8 @@ protected:
         delete window_.data();
         owner_.reset();
         DialogScript::End();
+        // A list order or window place chosen in one test is not the next one's.
+        TSettings::ReleaseInstance();
     }
 
     TFormRSShow* Open(TRecordWindow which)

@@ -15,6 +15,7 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QFile>
 #include <QImage>
@@ -150,6 +151,12 @@ protected:
     }
     ~TableEdit() override { TSettings::ReleaseInstance(); }
 
+    // How the child box shows a child of the fixture, with the date of birth.
+    static QString ChildItem(const QString& name)
+    {
+        return name + QStringLiteral(" (") + FormatShortDate(DateTimeFromQDate(QDate(2020, 3, 4))) + u')';
+    }
+
     // The editor on a freshly opened list recordset: in edit mode positioned
     // on the compilation with the given key.
     TFormTableEdit& Open(bool editMode, int key = 0)
@@ -258,7 +265,7 @@ TEST_F(TableEdit, NewCompilationStartsFromTodayTheFirstChildAndEducator)
     EXPECT_EQ(editor->windowTitle(), QStringLiteral("Nuova compilazione"));
     EXPECT_EQ(editor->size(), QSize(777, 521));
     EXPECT_EQ(Child<QDateEdit>("DateTimePickerDate")->date(), QDate::currentDate());
-    EXPECT_EQ(Child<QComboBox>("ComboBoxChild")->currentText(), QStringLiteral("Anna"));
+    EXPECT_EQ(Child<QComboBox>("ComboBoxChild")->currentText(), ChildItem(QStringLiteral("Anna")));
     EXPECT_EQ(Child<QComboBox>("ComboBoxTeacher")->currentText(), QStringLiteral("Carla"));
     EXPECT_EQ(Child<QLineEdit>("EditDescription")->text(),
               QStringLiteral("Descrizione [") + FormatLongDate(today) + QLatin1Char(']'));
@@ -287,7 +294,7 @@ TEST_F(TableEdit, StoredCompilationOpensWithItsAnswersStartPhasesAndHeader)
     Open(true, key);
     EXPECT_EQ(editor->windowTitle(), QStringLiteral("Modifica compilazione"));
     EXPECT_EQ(Child<QDateEdit>("DateTimePickerDate")->date(), QDate(2025, 3, 14));
-    EXPECT_EQ(Child<QComboBox>("ComboBoxChild")->currentText(), QStringLiteral("Bruno"));
+    EXPECT_EQ(Child<QComboBox>("ComboBoxChild")->currentText(), ChildItem(QStringLiteral("Bruno")));
     EXPECT_EQ(Child<QComboBox>("ComboBoxTeacher")->currentText(), QStringLiteral("Dario"));
     EXPECT_EQ(Child<QLineEdit>("EditDescription")->text(), QStringLiteral("Osservazione di marzo"));
     // Area 20 starts at phase 2: its phase-1 question is not listed.
@@ -413,8 +420,10 @@ TEST_F(TableEdit, LettersTypedIntoTheHeaderFieldsAreNotAnswers)
 
     auto* child = Child<QComboBox>("ComboBoxChild");
     child->setFocus();
+    child->lineEdit()->selectAll();
     QTest::keyClick(child, 'b');
-    EXPECT_EQ(child->currentText(), QStringLiteral("Bruno")) << "the drop-down list's own search";
+    EXPECT_EQ(child->currentText(), QStringLiteral("b")) << "the box's own search";
+    QTest::keyClick(child->completer()->popup(), Qt::Key_Escape);
     auto* date = Child<QDateEdit>("DateTimePickerDate");
     date->setFocus();
     QTest::keyClick(date, 's');
@@ -646,7 +655,7 @@ TEST_F(TableEdit, SavedNewCompilationReopensIdentical)
     editor.reset();
 
     Open(true, key);
-    EXPECT_EQ(Child<QComboBox>("ComboBoxChild")->currentText(), QStringLiteral("Bruno"));
+    EXPECT_EQ(Child<QComboBox>("ComboBoxChild")->currentText(), ChildItem(QStringLiteral("Bruno")));
     EXPECT_EQ(Child<QComboBox>("ComboBoxTeacher")->currentText(), QStringLiteral("Dario"));
     EXPECT_EQ(Child<QLineEdit>("EditDescription")->text(), QStringLiteral("Prima osservazione"));
     EXPECT_EQ(Child<QDateEdit>("DateTimePickerDate")->date(), QDate::currentDate());
@@ -894,6 +903,48 @@ TEST_F(TableEdit, ListRowsHoldTheWholeLineAboveTheGridAtAnyFontSize)
         editor.reset();
     }
     QApplication::setFont(original);
+}
+
+TEST_F(TableEdit, ChildAndEducatorBoxesAreOrderedByNameShowTheBirthAndAreFoundByAnyPart)
+{
+    const int abramo = db.AddChild(QStringLiteral("Abramo Rossi"));
+    db.AddTeacher(QStringLiteral("Adele"));
+    Open(false);
+    auto* child = Child<QComboBox>("ComboBoxChild");
+    const QString born = QStringLiteral(" (") + FormatShortDate(DateTimeFromQDate(QDate(2020, 3, 4))) + u')';
+    QStringList children;
+    for (int i = 0; i < child->count(); ++i)
+        children << child->itemText(i);
+    EXPECT_EQ(children, QStringList({"Abramo Rossi" + born, "Anna" + born, "Bruno" + born}));
+    auto* teacher = Child<QComboBox>("ComboBoxTeacher");
+    EXPECT_EQ(teacher->itemText(0), QStringLiteral("Adele"));
+    EXPECT_EQ(teacher->itemText(2), QStringLiteral("Dario"));
+
+    // Any part of the name, any letter case: only the matches are offered,
+    // and choosing one selects that child.
+    child->setFocus();
+    child->lineEdit()->selectAll();
+    QTest::keyClicks(child->lineEdit(), QStringLiteral("ROSS"));
+    QCompleter* completer = child->completer();
+    ASSERT_NE(completer, nullptr);
+    EXPECT_EQ(completer->completionCount(), 1);
+    EXPECT_EQ(completer->currentCompletion(), "Abramo Rossi" + born);
+    EXPECT_EQ(Answers(), QStringList(10, QStringLiteral("---"))) << "letters typed into the box are no answers";
+    QTest::keyClick(completer->popup(), Qt::Key_Down);
+    QTest::keyClick(completer->popup(), Qt::Key_Return);
+    EXPECT_EQ(child->currentIndex(), 0);
+
+    // A text that names no child gives back the chosen one when left.
+    child->lineEdit()->selectAll();
+    QTest::keyClicks(child->lineEdit(), QStringLiteral("nessuno"));
+    Child<QLineEdit>("EditDescription")->setFocus();
+    EXPECT_EQ(child->currentText(), "Abramo Rossi" + born);
+
+    Child<QLineEdit>("EditDescription")->setText(QStringLiteral("Scelto cercando"));
+    QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
+    ASSERT_FALSE(Visible());
+    EXPECT_EQ(db.Rows(QStringLiteral("SELECT IDChild, Description FROM CompiledTables")),
+              QStringList{QStringLiteral("%1|Scelto cercando").arg(abramo)});
 }
 
 } // namespace

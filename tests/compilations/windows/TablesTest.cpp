@@ -17,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -496,4 +497,82 @@ TEST_F(EndToEnd, ACompilationGoesFromAnEmptyDatabaseToAPrintedReport)
     EXPECT_EQ(areaTotals, *shown) << "the report's area totals are the editor's points";
     EXPECT_TRUE(html.contains(QStringLiteral("Totale: ") + *total)) << total->toStdString();
     EXPECT_NE(*total, FormatPoints(0.0));
+}
+
+TEST_F(Tables, ChildEducatorAndDatesNarrowTheListTogetherWithTheSearch)
+{
+    AddCompilation(anna, carla, QStringLiteral("2024-09-10 00:00:00"), QStringLiteral("Settembre"));
+    AddCompilation(anna, dario, QStringLiteral("2025-01-15 10:30:00"), QStringLiteral("Gennaio"));
+    AddCompilation(bruno, carla, QStringLiteral("2025-03-01 00:00:00"), QStringLiteral("Marzo"));
+    AddCompilation(bruno, dario, QStringLiteral("2025-06-30 00:00:00"), QStringLiteral("Giugno"));
+    Open();
+    auto* child = window->findChild<QComboBox*>(QStringLiteral("ComboBoxFilterChild"));
+    auto* teacher = window->findChild<QComboBox*>(QStringLiteral("ComboBoxFilterTeacher"));
+    auto* from = window->findChild<QCheckBox*>(QStringLiteral("CheckBoxFilterFrom"));
+    auto* to = window->findChild<QCheckBox*>(QStringLiteral("CheckBoxFilterTo"));
+    auto* fromDate = window->findChild<QDateEdit*>(QStringLiteral("DateFilterFrom"));
+    auto* toDate = window->findChild<QDateEdit*>(QStringLiteral("DateFilterTo"));
+    ASSERT_TRUE(child && teacher && from && to && fromDate && toDate);
+    EXPECT_EQ(child->itemText(0), QStringLiteral("Tutti"));
+
+    const struct {
+        const char* child;
+        const char* teacher;
+        QDate from, to; // null: no limit
+        const char* search;
+        QStringList shown;
+    } cases[] = {
+        {"Tutti", "Tutti", {}, {}, "", {"Settembre", "Gennaio", "Marzo", "Giugno"}},
+        {"Anna", "Tutti", {}, {}, "", {"Settembre", "Gennaio"}},
+        {"Tutti", "Carla", {}, {}, "", {"Settembre", "Marzo"}},
+        {"Bruno", "Dario", {}, {}, "", {"Giugno"}},
+        {"Tutti", "Tutti", {2025, 1, 15}, {}, "", {"Gennaio", "Marzo", "Giugno"}}, // the first day counts
+        {"Tutti", "Tutti", {}, {2025, 3, 1}, "", {"Settembre", "Gennaio", "Marzo"}}, // and the last
+        {"Tutti", "Tutti", {2025, 1, 1}, {2025, 3, 31}, "", {"Gennaio", "Marzo"}},
+        {"Tutti", "Carla", {2025, 1, 1}, {}, "", {"Marzo"}},
+        {"Anna", "Tutti", {}, {}, "genn", {"Gennaio"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.child) + " " + c.teacher + " " + c.search);
+        child->setCurrentIndex(child->findText(QLatin1String(c.child)));
+        teacher->setCurrentIndex(teacher->findText(QLatin1String(c.teacher)));
+        from->setChecked(c.from.isValid());
+        if (c.from.isValid())
+            fromDate->setDate(c.from);
+        to->setChecked(c.to.isValid());
+        if (c.to.isValid())
+            toDate->setDate(c.to);
+        window->findChild<QLineEdit*>(QStringLiteral("EditSearch"))->setText(QLatin1String(c.search));
+        QStringList shown;
+        for (int row = 0; row < List()->topLevelItemCount(); ++row)
+            if (!List()->topLevelItem(row)->isHidden())
+                shown << List()->topLevelItem(row)->text(3);
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("LabelShownRows"))->text(),
+                  QStringLiteral("%1 di 4").arg(c.shown.size()));
+    }
+}
+
+TEST_F(Tables, DuplicateAndDeleteActOnTheSelectedRowOfAnOrderedList)
+{
+    AddCompilation(bruno, carla, QStringLiteral("2024-09-10 00:00:00"), QStringLiteral("Prima"));
+    const int second = AddCompilation(anna, dario, QStringLiteral("2025-01-15 00:00:00"), QStringLiteral("Seconda"));
+    Open();
+    // By child: Anna's compilation, the second stored, comes first.
+    QHeaderView* header = List()->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    ASSERT_EQ(Column(List(), 3), (QStringList{"Seconda", "Prima"}));
+    ClickRow(List(), 0);
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    Click("BitBtnDuplicate");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables"), QStringLiteral("Description='Copia di Seconda'")), 1);
+
+    const int row = Column(List(), 3).indexOf(QStringLiteral("Seconda"));
+    ClickRow(List(), row);
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    Click("BitBtnDelete");
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables"), QStringLiteral("IDCompiledTable=%1").arg(second)), 0);
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 2);
 }
