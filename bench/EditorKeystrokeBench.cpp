@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -50,7 +50,7 @@ int main(int argc, char** argv)
         editor->show();
         QApplication::processEvents();
     });
-    auto* questions = editor->findChild<QTreeWidget*>(QStringLiteral("ListViewData"));
+    auto* questions = editor->findChild<QTreeView*>(QStringLiteral("ListViewData"));
     questions->setFocus();
     const char keys[] = "svno";
     int k = 0;

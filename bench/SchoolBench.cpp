@@ -37,6 +37,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -650,7 +651,7 @@ void MeasureWindows(const QTemporaryDir& dir)
         TFormTableEdit editor(list, *list->Recordset(), true);
         editor.show();
         Settle();
-        auto* questions = editor.findChild<QTreeWidget*>(QStringLiteral("ListViewData"));
+        auto* questions = editor.findChild<QTreeView*>(QStringLiteral("ListViewData"));
         questions->setFocus();
         const char keys[] = "svno";
         int k = 0;
@@ -685,7 +686,7 @@ void MeasureWindows(const QTemporaryDir& dir)
                                   return;
                               opened = true;
                               Settle();
-                              auto* questions = editor->findChild<QTreeWidget*>(QStringLiteral("ListViewData"));
+                              auto* questions = editor->findChild<QTreeView*>(QStringLiteral("ListViewData"));
                               QTest::keyClick(questions, 's');
                               Settle();
                               DialogScript::PushAnswer(TBoxAnswer::Yes); // unanswered questions

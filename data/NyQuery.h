@@ -1,7 +1,8 @@
-// One SELECT read forward, row by row, straight from the engine: for the
-// exports that walk millions of rows, which a recordset would first copy
-// whole into memory. Read-only; the recordset stays the way to list and
-// change rows.
+// One statement's rows read once, front to back, straight from the engine:
+// loading a questionnaire or a compilation's answers, and the exports that
+// walk millions of rows, without the copy of the whole result that a
+// recordset keeps for moving about and writing back. Read-only; the
+// recordset stays the way to list and change rows.
 //
 // Failures raise the data-access exception of TNyConnection with the
 // operation text "TNyQuery::Open" or "TNyQuery::Next".
@@ -10,27 +11,33 @@
 #include "DateTime.h"
 
 #include <QString>
+#include <QVariant>
+#include <initializer_list>
 
 class TNyConnection;
 struct sqlite3_stmt;
 
 class TNyQuery {
 public:
-    // The text holds one statement (the program's SQL dialect).
-    TNyQuery(TNyConnection& connection, const QString& sql);
+    // The text holds one statement, its values as '?' placeholders bound in
+    // order (text as text, a null value as NULL, anything else as an integer).
+    TNyQuery(TNyConnection& connection, const QString& sql, std::initializer_list<QVariant> values = {});
     ~TNyQuery();
     TNyQuery(const TNyQuery&) = delete;
     TNyQuery& operator=(const TNyQuery&) = delete;
 
-    // Steps to the next row; false after the last one.
+    // Moves to the next row; false after the last one.
     bool Next();
 
-    // The columns of the current row by their 0-based position. A null
-    // value reads as empty text, 0, 0.0 (as the recordset reads it).
-    bool IsNull(int column) const;
-    int Integer(int column) const;
-    double Real(int column) const;
+    // The current row's values by column position, read as a recordset
+    // reads them: a null or empty value is empty text and the integer 0.
+    bool IsEmpty(int column) const;
     QString Text(int column) const;
+    int Integer(int column) const;
+    // Whether nothing is stored; a number or a date read from a null value
+    // is 0, a date stored as text is converted.
+    bool IsNull(int column) const;
+    double Real(int column) const;
     TDateTime DateTime(int column) const;
 
 private:

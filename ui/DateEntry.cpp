@@ -35,10 +35,26 @@ TDateEntry::TDateEntry(QWidget* parent)
     // The text becomes a date when the typing ends, never half-way: a picker
     // reading "31/02/2023" as it changes makes a date of its own.
     setKeyboardTracking(false);
+}
+
+void TDateEntry::ConnectCalendar()
+{
+    // The calendar is built the first time the user reaches for it, by mouse
+    // or key: built with the field, it would cost every window with a date
+    // field a noticeable part of its opening time and memory.
+    if (calendarConnected_)
+        return;
+    calendarConnected_ = true;
     // A date picked in the calendar replaces a refused text, even the date
     // the field held before.
     connect(calendarWidget(), &QCalendarWidget::clicked, this, [this] { refused_.clear(); });
     connect(calendarWidget(), &QCalendarWidget::activated, this, [this] { refused_.clear(); });
+}
+
+void TDateEntry::mousePressEvent(QMouseEvent* event)
+{
+    ConnectCalendar();
+    QDateEdit::mousePressEvent(event);
 }
 
 std::optional<QDate> TDateEntry::EnteredDate() const
@@ -52,6 +68,7 @@ std::optional<QDate> TDateEntry::EnteredDate() const
 
 void TDateEntry::keyPressEvent(QKeyEvent* event)
 {
+    ConnectCalendar();
     const QString text = event->text();
     const bool plain = !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
     // The picker's own typing edits one section at a time and takes "/" for

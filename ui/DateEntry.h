@@ -24,6 +24,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void stepBy(int steps) override;
@@ -33,12 +34,14 @@ private:
     void ShowTyped();
     void FinishTyping();
     void KeepDateBeforeTyping();
+    void ConnectCalendar();
 
     bool typing_ = false;
     QString typed_;
     QDate dateBeforeTyping_;
     // The last typed text that was no date, until a date replaces it.
     QString refused_;
+    bool calendarConnected_ = false;
 };
 
 // The checks of a date field before a save. Each shows its message (naming

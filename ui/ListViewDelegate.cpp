@@ -43,7 +43,7 @@ void TListViewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->restore();
 }
 
-void SetReportStyle(QTreeWidget* list, std::initializer_list<int> centredColumns)
+void SetReportStyle(QTreeView* list, std::initializer_list<int> centredColumns)
 {
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -57,7 +57,10 @@ void SetReportStyle(QTreeWidget* list, std::initializer_list<int> centredColumns
     auto* delegate = new TListViewDelegate(list);
     for (int column : centredColumns) {
         delegate->SetColumnAlignment(column, Qt::AlignHCenter);
-        list->headerItem()->setTextAlignment(column, Qt::AlignCenter);
+        if (auto* widget = qobject_cast<QTreeWidget*>(list))
+            widget->headerItem()->setTextAlignment(column, Qt::AlignCenter);
+        else if (list->model())
+            list->model()->setHeaderData(column, Qt::Horizontal, int(Qt::AlignCenter), Qt::TextAlignmentRole);
     }
     list->setItemDelegate(delegate);
 }

@@ -6,7 +6,7 @@
 #include <QStyledItemDelegate>
 #include <initializer_list>
 
-class QTreeWidget;
+class QTreeView;
 
 class TListViewDelegate : public QStyledItemDelegate {
 public:
@@ -26,5 +26,6 @@ private:
 };
 
 // Read-only, whole-row, single selection, no tree decoration, grid lines; the
-// given columns (and their headings) centred.
-void SetReportStyle(QTreeWidget* list, std::initializer_list<int> centredColumns);
+// given columns (and their headings) centred. A list other than a
+// QTreeWidget must have its model, which keeps the headings' alignment.
+void SetReportStyle(QTreeView* list, std::initializer_list<int> centredColumns);

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "NyCommand.h"
+#include "NyQuery.h"
 #include "NyTransaction.h"
 
 #include <algorithm>
@@ -17,51 +18,45 @@ void TQuestions::Load()
     Areas.clear();
     Phases.clear();
 
-    TDatabase* database = TDatabase::GetInstance();
+    // Read front to back, column by column: opening the editor reads the
+    // whole questionnaire every time.
+    TNyConnection& connection = TDatabase::GetInstance()->Connection();
     {
-        auto rs = database->OpenRecordset(QStringLiteral("SELECT * FROM Areas ORDER BY IDArea"));
-        Areas.reserve(rs->RecordCount());
-        while (!rs->Eof()) {
+        TNyQuery query(connection, QStringLiteral("SELECT IDArea, Description FROM Areas ORDER BY IDArea"));
+        while (query.Next()) {
             TArea area;
-            area.IDArea = rs->GetFieldAsInteger(QStringLiteral("IDArea"));
-            area.Description = rs->GetFieldAsString(QStringLiteral("Description"));
+            area.IDArea = query.Integer(0);
+            area.Description = query.Text(1);
             area.StartPhase = 1;
             Areas.push_back(area);
-            rs->MoveNext();
         }
-        rs->Close();
     }
     {
-        auto rs = database->OpenRecordset(QStringLiteral("SELECT * FROM Phases ORDER BY IDPhase"));
-        Phases.reserve(rs->RecordCount());
-        while (!rs->Eof()) {
+        TNyQuery query(connection, QStringLiteral("SELECT IDPhase, Description FROM Phases ORDER BY IDPhase"));
+        while (query.Next()) {
             TPhase phase;
-            phase.IDPhase = rs->GetFieldAsInteger(QStringLiteral("IDPhase"));
-            phase.Description = rs->GetFieldAsString(QStringLiteral("Description"));
+            phase.IDPhase = query.Integer(0);
+            phase.Description = query.Text(1);
             phase.AreaPoints.assign(Areas.size(), 0.0);
             Phases.push_back(std::move(phase));
-            rs->MoveNext();
         }
-        rs->Close();
     }
     {
-        auto rs = database->OpenRecordset(QStringLiteral("SELECT * FROM Questions ORDER BY IDArea, IDPhase, QuestionOrder"));
-        QuestionList.reserve(rs->RecordCount());
-        while (!rs->Eof()) {
+        TNyQuery query(connection, QStringLiteral("SELECT IDQuestion, QuestionText, IDArea, IDPhase, QuestionOrder "
+                                                  "FROM Questions ORDER BY IDArea, IDPhase, QuestionOrder"));
+        while (query.Next()) {
             TQuestion question;
-            question.IDQuestion = rs->GetFieldAsInteger(QStringLiteral("IDQuestion"));
-            question.QuestionText = rs->GetFieldAsString(QStringLiteral("QuestionText"));
-            question.IDArea = rs->GetFieldAsInteger(QStringLiteral("IDArea"));
-            question.IDPhase = rs->GetFieldAsInteger(QStringLiteral("IDPhase"));
-            question.QuestionOrder = rs->GetFieldAsInteger(QStringLiteral("QuestionOrder"));
+            question.IDQuestion = query.Integer(0);
+            question.QuestionText = query.Text(1);
+            question.IDArea = query.Integer(2);
+            question.IDPhase = query.Integer(3);
+            question.QuestionOrder = query.Integer(4);
             question.Answer = AnswerNone;
             // A question outside the loaded grid could be neither shown nor
             // scored; the database's keys keep this from happening.
             if (AreaIndex(question.IDArea) >= 0 && PhaseIndex(question.IDPhase) >= 0)
                 QuestionList.push_back(std::move(question));
-            rs->MoveNext();
         }
-        rs->Close();
     }
 }
 
@@ -74,35 +69,35 @@ void TQuestions::LoadAnswers(int idCompiledTable)
     questionIndex.reserve(QuestionList.size());
     for (std::size_t i = 0; i < QuestionList.size(); ++i)
         questionIndex.emplace(QuestionList[i].IDQuestion, i);
-    auto rs = TDatabase::GetInstance()->OpenRecordset(
-        QStringLiteral("SELECT * FROM CompiledTablesAnswers WHERE IDCompiledTable=") + QString::number(idCompiledTable)
-        + QStringLiteral(" ORDER BY IDQuestion"));
-    while (!rs->Eof()) {
-        const int idQuestion = rs->GetFieldAsInteger(QStringLiteral("IDQuestion"));
+    TNyQuery query(TDatabase::GetInstance()->Connection(),
+                   QStringLiteral("SELECT IDQuestion, IDAnswer FROM CompiledTablesAnswers WHERE IDCompiledTable=? "
+                                  "ORDER BY IDQuestion"),
+                   {idCompiledTable});
+    while (query.Next()) {
+        const int idQuestion = query.Integer(0);
         // An empty value would read as 0, which is "Sì": a row without an
         // answer must not credit the child with one. A code the program never
         // writes shows as "---" and so must also score as no answer, not
         // count like a "No".
-        const bool missing = rs->GetFieldAsString(QStringLiteral("IDAnswer")).isEmpty();
-        const std::uint8_t answer = StoredAnswer(missing, missing ? -1 : rs->GetFieldAsInteger(QStringLiteral("IDAnswer")));
+        const bool missing = query.IsEmpty(1);
+        const std::uint8_t answer = StoredAnswer(missing, missing ? -1 : query.Integer(1));
         const auto found = questionIndex.find(idQuestion);
         if (found != questionIndex.end())
             QuestionList[found->second].Answer = answer;
-        rs->MoveNext();
     }
 }
 
 void TQuestions::LoadStartPhases(int idCompiledTable)
 {
     IDCompiledTable = idCompiledTable;
-    auto rs = TDatabase::GetInstance()->OpenRecordset(
-        QStringLiteral("SELECT * FROM CompiledTablesStartPhase WHERE IDCompiledTable=")
-        + QString::number(idCompiledTable) + QStringLiteral(" ORDER BY IDArea"));
-    while (!rs->Eof()) {
-        const int index = AreaIndex(rs->GetFieldAsInteger(QStringLiteral("IDArea")));
+    TNyQuery query(TDatabase::GetInstance()->Connection(),
+                   QStringLiteral("SELECT IDArea, IDPhase FROM CompiledTablesStartPhase WHERE IDCompiledTable=? "
+                                  "ORDER BY IDArea"),
+                   {idCompiledTable});
+    while (query.Next()) {
+        const int index = AreaIndex(query.Integer(0));
         if (index >= 0)
-            Areas[index].StartPhase = rs->GetFieldAsInteger(QStringLiteral("IDPhase"));
-        rs->MoveNext();
+            Areas[index].StartPhase = query.Integer(1);
     }
 }
 

@@ -130,7 +130,7 @@ void ForEachStoredCompilation(TQuestions& questionnaire, const QString& conditio
             const auto found = questionIndex.find(answers.Integer(1));
             if (found == questionIndex.end())
                 continue;
-            const bool missing = answers.IsNull(2) || answers.Text(2).isEmpty();
+            const bool missing = answers.IsEmpty(2);
             questionnaire.QuestionList[found->second].Answer =
                 TQuestions::StoredAnswer(missing, missing ? -1 : answers.Integer(2));
             stored[found->second] = true;

@@ -1,6 +1,7 @@
 #include "QuestionsView.h"
 
 #include "NumberFormat.h"
+#include "QuestionsModel.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -9,7 +10,6 @@
 
 namespace {
 
-enum QuestionColumn { ColumnArea, ColumnPhase, ColumnItem, ColumnText, ColumnAnswer };
 enum AreaColumn { ColumnDescription, ColumnPoints, ColumnUnanswered, ColumnStartPhase };
 
 // Toggle buttons of an exclusive group refuse to be all up; the answer
@@ -40,29 +40,22 @@ void SetLabel(QLabel* label, const QString& text)
 
 } // namespace
 
+TQuestionsModel* TQuestionsView::QuestionsModel() const
+{
+    if (!ListViewData)
+        return nullptr;
+    auto* model = dynamic_cast<TQuestionsModel*>(ListViewData->model());
+    if (!model) {
+        model = new TQuestionsModel(ListViewData);
+        ListViewData->setModel(model);
+    }
+    return model;
+}
+
 void TQuestionsView::FillQuestionList(const TQuestions& questions) const
 {
-    QTreeWidget* list = ListViewData;
-    if (!list)
-        return;
-    list->setUpdatesEnabled(false);
-    // The rows are written by column position: the list must have them all.
-    list->setHeaderLabels({QStringLiteral("Area"), QStringLiteral("Fase"), QStringLiteral("Item"),
-                           QStringLiteral("Testo"), QStringLiteral("Risposta")});
-    list->clear();
-    QList<QTreeWidgetItem*> items;
-    for (int i = 0; i < questions.QuestionCount(); ++i) {
-        if (!questions.IsActive(i))
-            continue;
-        const TQuestion& question = questions.QuestionList[i];
-        auto* item = new QTreeWidgetItem(QStringList{QString::number(question.IDArea), QString::number(question.IDPhase),
-                                                     QString::number(question.QuestionOrder), question.QuestionText,
-                                                     TQuestions::AnswerText(question.Answer)});
-        item->setData(ColumnArea, QuestionIndexRole, i);
-        items << item;
-    }
-    list->addTopLevelItems(items);
-    list->setUpdatesEnabled(true);
+    if (TQuestionsModel* model = QuestionsModel())
+        model->Fill(questions);
 }
 
 void TQuestionsView::FillAreaList(const TQuestions& questions) const
@@ -141,15 +134,8 @@ void TQuestionsView::SetAnswerFromButtons(TQuestions& questions, int index) cons
     // The row of the question answered, which is normally the selected one;
     // looking it up keeps a stray selection from showing the answer on
     // another question's row.
-    if (ListViewData) {
-        for (int row = 0; row < ListViewData->topLevelItemCount(); ++row) {
-            QTreeWidgetItem* item = ListViewData->topLevelItem(row);
-            if (item->data(ColumnArea, QuestionIndexRole).toInt() == index) {
-                item->setText(ColumnAnswer, TQuestions::AnswerText(code));
-                break;
-            }
-        }
-    }
+    if (TQuestionsModel* model = QuestionsModel())
+        model->AnswerChanged(index);
     Score(questions);
 }
 

@@ -9,14 +9,16 @@
 
 class QAbstractButton;
 class QLabel;
+class QTreeView;
 class QTreeWidget;
+class TQuestionsModel;
 
 struct TQuestionsView {
     // The role of the question list's first column that holds the row's
     // question index.
     static constexpr int QuestionIndexRole = Qt::UserRole;
 
-    QTreeWidget* ListViewData = nullptr;  // columns Area, Fase, Item, Testo, Risposta
+    QTreeView* ListViewData = nullptr;    // columns Area, Fase, Item, Testo, Risposta
     QTreeWidget* ListViewAreas = nullptr; // columns Descrizione, Punti, Non risp., F.P.
     QLabel* LabelQuestion = nullptr;
     QLabel* LabelAreaDescription = nullptr;
@@ -27,8 +29,11 @@ struct TQuestionsView {
     QAbstractButton* SpeedButtonAnswerNo = nullptr;
     QAbstractButton* SpeedButtonAnswerDontKnow = nullptr;
 
-    // One row per active question.
+    // One row per active question. The list gets its model (a
+    // TQuestionsModel) here unless it has one already.
     void FillQuestionList(const TQuestions& questions) const;
+    // The question list's model, or null without a list.
+    TQuestionsModel* QuestionsModel() const;
     // One row per area, built once; afterwards only the start phases change.
     void FillAreaList(const TQuestions& questions) const;
     // Makes question index the current one and shows its text, answer, area

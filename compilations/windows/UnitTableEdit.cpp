@@ -10,6 +10,7 @@
 #include "NyTransaction.h"
 #include "PagedPdf.h"
 #include "ReadableReportPdf.h"
+#include "QuestionsModel.h"
 #include "RecordFormLook.h"
 #include "Regional.h"
 #include "ReportPrinting.h"
@@ -86,6 +87,8 @@ TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool edi
     for (QGroupBox* group : findChildren<QGroupBox*>())
         ShowCaptionInBlue(group);
 
+    // The list's model comes first: the report style centres its headings.
+    ui_->ListViewData->setModel(new TQuestionsModel(ui_->ListViewData));
     SetReportStyle(ui_->ListViewData, {1, 2, 4});
     const int questionWidths[] = {35, 35, 35, 205, 70};
     for (int column = 0; column < 5; ++column)
@@ -124,7 +127,8 @@ TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool edi
     }
     connect(answerButtons_, &QButtonGroup::buttonClicked, this, &TFormTableEdit::AnswerButtonClicked);
 
-    connect(ui_->ListViewData, &QTreeWidget::itemSelectionChanged, this, &TFormTableEdit::ListViewDataSelectItem);
+    connect(ui_->ListViewData->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TFormTableEdit::ListViewDataSelectItem);
     connect(ui_->ListViewAreas, &QTreeWidget::itemClicked, this, &TFormTableEdit::ListViewAreasClick);
     connect(ui_->BitBtnSetStartPhase, &QPushButton::clicked, this, &TFormTableEdit::BitBtnSetStartPhaseClick);
     connect(ui_->BitBtnExportAndPrint, &QPushButton::clicked, this, &TFormTableEdit::BitBtnExportAndPrintClick);
@@ -256,35 +260,29 @@ void TFormTableEdit::ListViewDataSelectItem()
     const int row = SelectedQuestionRow();
     if (row < 0)
         return;
-    const int q = ui_->ListViewData->topLevelItem(row)->data(0, TQuestionsView::QuestionIndexRole).toInt();
-    view_.ShowQuestion(*questionnaire_, q);
+    view_.ShowQuestion(*questionnaire_, view_.QuestionsModel()->QuestionOfRow(row));
 }
 
 int TFormTableEdit::SelectedQuestionRow() const
 {
-    const QList<QTreeWidgetItem*> selected = ui_->ListViewData->selectedItems();
-    if (selected.isEmpty())
-        return -1;
-    return ui_->ListViewData->indexOfTopLevelItem(selected.first());
+    const QModelIndexList selected = ui_->ListViewData->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void TFormTableEdit::SelectQuestionRow(int row)
 {
-    QTreeWidgetItem* item = ui_->ListViewData->topLevelItem(row);
-    if (!item)
+    const QModelIndex index = view_.QuestionsModel()->index(row, 0);
+    if (!index.isValid())
         return;
-    ui_->ListViewData->setCurrentItem(item);
-    ui_->ListViewData->scrollToItem(item, QAbstractItemView::EnsureVisible);
+    ui_->ListViewData->setCurrentIndex(index);
+    ui_->ListViewData->scrollTo(index, QAbstractItemView::EnsureVisible);
 }
 
 void TFormTableEdit::SelectQuestion(int q)
 {
-    for (int row = 0; row < ui_->ListViewData->topLevelItemCount(); ++row) {
-        if (ui_->ListViewData->topLevelItem(row)->data(0, TQuestionsView::QuestionIndexRole).toInt() == q) {
-            SelectQuestionRow(row);
-            return;
-        }
-    }
+    const int row = view_.QuestionsModel()->RowOfQuestion(q);
+    if (row >= 0)
+        SelectQuestionRow(row);
 }
 
 void TFormTableEdit::AnswerButtonClicked(QAbstractButton* button)
@@ -315,9 +313,9 @@ void TFormTableEdit::SpeedButtonAnswerClick()
         view_.Score(*questionnaire_);
         return;
     }
-    const int q = ui_->ListViewData->topLevelItem(row)->data(0, TQuestionsView::QuestionIndexRole).toInt();
-    view_.SetAnswerFromButtons(*questionnaire_, q);
-    if (ui_->CheckBoxAvanzaAutomaticamente->isChecked() && row < ui_->ListViewData->topLevelItemCount() - 1)
+    TQuestionsModel* model = view_.QuestionsModel();
+    view_.SetAnswerFromButtons(*questionnaire_, model->QuestionOfRow(row));
+    if (ui_->CheckBoxAvanzaAutomaticamente->isChecked() && row < model->rowCount() - 1)
         SelectQuestionRow(row + 1);
 }
 
@@ -386,7 +384,7 @@ void TFormTableEdit::FollowAreaSelection()
     if (selected.isEmpty())
         return;
     const int q = questionnaire_->SelectArea(ui_->ListViewAreas->indexOfTopLevelItem(selected.first()));
-    if (ui_->ListViewData->topLevelItemCount() == 0) {
+    if (view_.QuestionsModel()->rowCount() == 0) {
         view_.ShowQuestion(*questionnaire_, -1);
         return;
     }

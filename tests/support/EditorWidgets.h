@@ -8,12 +8,13 @@
 #include <QButtonGroup>
 #include <QLabel>
 #include <QToolButton>
+#include <QTreeView>
 #include <QTreeWidget>
 
 // The editor's lists, labels and answer buttons. The buttons are checkable
 // and share one exclusive group, as in the editor.
 struct EditorWidgets {
-    QTreeWidget questions;
+    QTreeView questions; // gets its model at the first fill
     QTreeWidget areas;
     QLabel question;
     QLabel area;
@@ -100,10 +101,29 @@ struct EditorWidgets {
         return texts;
     }
     QStringList AreaRow(int row) const { return Row(areas, row); }
-    QStringList QuestionRow(int row) const { return Row(questions, row); }
+    int QuestionRowCount() const { return questions.model() ? questions.model()->rowCount() : 0; }
+    QStringList QuestionRow(int row) const
+    {
+        QStringList texts;
+        if (row < 0 || row >= QuestionRowCount())
+            return texts;
+        for (int column = 0; column < questions.model()->columnCount(); ++column)
+            texts << questions.model()->index(row, column).data().toString();
+        return texts;
+    }
+    QStringList QuestionHeadings() const
+    {
+        QStringList texts;
+        for (int column = 0; questions.model() && column < questions.model()->columnCount(); ++column)
+            texts << questions.model()->headerData(column, Qt::Horizontal).toString();
+        return texts;
+    }
     int QuestionIndexOfRow(int row) const
     {
-        const QTreeWidgetItem* item = questions.topLevelItem(row);
-        return item ? item->data(0, TQuestionsView::QuestionIndexRole).toInt() : -1;
+        if (row < 0 || row >= QuestionRowCount())
+            return -1;
+        return questions.model()->index(row, 0).data(TQuestionsView::QuestionIndexRole).toInt();
     }
+    // Makes row the question list's current row, as a click would.
+    void SetCurrentQuestionRow(int row) { questions.setCurrentIndex(questions.model()->index(row, 0)); }
 };

@@ -105,6 +105,31 @@ inline QStringList Column(QTreeWidget* list, int column)
     return texts;
 }
 
+// The same for a list over a model of its own (the editor's questions).
+inline void ClickRow(QTreeView* list, int row, int column = 0)
+{
+    const QModelIndex index = list->model()->index(row, column);
+    ASSERT_TRUE(index.isValid()) << "no row " << row;
+    list->scrollTo(index);
+    const QRect rect = list->visualRect(index);
+    const int x = list->header()->sectionViewportPosition(column) + 5;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, rect.center().y()));
+}
+
+inline int SelectedRow(QTreeView* list)
+{
+    const QModelIndexList selected = list->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+inline QStringList Column(QTreeView* list, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+        texts << list->model()->index(row, column).data().toString();
+    return texts;
+}
+
 // Message boxes and file dialogs answered from a script for the length of a
 // test.
 struct ScriptedDialogs {

@@ -121,7 +121,7 @@ TEST_F(Loading, QuestionsOutsideTheLoadedGridAreSkipped)
     q.Score();
 
     EXPECT_EQ(QuestionKeys(), QList<int>({m1, m2, m3, l1a, l1b, l2}));
-    EXPECT_EQ(w.questions.topLevelItemCount(), 6);
+    EXPECT_EQ(w.QuestionRowCount(), 6);
     EXPECT_EQ(q.UnansweredCount, 6);
 }
 
@@ -143,7 +143,7 @@ TEST_F(Loading, StoredAnswersOverlayTheQuestionnaire)
 
     EXPECT_EQ(q.IDCompiledTable, compilation);
     QStringList answers;
-    for (int row = 0; row < w.questions.topLevelItemCount(); ++row)
+    for (int row = 0; row < w.QuestionRowCount(); ++row)
         answers << w.QuestionRow(row).at(4);
     // The stored -1 and the question without a row both read as no answer.
     EXPECT_EQ(answers, QStringList({QStringLiteral("S\u00ec"), QStringLiteral("A volte"), QStringLiteral("No"),
@@ -208,12 +208,11 @@ TEST_F(Loading, FillQuestionListShowsTheActiveQuestionsWithTheirIndex)
 
     w.View().FillQuestionList(q);
 
-    ASSERT_EQ(w.questions.columnCount(), 5);
-    const QTreeWidgetItem* header = w.questions.headerItem();
-    EXPECT_EQ(QStringList({header->text(0), header->text(1), header->text(2), header->text(3), header->text(4)}),
+    ASSERT_EQ(w.questions.model()->columnCount(), 5);
+    EXPECT_EQ(w.QuestionHeadings(),
               QStringList({QStringLiteral("Area"), QStringLiteral("Fase"), QStringLiteral("Item"),
                            QStringLiteral("Testo"), QStringLiteral("Risposta")}));
-    ASSERT_EQ(w.questions.topLevelItemCount(), 5);
+    ASSERT_EQ(w.QuestionRowCount(), 5);
     EXPECT_EQ(w.QuestionRow(0), QStringList({QStringLiteral("10"), QStringLiteral("2"), QStringLiteral("1"),
                                              QStringLiteral("Cammina"), QStringLiteral("---")}));
     EXPECT_EQ(w.QuestionRow(1), QStringList({QStringLiteral("10"), QStringLiteral("3"), QStringLiteral("1"),
@@ -221,7 +220,7 @@ TEST_F(Loading, FillQuestionListShowsTheActiveQuestionsWithTheirIndex)
     EXPECT_EQ(w.QuestionRow(3), QStringList({QStringLiteral("20"), QStringLiteral("1"), QStringLiteral("2"),
                                              QStringLiteral("Indica gli oggetti"), QStringLiteral("---")}));
     QList<int> indexes;
-    for (int row = 0; row < w.questions.topLevelItemCount(); ++row)
+    for (int row = 0; row < w.QuestionRowCount(); ++row)
         indexes << w.QuestionIndexOfRow(row);
     EXPECT_EQ(indexes, QList<int>({1, 2, 3, 4, 5}));
 }
@@ -260,19 +259,19 @@ TEST_F(Loading, ARaisedStartPhaseHidesEarlierQuestionsWhoseAnswersAreStillSaved)
     q.LoadStartPhases(compilation);
     w.View().FillQuestionList(q);
     w.View().FillAreaList(q);
-    ASSERT_EQ(w.questions.topLevelItemCount(), 6);
+    ASSERT_EQ(w.QuestionRowCount(), 6);
 
     w.View().ShowQuestion(q, 4); // a question of area 20
     ASSERT_EQ(q.CurrentArea, 1);
     q.SetStartPhase(2, false);
     EXPECT_EQ(q.GetStartPhase(), 2);
     // Nothing leaves the list until it is rebuilt.
-    EXPECT_EQ(w.questions.topLevelItemCount(), 6);
+    EXPECT_EQ(w.QuestionRowCount(), 6);
 
     w.View().FillQuestionList(q);
     w.View().FillAreaList(q);
 
-    ASSERT_EQ(w.questions.topLevelItemCount(), 4);
+    ASSERT_EQ(w.QuestionRowCount(), 4);
     EXPECT_EQ(w.QuestionRow(3).mid(0, 2), QStringList({QStringLiteral("20"), QStringLiteral("2")}));
     EXPECT_EQ(w.AreaRow(0).at(3), QStringLiteral("1"));
     EXPECT_EQ(w.AreaRow(1).at(3), QStringLiteral("2"));

@@ -159,7 +159,7 @@ TEST_F(Scoring, WithoutQuestionsTheAreaRowsStayEmptyAndTheTotalIsZero)
 
     w.View().Score(q);
 
-    EXPECT_EQ(w.questions.topLevelItemCount(), 0);
+    EXPECT_EQ(w.QuestionRowCount(), 0);
     EXPECT_EQ(w.AreaRow(0), QStringList({QStringLiteral("Autonomia"), QString(), QString(), QStringLiteral("1")}));
     EXPECT_EQ(w.AreaRow(1), QStringList({QStringLiteral("Linguaggio"), QString(), QString(), QStringLiteral("1")}));
     EXPECT_EQ(w.total.text(), QStringLiteral("0,00"));
@@ -201,7 +201,7 @@ TEST_F(Scoring, ReleasingAndPressingAnswerButtonsRescores)
     q.LoadAnswers(compilation);
     w.View().FillQuestionList(q);
     w.View().FillAreaList(q);
-    w.questions.setCurrentItem(w.questions.topLevelItem(0));
+    w.SetCurrentQuestionRow(0);
     w.View().ShowQuestion(q, w.QuestionIndexOfRow(0));
     w.View().Score(q);
     ASSERT_EQ(w.Pressed(), QStringLiteral("Y"));
@@ -236,7 +236,7 @@ TEST_F(Scoring, AnswerButtonsUpdateTheRowOfTheQuestionAnswered)
     LoadAndFill();
     w.View().ShowQuestion(q, 1);
     // The selection still rests on another row.
-    w.questions.setCurrentItem(w.questions.topLevelItem(0));
+    w.SetCurrentQuestionRow(0);
 
     w.no.click();
     w.View().SetAnswerFromButtons(q, 1);

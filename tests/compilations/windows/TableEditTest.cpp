@@ -184,7 +184,7 @@ protected:
         EXPECT_NE(child, nullptr) << name;
         return child;
     }
-    QTreeWidget* Questions() { return Child<QTreeWidget>("ListViewData"); }
+    QTreeView* Questions() { return Child<QTreeView>("ListViewData"); }
     QTreeWidget* Areas() { return Child<QTreeWidget>("ListViewAreas"); }
     QPushButton* Button(const char* name) { return Child<QPushButton>(name); }
     QString Label(const char* name) { return Child<QLabel>(name)->text(); }
@@ -894,10 +894,10 @@ TEST_F(TableEdit, ListRowsHoldTheWholeLineAboveTheGridAtAnyFontSize)
         font.setPointSize(pointSize);
         QApplication::setFont(font);
         Open(false);
-        for (QTreeWidget* list : {Questions(), Areas()}) {
+        for (QTreeView* list : {Questions(), static_cast<QTreeView*>(Areas())}) {
             const int lineSpacing = list->fontMetrics().lineSpacing();
             // The grid line takes the row's last pixel line.
-            EXPECT_GE(list->visualItemRect(list->topLevelItem(0)).height() - 1, lineSpacing) << list->objectName().toStdString();
+            EXPECT_GE(list->visualRect(list->model()->index(0, 0)).height() - 1, lineSpacing) << list->objectName().toStdString();
         }
         editor->reject();
         editor.reset();

@@ -186,7 +186,7 @@ TEST_F(Tables, NewOpensTheEditorAndTheSavedCompilationIsListed)
     auto ran = OnModal<TFormTableEdit>([](TFormTableEdit* editor) {
         EXPECT_EQ(editor->windowTitle(), QStringLiteral("Nuova compilazione"));
         editor->findChild<QLineEdit*>(QStringLiteral("EditDescription"))->setText(QStringLiteral("Prima"));
-        QWidget* questions = editor->findChild<QTreeWidget*>(QStringLiteral("ListViewData"));
+        QWidget* questions = editor->findChild<QTreeView*>(QStringLiteral("ListViewData"));
         questions->setFocus();
         for (char key : {'s', 's', 'v', 'n'})
             QTest::keyClick(questions, key);
@@ -439,7 +439,7 @@ TEST_F(EndToEnd, ACompilationGoesFromAnEmptyDatabaseToAPrintedReport)
         description->setFocus();
         description->selectAll();
         QTest::keyClicks(description, QStringLiteral("Osservazione di prova & verifica"));
-        auto* questions = editor->findChild<QTreeWidget*>(QStringLiteral("ListViewData"));
+        auto* questions = editor->findChild<QTreeView*>(QStringLiteral("ListViewData"));
         questions->setFocus();
         for (char key : QByteArray("svnosvnosvno"))
             QTest::keyClick(questions, key);
