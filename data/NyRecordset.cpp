@@ -468,7 +468,7 @@ void TNyRecordset::SetField(const QString& name, TDateTime value)
 
 void TNyRecordset::SetFieldNull(const QString& name)
 {
-    AssignField(FieldOperation("SetField", name), name, QVariant());
+    AssignField("SetField", name, QVariant());
 }
 
 void TNyRecordset::AddNew()
