@@ -30,7 +30,8 @@ enum TMainPicture {
     PictureTablesManagement = 9,
     PictureCompactAndRepair = 10,
     PictureImportQuestions = 11,
-    PictureUserGuide = 12
+    PictureUserGuide = 12,
+    PictureExportData = 13
 };
 // A null icon for a position that holds no picture.
 QIcon MainPicture(int index);

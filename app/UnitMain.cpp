@@ -122,6 +122,7 @@ void TFormMain::SetUpPictures()
         {ui_->MainMenuTablesManagement, ui_->BitBtnTablesManagement, PictureTablesManagement},
         {ui_->MainMenuStrumentiCompactAndRepairDatabase, nullptr, PictureCompactAndRepair},
         {ui_->MainMenuStrumentiImportQuestions, nullptr, PictureImportQuestions},
+        {ui_->MainMenuStrumentiExportData, nullptr, PictureExportData},
         {ui_->MainMenuHelpUserGuide, nullptr, PictureUserGuide},
         {ui_->MainMenuHelpInformazioniSu, nullptr, PictureInformazioniSu},
     };

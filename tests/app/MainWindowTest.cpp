@@ -372,6 +372,30 @@ TEST_F(MainWindowTest, F1OpensTheGuideFromAnyWindow)
     lists.first()->close();
 }
 
+TEST_F(MainWindowTest, DataExportWritesTheFourFilesOrSaysNothingWasWritten)
+{
+    const QString folder = files_.Path(QStringLiteral("dati"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    DialogScript::PushText(folder);
+    Window().Controls().MainMenuStrumentiExportData->trigger();
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("information")),
+              QStringList{ExportDataDoneText(QDir::toNativeSeparators(folder))});
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 4);
+    EXPECT_TRUE(Window().isEnabled());
+
+    // A folder in the way of one file: nothing written, the user told.
+    DialogScript::ClearShown();
+    const QString spoilt = files_.Path(QStringLiteral("rovinata"));
+    ASSERT_TRUE(QDir().mkpath(spoilt + QStringLiteral("/compilazioni.csv")));
+    DialogScript::PushText(spoilt);
+    Window().Controls().MainMenuStrumentiExportData->trigger();
+    const QStringList warnings = DialogScript::Texts(QStringLiteral("warning"));
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.first().startsWith(ExportDataFailedText()));
+    EXPECT_EQ(QDir(spoilt).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("compilazioni.csv")});
+}
+
 TEST_F(MainWindowTest, EachRegisterOpensWithoutWaitingAndGivesTheMainWindowBack)
 {
     TFormMain& window = Window();
@@ -535,7 +559,7 @@ TEST_F(MainWindowTest, EveryControlAUserCanReachHasAnAccessibleName)
             EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
         }
     }
-    EXPECT_EQ(entries, 12);
+    EXPECT_EQ(entries, 13);
     EXPECT_FALSE(window.StatusLogoPanel()->accessibleName().isEmpty());
 }
 
