@@ -6,6 +6,7 @@
 //
 // Usage: baltero-guide QUESTIONNAIRE GUIDE.html OUTPUT.pdf [PICTURES-FOLDER]
 // The pictures are also written as PNG files into PICTURES-FOLDER when given.
+#include "AppPaths.h"
 #include "Application.h"
 #include "BuildConfig.h"
 #include "DatabaseFile.h"
@@ -13,7 +14,6 @@
 #include "Exception.h"
 #include "GuidePictures.h"
 #include "PagedPdf.h"
-#include "AppPaths.h"
 #include "Startup.h"
 #include "UnitMain.h"
 
@@ -49,6 +49,17 @@ void PrepareScreen(const QString& folder)
     qputenv("LC_ALL", "C.UTF-8");
     qunsetenv("LANGUAGE");
     qunsetenv("QT_SCALE_FACTOR");
+}
+
+// The offscreen platform says what a real screen would do that it cannot
+// (raise a window, grab the keyboard): nothing the pictures need.
+void QuietPlatformNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg
+        && (message.startsWith(QLatin1String("This plugin does not support"))
+            || message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
 QString ReadText(const QString& path)
@@ -151,6 +162,7 @@ int main(int argc, char** argv)
     }
     try {
         PrepareScreen(work.path());
+        qInstallMessageHandler(QuietPlatformNotes);
         return Run(argc, argv, work);
     } catch (const Exception& e) {
         std::fprintf(stderr, "baltero-guide: %s\n", qPrintable(e.Message()));
