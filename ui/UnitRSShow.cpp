@@ -98,6 +98,8 @@ void TFormRSShow::AddSearchRow(QGroupBox* group)
     searchRow_->addWidget(count);
     if (auto* box = qobject_cast<QBoxLayout*>(group->layout()))
         box->insertLayout(0, searchRow_);
+    else
+        searchRow_->setParent(group); // not laid out, but gone with the group
     setTabOrder(field, listViewData_);
 
     finder_ = new TListFinder(listViewData_, field, count);

@@ -109,12 +109,15 @@ protected:
         EXPECT_EQ(FolderEntries(), QStringList{QStringLiteral("Baltero.mdb")} + otherEntries);
         // Foreign keys still guard the data...
         EXPECT_THROW(db.AddQuestion(99, 99, 1, QStringLiteral("Senza area")), Exception);
-        // ...and the file takes changes that are still there when reopened.
-        db.AddChild(QStringLiteral("Dopo il guasto"));
+        // ...and the file takes changes that are still there when reopened
+        // (a name of its own each time a test looks).
+        const QString name = QStringLiteral("Dopo il guasto %1").arg(++checks_);
+        db.AddChild(name);
         db.Db().Close();
         db.Db().Open(db.DatabasePath());
-        EXPECT_EQ(db.Count(QStringLiteral("Children"), QStringLiteral("Name = 'Dopo il guasto'")), 1);
+        EXPECT_EQ(db.Count(QStringLiteral("Children"), QStringLiteral("Name = '%1'").arg(name)), 1);
     }
+    int checks_ = 0;
 };
 
 void Damage(const QString& path, qint64 offset, qint64 length)
