@@ -1,7 +1,12 @@
 // The user guide the build makes: a PDF of the right length holding its
-// chapters and the pictures of the windows.
+// chapters and the pictures of the windows; and its pages' headings.
+#include "PagedPdf.h"
+
+#include <QAbstractTextDocumentLayout>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QString>
 #include <QStringList>
 
@@ -46,4 +51,31 @@ TEST(UserGuide, HasItsChaptersAndThePicturesOfTheWindowsOnTenToTwentyPages)
                                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
                                    .mid(2);
     EXPECT_GE(images.size(), 12);
+}
+
+// However much text comes before it, a heading starts on the page where the
+// text after it starts.
+TEST(PagedPdf, AHeadingNeverEndsAPage)
+{
+    bool movedOnce = false;
+    for (int lines = 30; lines < 90; lines += 3) {
+        SCOPED_TRACE(lines);
+        QTextDocument document;
+        QString html;
+        for (int line = 0; line < lines; ++line)
+            html += QStringLiteral("<p>Riga %1</p>").arg(line);
+        html += QStringLiteral("<h2>Titolo</h2><p>Il testo del titolo</p>");
+        document.setHtml(html);
+        PagedPdf(document, QStringLiteral("Prova"), QString());
+
+        const double page = document.pageSize().height();
+        const QTextBlock heading = document.lastBlock().previous();
+        ASSERT_EQ(heading.text(), QStringLiteral("Titolo"));
+        QAbstractTextDocumentLayout* layout = document.documentLayout();
+        const QRectF title = layout->blockBoundingRect(heading);
+        const QRectF text = layout->blockBoundingRect(document.lastBlock());
+        EXPECT_EQ(static_cast<int>(title.top() / page), static_cast<int>((text.bottom() - 1) / page));
+        movedOnce = movedOnce || heading.blockFormat().pageBreakPolicy() != QTextFormat::PageBreak_Auto;
+    }
+    EXPECT_TRUE(movedOnce) << "no count of lines put the heading at a page's foot";
 }
