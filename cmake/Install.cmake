@@ -9,9 +9,8 @@ string(TIMESTAMP BALTERO_RELEASE_DATE "%Y-%m-%d" UTC)
 
 install(TARGETS Baltero baltero-db RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/resources/questionario-esempio.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/baltero)
-# The user guide, once the build has made it beside the program.
-install(FILES "${CMAKE_BINARY_DIR}/app/Baltero - Manuale utente.pdf"
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/baltero OPTIONAL)
+# The user guide the build makes beside the program (docs/).
+install(FILES "${BALTERO_USER_GUIDE}" DESTINATION ${CMAKE_INSTALL_DATADIR}/baltero)
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/baltero)
 
 # The menu entry, the icon in the theme (the SVG and PNGs drawn from it) and

@@ -18,6 +18,7 @@ declare -A below=(
   [compilations/windows]="data database app/settings compilations/engine compilations/pdf ui"
   [app]="data database app/settings compilations/engine compilations/pdf ui records compilations/windows"
   [tools]="data database app/settings compilations/engine compilations/pdf"
+  [docs]="data database app/settings compilations/engine compilations/pdf ui records compilations/windows app"
 )
 
 # The folder a file belongs to: the longest folder name its path starts with.

@@ -19,4 +19,5 @@ for size in 16x16 24x24 32x32 48x48 64x64 128x128 256x256 scalable; do
 done
 test -x "$prefix/bin/Baltero" && test -x "$prefix/bin/baltero-db"
 test -f "$prefix/share/baltero/questionario-esempio.txt"
+test -f "$prefix/share/baltero/Baltero - Manuale utente.pdf"
 echo "desktop: the desktop entry, the metainfo and the installed files are valid"

@@ -10,7 +10,51 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextLayout>
 #include <QTextDocument>
+
+namespace {
+
+// A heading is never the last line of a page: one whose following text
+// would begin only on the next page starts that page itself. Each such
+// heading moves all that follows, so the document is laid out again before
+// the next one is looked for.
+void KeepHeadingsWithTheirText(QTextDocument& document, double pageHeight)
+{
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
+    const auto pageOf = [pageHeight](double y) { return static_cast<int>(y / pageHeight); };
+    QTextBlock from = document.begin();
+    while (from.isValid()) {
+        QTextBlock moved;
+        for (QTextBlock block = from; block.isValid() && !moved.isValid(); block = block.next()) {
+            const QTextBlock next = block.next();
+            if (block.blockFormat().headingLevel() == 0 || !next.isValid())
+                continue;
+            // The layout is made as it is asked for: ask for the block first.
+            const double headingTop = layout->blockBoundingRect(block).top();
+            const double nextTop = layout->blockBoundingRect(next).top();
+            // Where the second line of the text ends (a picture is one line);
+            // a line that did not fit its page has been moved down to the next.
+            const QTextLayout* text = next.layout();
+            if (!text || text->lineCount() == 0)
+                continue;
+            const QTextLine line = text->lineAt(std::min(1, text->lineCount() - 1));
+            if (pageOf(headingTop) != pageOf(nextTop + line.y() + line.height() - 1))
+                moved = block;
+        }
+        if (!moved.isValid())
+            return;
+        QTextBlockFormat format;
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor(moved).mergeBlockFormat(format);
+        document.markContentsDirty(0, document.characterCount());
+        from = moved.next();
+    }
+}
+
+} // namespace
 
 QByteArray PagedPdf(QTextDocument& document, const QString& title, const QString& school,
                     QPageLayout::Orientation orientation)
@@ -36,6 +80,7 @@ QByteArray PagedPdf(QTextDocument& document, const QString& title, const QString
 
         document.documentLayout()->setPaintDevice(&writer);
         document.setPageSize(QSizeF(width, bodyHeight));
+        KeepHeadingsWithTheirText(document, bodyHeight);
         const int pages = document.pageCount();
         const QString left = school.trimmed().isEmpty() ? QStringLiteral(BALTERO_APPLICATION_TITLE) : school.trimmed();
         for (int page = 0; page < pages; ++page) {

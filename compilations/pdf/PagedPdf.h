@@ -1,6 +1,6 @@
 // A rich-text document laid out on A4 pages, as every PDF of the program
 // is: margins for printing, the institute's name at the top of each page and
-// "Pagina n di m" at the foot.
+// "Pagina n di m" at the foot; a heading never ends a page.
 #pragma once
 
 #include <QByteArray>

@@ -130,6 +130,12 @@ TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool edi
     connect(ui_->ListViewData->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TFormTableEdit::ListViewDataSelectItem);
     connect(ui_->ListViewAreas, &QTreeWidget::itemClicked, this, &TFormTableEdit::ListViewAreasClick);
+    // Moving through the areas with the arrow keys jumps as a click does;
+    // a selection the program makes itself (a refill) does not.
+    connect(ui_->ListViewAreas, &QTreeWidget::currentItemChanged, this, [this] {
+        if (ui_->ListViewAreas->hasFocus())
+            ListViewAreasClick();
+    });
     connect(ui_->BitBtnSetStartPhase, &QPushButton::clicked, this, &TFormTableEdit::BitBtnSetStartPhaseClick);
     connect(ui_->BitBtnExportAndPrint, &QPushButton::clicked, this, &TFormTableEdit::BitBtnExportAndPrintClick);
     connect(ui_->BitBtnReportPdf, &QPushButton::clicked, this, &TFormTableEdit::BitBtnReportPdfClick);
@@ -349,6 +355,12 @@ bool TFormTableEdit::FormKeyPress(const QKeyEvent* event)
 {
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
+    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+        // As a click on the pressed answer button: the question is left
+        // without an answer.
+        PressAnswerButton(nullptr);
+        return true;
+    }
     const QString text = event->text();
     if (text.size() != 1)
         return false;

@@ -350,10 +350,15 @@ TEST_F(TableEdit, LowerCaseKeysAnswerTheSelectedQuestion)
     EXPECT_EQ(Areas()->topLevelItem(0)->text(2), QStringLiteral("3"));
     EXPECT_EQ(Total(), FormatPoints(1.0));
 
-    // Keys work with the focus on the area list too.
+    // Keys work with the focus on the area list too; Canc takes the answer
+    // away as a click on the pressed button does.
     Areas()->setFocus();
     Key('n');
     EXPECT_EQ(Answers()[0], QStringLiteral("No"));
+    QTest::keyClick(editor->focusWidget(), Qt::Key_Delete);
+    EXPECT_EQ(Answers()[0], QStringLiteral("---"));
+    EXPECT_EQ(PressedButtons(), QString());
+    EXPECT_EQ(Areas()->topLevelItem(0)->text(2), QStringLiteral("4"));
 }
 
 TEST_F(TableEdit, ButtonsAnswerAndAPressedButtonReleasedLeavesTheQuestionUnanswered)
@@ -496,6 +501,9 @@ TEST_F(TableEdit, AreaClickSelectsTheAreasFirstActiveQuestion)
     EXPECT_EQ(Label("LabelAreaDescription"), QStringLiteral("Linguaggio"));
     ClickRow(Areas(), 0);
     EXPECT_EQ(SelectedRow(Questions()), 0);
+    // The arrow keys move through the areas as clicks do.
+    QTest::keyClick(Areas(), Qt::Key_Down);
+    EXPECT_EQ(SelectedRow(Questions()), 5);
 }
 
 TEST_F(TableEdit, ChangedDateAsksBeforeClosing)
