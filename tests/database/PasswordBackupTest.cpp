@@ -100,7 +100,8 @@ TEST_F(PasswordBackup, BackupsAreDatedCheckedKeepThePasswordAndNeverOverwrite)
     const QString second = db.Db().BackupTo(elsewhere.path(), Moment);
     EXPECT_EQ(QFileInfo(first).fileName(), QStringLiteral("Baltero 2026-12-08 10.30.mdb"));
     EXPECT_EQ(QFileInfo(second).fileName(), QStringLiteral("Baltero 2026-12-08 10.30 (2).mdb"));
-    EXPECT_EQ(Entries(elsewhere.path()), QStringList({QFileInfo(first).fileName(), QFileInfo(second).fileName()}));
+    // Listed by name: " (2)" sorts first.
+    EXPECT_EQ(Entries(elsewhere.path()), QStringList({QFileInfo(second).fileName(), QFileInfo(first).fileName()}));
     EXPECT_EQ(OpensWith(first, TDatabase::Password()), TOpens::KeyRefused);
     const TDatabase::TCopySummary summary = db.Db().InspectCopy(second, SchoolPassword);
     EXPECT_EQ(summary.Children, 2);
