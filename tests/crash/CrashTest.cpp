@@ -296,8 +296,9 @@ protected:
         if (UsesCopiesFolder()) {
             const QString copies = QDir(folder).filePath(CrashPlan::CopiesFolder());
             ASSERT_TRUE(QDir().mkpath(copies));
-            if (action_ == QLatin1String("restore"))
+            if (action_ == QLatin1String("restore")) {
                 ASSERT_TRUE(QFile::copy(template_->Path(DatabaseName), QDir(copies).filePath(CrashPlan::RestoredCopy())));
+            }
         }
     }
 
@@ -382,6 +383,8 @@ protected:
         // names the password the file has: the first run of the kills
         // started from the built-in one.
         const QString note = database->TakeRecoveryNote();
+        if (!note.isEmpty())
+            ++leftovers_[QStringLiteral("(told: ") + note.left(60) + QStringLiteral("...)")];
         if (fromTemplate && note == PasswordChangeUndoneText())
             EXPECT_EQ(password, TDatabase::Password());
         else if (fromTemplate && note == PasswordChangeCompletedText())
