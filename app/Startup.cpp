@@ -87,7 +87,7 @@ bool OpenDatabaseOrReport(QWidget* owner, const QString& settingsPath, const QSt
         } catch (const EKeyRefused&) {
             // The school's own password: the built-in one did not open it.
             WithPassword(
-                {},
+                {TDatabase::Password()},
                 [database, &databasePath](const QString& password) {
                     database->SetPassword(password);
                     database->Open(databasePath);

@@ -29,7 +29,7 @@ TDatabase::TCopySummary SummaryOf(TNyConnection& copy)
     const int version = SchemaVersionOf(copy);
     if (version > NewestSchemaVersion())
         throw Exception(DatabaseTooNewText(version, NewestSchemaVersion()));
-    const QStringList problems = IntegrityProblems(copy, TIntegrityCheck::Full);
+    const QStringList problems = IntegrityProblems(copy);
     if (!problems.isEmpty())
         throw Exception(CopyDamagedText() + problems.first());
     TDatabase::TCopySummary summary;

@@ -132,16 +132,6 @@ void ExportCopy(TNyConnection& connection, const QString& copyPath, const QStrin
 // sound and holds as many rows in every table as the file it will replace.
 // The rows are counted in that very file: whatever else the connection may
 // have opened is no measure of the copy.
-//
-// The copy's structure is checked in one pass over the file (quick_check):
-// every page of every table and index is read back, and a page the disk did
-// not keep as written fails to decrypt. What the full check adds is the
-// match of every index entry with its table's row, and it costs more than
-// the export itself. The copy's indexes are written by the engine during
-// the export, from the rows it copies or as the database's own indexes
-// carried over unchanged: a mismatch there would be one the database in use
-// already has, and the copy leaves it no worse. That every row arrived is
-// proven by the counts, that every reference holds by the foreign key check.
 void VerifyCopy(TNyConnection& original, const QString& databasePath, const QString& copyConnectionText)
 {
     const QString replaced = QFileInfo(databasePath).canonicalFilePath();
@@ -150,7 +140,7 @@ void VerifyCopy(TNyConnection& original, const QString& databasePath, const QStr
     const std::map<QString, int> expected = RowCounts(original);
     TNyConnection copy;
     copy.Open(copyConnectionText);
-    const QStringList problems = IntegrityProblems(copy, TIntegrityCheck::Structure);
+    const QStringList problems = IntegrityProblems(copy);
     if (!problems.isEmpty())
         throw Exception(problems.join(QStringLiteral("; ")));
     TNyRecordset violations(copy);

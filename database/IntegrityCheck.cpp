@@ -3,14 +3,12 @@
 #include "NyConnection.h"
 #include "NyRecordset.h"
 
-QStringList IntegrityProblems(TNyConnection& connection, TIntegrityCheck kind)
+QStringList IntegrityProblems(TNyConnection& connection)
 {
     TNyRecordset check(connection);
-    check.Open(kind == TIntegrityCheck::Full ? QStringLiteral("PRAGMA integrity_check")
-                                             : QStringLiteral("PRAGMA quick_check"));
+    check.Open(QStringLiteral("PRAGMA integrity_check"));
     QStringList problems;
     for (; !check.Eof(); check.MoveNext()) {
-        // Both checks name their one column so.
         const QString line = check.GetFieldAsString(QStringLiteral("integrity_check"));
         if (line != QLatin1String("ok"))
             problems << line;

@@ -89,7 +89,8 @@ inline QString PasswordChangeFailedText()
 // the end of the start after the last try.
 inline QString PasswordPromptText()
 {
-    return QStringLiteral("Il database \u00e8 protetto da una password.\nPassword del database:");
+    return QStringLiteral("Il database non si apre con la chiave interna del programma: \u00e8 protetto da una "
+                          "password (oppure \u00e8 danneggiato).\nPassword del database:");
 }
 inline QString CopyPasswordPromptText(const QString& copy)
 {

@@ -13,6 +13,8 @@ packages=(
   xvfb xauth
   # pdftotext and pdftoppm: the printout and PDF report tests read the PDF back
   poppler-utils
+  # a font with Chinese and Japanese glyphs: names in any script reach the PDFs
+  fonts-wqy-microhei
   # strace: the interrupted-compaction tests kill the tool at a chosen system call
   strace
   # the validators of the desktop entry and the AppStream metainfo

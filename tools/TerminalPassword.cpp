@@ -28,7 +28,7 @@ public:
         if (saved_) {
             termios quiet = mode_;
             quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+            tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
         }
 #endif
     }
@@ -39,7 +39,7 @@ public:
             SetConsoleMode(input_, mode_);
 #else
         if (saved_)
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &mode_);
+            tcsetattr(STDIN_FILENO, TCSANOW, &mode_);
 #endif
     }
     TNoEcho(const TNoEcho&) = delete;

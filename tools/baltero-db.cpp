@@ -363,6 +363,8 @@ int main(int argc, char** argv)
         application = std::make_unique<QGuiApplication>(argc, argv);
     else
         application = std::make_unique<QCoreApplication>(argc, argv);
+    // The files are those of the program beside this tool.
+    SetProgramFilePath(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Baltero")));
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
         PrintHelp(stderr);

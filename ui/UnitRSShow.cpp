@@ -98,6 +98,8 @@ void TFormRSShow::AddSearchRow(QGroupBox* group)
     searchRow_->addWidget(count);
     if (auto* box = qobject_cast<QBoxLayout*>(group->layout()))
         box->insertLayout(0, searchRow_);
+    else
+        searchRow_->setParent(this); // a group laid out otherwise: the row is kept, not shown
     setTabOrder(field, listViewData_);
 
     finder_ = new TListFinder(listViewData_, field, count);

@@ -279,8 +279,11 @@ TEST_F(MainWindowTest, DestructionSavesTheSettingsAndReleasesTheDatabase)
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     QByteArray after = ini.readAll();
     EXPECT_TRUE(after.contains("AutoAdvancing=0"));
-    // Every other line of the file is as it was.
-    EXPECT_EQ(after.replace("AutoAdvancing=0", "AutoAdvancing=1"), before);
+    // Every other line of the file is as it was; the list window closed
+    // meanwhile adds only its place and order.
+    QString rest = QString::fromUtf8(after.replace("AutoAdvancing=0", "AutoAdvancing=1"));
+    rest.remove(QRegularExpression(QStringLiteral("\\[(WINDOWS|LISTORDER)\\][^\\[]*")));
+    EXPECT_EQ(rest.trimmed(), QString::fromUtf8(before).trimmed());
 
     // The database object was released: a new request gets a fresh one.
     EXPECT_FALSE(TDatabase::GetInstance()->Connected());
@@ -559,7 +562,7 @@ TEST_F(MainWindowTest, EveryControlAUserCanReachHasAnAccessibleName)
             EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
         }
     }
-    EXPECT_EQ(entries, 13);
+    EXPECT_EQ(entries, 18);
     EXPECT_FALSE(window.StatusLogoPanel()->accessibleName().isEmpty());
 }
 

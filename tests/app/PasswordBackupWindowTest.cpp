@@ -50,7 +50,9 @@ TEST_F(PasswordAtStartup, ThreeTriesThenTheStartFailsCleanly)
         EXPECT_EQ(OpenDatabaseOrReport(nullptr, settings, database), c.opens);
         EXPECT_EQ(TDatabase::GetInstance()->Connected(), c.opens);
         const QStringList errors = DialogScript::Texts(QStringLiteral("error"));
-        EXPECT_EQ(errors, c.opens ? QStringList() : QStringList{Message11002() + c.failure});
+        ASSERT_EQ(errors.size(), c.opens ? 0 : 1);
+        if (!c.opens)
+            EXPECT_TRUE(errors[0].startsWith(Message11002() + c.failure)) << errors[0].toStdString();
         EXPECT_LE(DialogScript::Texts(QStringLiteral("password")).size(), 3);
         TDatabase::ReleaseInstance();
     }

@@ -110,11 +110,15 @@ protected:
         // Foreign keys still guard the data...
         EXPECT_THROW(db.AddQuestion(99, 99, 1, QStringLiteral("Senza area")), Exception);
         // ...and the file takes changes that are still there when reopened.
-        db.AddChild(QStringLiteral("Dopo il guasto"));
+        // A name of its own for each call: a test may check several failures.
+        const QString name = QStringLiteral("Dopo il guasto %1").arg(++checks_);
+        db.AddChild(name);
         db.Db().Close();
         db.Db().Open(db.DatabasePath());
-        EXPECT_EQ(db.Count(QStringLiteral("Children"), QStringLiteral("Name = 'Dopo il guasto'")), 1);
+        EXPECT_EQ(db.Count(QStringLiteral("Children"), QStringLiteral("Name = '%1'").arg(name)), 1);
     }
+
+    int checks_ = 0;
 };
 
 void Damage(const QString& path, qint64 offset, qint64 length)

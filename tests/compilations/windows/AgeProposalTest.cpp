@@ -55,7 +55,7 @@ protected:
         return child;
     }
     QStringList StartPhases() { return Column(Child<QTreeWidget>("ListViewAreas"), 3); }
-    QStringList QuestionTexts() { return Column(Child<QTreeWidget>("ListViewData"), 3); }
+    QStringList QuestionTexts() { return Column(Child<QTreeView>("ListViewData"), 3); }
     void SetDate(const QDate& date) { Child<QDateEdit>("DateTimePickerDate")->setDate(date); }
     void SetChild(int index) { Child<QComboBox>("ComboBoxChild")->setCurrentIndex(index); }
     // Opens the start-phase dialog, reads the line about the age and ends it
