@@ -40,7 +40,7 @@ QIcon MainPicture(int index)
     static const char* const names[] = {
         "exit", "about", nullptr, "children", "teachers", "school", "areas",
         "phases", "questions", "compilations", "compact", "import", "manual",
-        "export-data",
+        "export-data", "backup", "restore", "password",
     };
     if (index < 0 || index >= int(std::size(names)) || !names[index])
         return QIcon();

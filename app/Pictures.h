@@ -31,7 +31,10 @@ enum TMainPicture {
     PictureCompactAndRepair = 10,
     PictureImportQuestions = 11,
     PictureUserGuide = 12,
-    PictureExportData = 13
+    PictureExportData = 13,
+    PictureBackup = 14,
+    PictureRestore = 15,
+    PicturePassword = 16
 };
 // A null icon for a position that holds no picture.
 QIcon MainPicture(int index);

@@ -6,8 +6,11 @@
 #include "Dialogs.h"
 #include "Exception.h"
 #include "IniFile.h"
+#include "MaintenanceMessages.h"
 #include "Messages.h"
 #include "OpenedFileCheck.h"
+#include "PasswordDialogs.h"
+#include "PasswordTries.h"
 #include "Settings.h"
 
 #include <QCoreApplication>
@@ -70,15 +73,42 @@ void OpenDatabaseAtStartup(const QString& settingsPath, const QString& databaseP
 
 bool OpenDatabaseOrReport(QWidget* owner, const QString& settingsPath, const QString& databasePath)
 {
+    TDatabase* database = TDatabase::GetInstance();
+    // What a cut-short password change left is said before the user is asked
+    // for a password: it tells which one opens the file now.
+    auto tellRecovery = [owner, database] {
+        const QString note = database->TakeRecoveryNote();
+        if (!note.isEmpty())
+            InformationBox(owner, note);
+    };
     try {
-        OpenDatabaseAtStartup(settingsPath, databasePath);
+        try {
+            OpenDatabaseAtStartup(settingsPath, databasePath);
+        } catch (const EKeyRefused&) {
+            // The school's own password: the built-in one did not open it.
+            WithPassword(
+                {TDatabase::Password()},
+                [database, &databasePath](const QString& password) {
+                    database->SetPassword(password);
+                    database->Open(databasePath);
+                },
+                [owner]() -> std::optional<QString> {
+                    QString password;
+                    if (!PasswordBox(owner, PasswordPromptText(), password))
+                        return std::nullopt;
+                    return password;
+                },
+                tellRecovery);
+        }
     } catch (const Exception& e) {
+        database->SetPassword(QString());
         // A request to end the program left over from the start would end
         // this box at once: the user must read why the program stops.
         QCoreApplication::removePostedEvents(QCoreApplication::instance(), QEvent::Quit);
         ErrorBox(owner, Message11002() + e.Message());
         return false;
     }
+    tellRecovery();
     // Said now, once, rather than at the first save the user tries.
     const TOpenedFileCheck check = CheckOpenedFile(TDatabase::GetInstance()->Connection(), databasePath);
     if (!check.CanSave())

@@ -20,8 +20,11 @@ bool PrepareUserFiles(QWidget* owner);
 // the database file through the single database object. Raises Exception.
 void OpenDatabaseAtStartup(const QString& settingsPath, const QString& databasePath);
 
-// The same, reporting a failure to the user with message 11002 and the
-// exception's text in an error box owned by owner. False when the database
+// The same, asking for the database's password (masked, three tries) when
+// the built-in one does not open the file, and telling the user what the
+// open found of a password change or restore cut short. A failure is
+// reported to the user with message 11002 and the exception's text in an
+// error box owned by owner. False when the database
 // could not be opened: the program then has nothing to work on and ends.
 // An opened file that cannot be written (file or folder) or that fails the
 // engine's quick check is said in a warning each, and the program goes on.

@@ -1,13 +1,17 @@
 #include "UnitMain.h"
 
 #include "BuildConfig.h"
+#include "DateTime.h"
 #include "Database.h"
 #include "Dialogs.h"
 #include "Exception.h"
 #include "MaintenanceMessages.h"
 #include "Messages.h"
+#include "PasswordDialogs.h"
+#include "PasswordTries.h"
 #include "Pictures.h"
 #include "SchoolDataExport.h"
+#include "Settings.h"
 #include "SqlText.h"
 #include "Startup.h"
 #include "UnitAbout.h"
@@ -18,6 +22,7 @@
 #include "ui_UnitMain.h"
 
 #include <QCloseEvent>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -91,6 +96,7 @@ TFormMain::TFormMain(const QString& settingsPath, const QString& databasePath, Q
     // belong to a window the user cannot see. Without an owner the box
     // stands on its own in the middle of the screen.
     databaseOpened_ = OpenDatabaseOrReport(nullptr, settingsPath_, databasePath);
+    UpdatePasswordCommands();
 
     StatusBarDblClicked = false;
     SetStatusText(Message20000());
@@ -121,6 +127,11 @@ void TFormMain::SetUpPictures()
         {ui_->MainMenuQuestionarioQuestions, ui_->BitBtnQuestions, PictureQuestions},
         {ui_->MainMenuTablesManagement, ui_->BitBtnTablesManagement, PictureTablesManagement},
         {ui_->MainMenuStrumentiCompactAndRepairDatabase, nullptr, PictureCompactAndRepair},
+        {ui_->MainMenuStrumentiBackup, nullptr, PictureBackup},
+        {ui_->MainMenuStrumentiRestore, nullptr, PictureRestore},
+        {ui_->MainMenuStrumentiProtectWithPassword, nullptr, PicturePassword},
+        {ui_->MainMenuStrumentiChangePassword, nullptr, PicturePassword},
+        {ui_->MainMenuStrumentiRemovePassword, nullptr, PicturePassword},
         {ui_->MainMenuStrumentiImportQuestions, nullptr, PictureImportQuestions},
         {ui_->MainMenuStrumentiExportData, nullptr, PictureExportData},
         {ui_->MainMenuHelpUserGuide, nullptr, PictureUserGuide},
@@ -196,6 +207,14 @@ void TFormMain::ConnectCommands()
     connect(ui_->MainMenuTablesManagement, &QAction::triggered, this, &TFormMain::BitBtnTablesManagementClick);
     connect(ui_->MainMenuStrumentiCompactAndRepairDatabase, &QAction::triggered, this,
             &TFormMain::MainMenuStrumentiCompactAndRepairDatabaseClick);
+    connect(ui_->MainMenuStrumentiBackup, &QAction::triggered, this, &TFormMain::MainMenuStrumentiBackupClick);
+    connect(ui_->MainMenuStrumentiRestore, &QAction::triggered, this, &TFormMain::MainMenuStrumentiRestoreClick);
+    connect(ui_->MainMenuStrumentiProtectWithPassword, &QAction::triggered, this,
+            &TFormMain::MainMenuStrumentiProtectWithPasswordClick);
+    connect(ui_->MainMenuStrumentiChangePassword, &QAction::triggered, this,
+            &TFormMain::MainMenuStrumentiChangePasswordClick);
+    connect(ui_->MainMenuStrumentiRemovePassword, &QAction::triggered, this,
+            &TFormMain::MainMenuStrumentiRemovePasswordClick);
     connect(ui_->MainMenuStrumentiImportQuestions, &QAction::triggered, this,
             &TFormMain::MainMenuStrumentiImportQuestionsClick);
     connect(ui_->MainMenuStrumentiExportData, &QAction::triggered, this, &TFormMain::MainMenuStrumentiExportDataClick);
@@ -313,6 +332,168 @@ void TFormMain::MainMenuStrumentiCompactAndRepairDatabaseClick()
         WarningBox(this, CompactFailedText() + failure);
 }
 
+void TFormMain::UpdatePasswordCommands()
+{
+    const bool own = TDatabase::GetInstance()->HasOwnPassword();
+    ui_->MainMenuStrumentiProtectWithPassword->setVisible(!own);
+    ui_->MainMenuStrumentiChangePassword->setVisible(own);
+    ui_->MainMenuStrumentiRemovePassword->setVisible(own);
+}
+
+bool TFormMain::ConfirmCurrentPassword()
+{
+    QString typed;
+    if (!PasswordBox(this, CurrentPasswordPromptText(), typed))
+        return false;
+    if (typed == TDatabase::GetInstance()->CurrentPassword())
+        return true;
+    WarningBox(this, PasswordChangeFailedText() + WrongPasswordText());
+    return false;
+}
+
+void TFormMain::ChangeDatabasePassword(const QString& newPassword)
+{
+    bool done = false;
+    QString failure;
+    {
+        TWaitCursor wait;
+        SetStatusText(PasswordStatusText());
+        try {
+            TDatabase::GetInstance()->ChangePassword(newPassword);
+            done = true;
+        } catch (const Exception& e) {
+            failure = e.Message();
+        }
+        SetStatusText(Message20000());
+    }
+    UpdatePasswordCommands();
+    if (!done)
+        WarningBox(this, PasswordChangeFailedText() + failure);
+    else if (newPassword.isEmpty())
+        InformationBox(this, PasswordRemovedText());
+    else
+        InformationBox(this, PasswordSetText());
+}
+
+void TFormMain::MainMenuStrumentiProtectWithPasswordClick()
+{
+    QString password;
+    if (NewPasswordBox(this, NewPasswordTitle(), NewPasswordWarningText(), NewPasswordProblem, password))
+        ChangeDatabasePassword(password);
+}
+
+void TFormMain::MainMenuStrumentiChangePasswordClick()
+{
+    if (!ConfirmCurrentPassword())
+        return;
+    QString password;
+    if (NewPasswordBox(this, NewPasswordTitle(), NewPasswordWarningText(), NewPasswordProblem, password))
+        ChangeDatabasePassword(password);
+}
+
+void TFormMain::MainMenuStrumentiRemovePasswordClick()
+{
+    if (!ConfirmCurrentPassword() || QuestionBox(this, RemovePasswordQuestionText()) != TBoxAnswer::Yes)
+        return;
+    ChangeDatabasePassword(QString());
+}
+
+bool TFormMain::MakeBackup()
+{
+    const QString folder = GetExistingFolder(this, BackupFolderTitle(), QStringLiteral("backup"));
+    if (folder.isEmpty())
+        return false;
+    QString copy;
+    QString failure;
+    {
+        TWaitCursor wait;
+        SetStatusText(BackupStatusText());
+        try {
+            copy = TDatabase::GetInstance()->BackupTo(folder, QDateTime::currentDateTime());
+        } catch (const Exception& e) {
+            failure = e.Message();
+        }
+        SetStatusText(Message20000());
+    }
+    if (copy.isEmpty()) {
+        WarningBox(this, BackupFailedText() + failure);
+        return false;
+    }
+    TSettings::GetInstance()->SetLastBackup(QDate::currentDate());
+    InformationBox(this, BackupDoneText(QDir::toNativeSeparators(copy)));
+    return true;
+}
+
+void TFormMain::MainMenuStrumentiBackupClick()
+{
+    MakeBackup();
+}
+
+void TFormMain::MainMenuStrumentiRestoreClick()
+{
+    const QString copy = GetOpenFileName(this, RestoreFileTitle(), RestoreFileFilter());
+    if (copy.isEmpty())
+        return;
+    TDatabase* database = TDatabase::GetInstance();
+    TDatabase::TCopySummary summary;
+    QString copyPassword;
+    try {
+        // The copy most likely has the database's password, or had the
+        // built-in one before the school set its own.
+        copyPassword = WithPassword(
+            {database->CurrentPassword(), TDatabase::Password()},
+            [&](const QString& password) { summary = database->InspectCopy(copy, password); },
+            [this, &copy]() -> std::optional<QString> {
+                QString password;
+                if (!PasswordBox(this, CopyPasswordPromptText(QFileInfo(copy).fileName()), password))
+                    return std::nullopt;
+                return password;
+            });
+    } catch (const Exception& e) {
+        WarningBox(this, RestoreFailedText() + e.Message());
+        return;
+    }
+    const QString latest = summary.LatestCompilation != 0 ? FormatShortDate(summary.LatestCompilation) : QString();
+    if (QuestionBox(this, RestoreQuestionText(QDir::toNativeSeparators(copy), summary.Children, summary.Compilations,
+                                              latest))
+        != TBoxAnswer::Yes)
+        return;
+    QString previous;
+    QString failure;
+    {
+        TWaitCursor wait;
+        SetStatusText(RestoreStatusText());
+        try {
+            previous = database->RestoreFrom(copy, copyPassword, QDateTime::currentDateTime());
+        } catch (const Exception& e) {
+            failure = e.Message();
+        }
+        SetStatusText(Message20000());
+    }
+    if (previous.isEmpty())
+        WarningBox(this, RestoreFailedText() + failure);
+    else
+        InformationBox(this, RestoreDoneText(QDir::toNativeSeparators(previous)));
+}
+
+void TFormMain::OfferBackupAtExit()
+{
+    TDatabase* database = TDatabase::GetInstance();
+    TSettings* settings = TSettings::GetInstance();
+    const QDate today = QDate::currentDate();
+    if (!database->Connected() || !settings->BackupReminderDue(today, BackupReminderDays))
+        return;
+    // An empty register has nothing to lose yet.
+    if (database->Lookup(QStringLiteral("SELECT COUNT(*) AS Children FROM Children"), QStringLiteral("Children"))
+            .toInt()
+        == 0)
+        return;
+    settings->SetLastBackupReminder(today);
+    const QDate last = settings->LastBackup();
+    if (YesNoBox(this, BackupReminderText(last.isValid() ? int(last.daysTo(today)) : -1)) == TBoxAnswer::Yes)
+        MakeBackup();
+}
+
 void TFormMain::MainMenuStrumentiImportQuestionsClick()
 {
     if (QuestionBox(this, ImportQuestionText()) != TBoxAnswer::Yes)
@@ -407,6 +588,8 @@ void TFormMain::closeEvent(QCloseEvent* event)
     }
     // Saved here, while the user can still be told that this run's choice
     // was not kept (a full disk, a file that cannot be replaced).
+    if (databaseOpened_)
+        OfferBackupAtExit();
     const QString failure = databaseOpened_ ? SaveSettings(settingsPath_) : QString();
     if (!failure.isEmpty())
         WarningBox(this, SettingsNotSavedText(failure));

@@ -49,6 +49,11 @@ public slots:
     void BitBtnQuestionsClick();
     void BitBtnTablesManagementClick();
     void MainMenuStrumentiCompactAndRepairDatabaseClick();
+    void MainMenuStrumentiBackupClick();
+    void MainMenuStrumentiRestoreClick();
+    void MainMenuStrumentiProtectWithPasswordClick();
+    void MainMenuStrumentiChangePasswordClick();
+    void MainMenuStrumentiRemovePasswordClick();
     void MainMenuStrumentiImportQuestionsClick();
     void MainMenuStrumentiExportDataClick();
     void MainMenuHelpUserGuideClick();
@@ -64,6 +69,15 @@ private:
     void SetUpStatusBar();
     void ConnectCommands();
     void OpenRecordWindow(TRecordWindow which);
+    // Shows the password commands that apply: protect, or change and remove.
+    void UpdatePasswordCommands();
+    // Asks for the current password; false (the user told) unless it is typed right.
+    bool ConfirmCurrentPassword();
+    void ChangeDatabasePassword(const QString& newPassword);
+    // Asks for a folder and writes a checked copy there; true when done.
+    bool MakeBackup();
+    // At exit: offers a backup when none was made for a while.
+    void OfferBackupAtExit();
 
     std::unique_ptr<Ui::TFormMain> ui_;
     QString settingsPath_;

@@ -25,3 +25,11 @@ class EFileError : public Exception {
 public:
     using Exception::Exception;
 };
+
+// The database file did not open with the key it was given: a wrong
+// password, or a file that is no database of this engine at all (to the
+// engine the two look alike). The message is the data-access message.
+class EKeyRefused : public Exception {
+public:
+    using Exception::Exception;
+};

@@ -92,11 +92,15 @@ void TNyConnection::Open(const QString& connectionString)
         errors_ << QStringLiteral("The connection is already open.");
         ThrowAdoError(QStringLiteral("TNyConnection::Open"), *this);
     }
+    keyRefused_ = false;
     try {
         OpenDatabase(connectionString);
     } catch (const Exception&) {
         Close();
-        ThrowAdoError(QStringLiteral("TNyConnection::Open"), *this);
+        const QString message = TakeAdoErrorMessage(QStringLiteral("TNyConnection::Open"), *this);
+        if (keyRefused_)
+            throw EKeyRefused(message);
+        throw Exception(message);
     }
 }
 
@@ -146,13 +150,20 @@ void TNyConnection::OpenDatabase(const QString& connectionString)
     // Reading the schema is the first access that needs the key: a wrong
     // password or a file that is not a database fails here, not later.
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, "SELECT COUNT(*) FROM sqlite_master", -1, &stmt, nullptr) != SQLITE_OK)
+    // The first page that does not decrypt fails as "not a database":
+    // another key may open the file.
+    auto refusedKey = [this]() { return (sqlite3_extended_errcode(db_) & 0xff) == SQLITE_NOTADB; };
+    if (sqlite3_prepare_v2(db_, "SELECT COUNT(*) FROM sqlite_master", -1, &stmt, nullptr) != SQLITE_OK) {
+        keyRefused_ = refusedKey();
         failFromEngine();
+    }
     const int rc = sqlite3_step(stmt);
     const int objects = rc == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : 0;
     sqlite3_finalize(stmt);
-    if (rc != SQLITE_ROW)
+    if (rc != SQLITE_ROW) {
+        keyRefused_ = refusedKey();
         failFromEngine();
+    }
     // An empty file reads as an empty database; it holds no data of ours and
     // must not be taken for the program's database (nor written into).
     if (objects == 0 && !settings.create)
@@ -306,7 +317,7 @@ void TNyConnection::RollbackTrans()
     --transactionLevel_;
 }
 
-void ThrowAdoError(const QString& operation, TNyConnection& connection)
+QString TakeAdoErrorMessage(const QString& operation, TNyConnection& connection)
 {
     QString message = QStringLiteral("NYADO exception: ");
     message += operation;
@@ -314,7 +325,12 @@ void ThrowAdoError(const QString& operation, TNyConnection& connection)
     if (!errors.isEmpty())
         message += QStringLiteral(": ") + errors.join(QStringLiteral("; "));
     errors.clear();
-    throw Exception(message);
+    return message;
+}
+
+void ThrowAdoError(const QString& operation, TNyConnection& connection)
+{
+    throw Exception(TakeAdoErrorMessage(operation, connection));
 }
 
 QString TranslateSql(const QString& sql)

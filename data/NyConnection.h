@@ -24,7 +24,8 @@ public:
     // twice). Keys: "Provider" (must be
     // "SQLCipher"), "Data Source" (the file), "Password" (the key of the
     // encrypted file), "Mode" ("Create" allows creating a new file; by default
-    // the file must exist and hold a database).
+    // the file must exist and hold a database). A file the key does not
+    // open raises EKeyRefused.
     void Open(const QString& connectionString);
     // Runs the statement(s) and returns the rows changed by the last one.
     int Execute(const QString& sql);
@@ -64,12 +65,15 @@ private:
     sqlite3* db_ = nullptr;
     QStringList errors_;
     int transactionLevel_ = 0;
+    bool keyRefused_ = false;
     int busyTimeoutMs_ = 10000;
 };
 
 // Builds the data-access message from the operation text and the connection's
 // Errors(), empties Errors() and raises Exception with it.
 [[noreturn]] void ThrowAdoError(const QString& operation, TNyConnection& connection);
+// The same message, Errors() emptied, without raising it.
+QString TakeAdoErrorMessage(const QString& operation, TNyConnection& connection);
 
 // The pairs of a connection string that Open reads (see Open for the keys).
 struct TConnectionSettings {

@@ -99,8 +99,11 @@ bool TDatabase::Open(const QString& path, TOpenFor purpose)
         throw Exception(DatabaseInUseText(path, lock->LockFilePath()));
     // Only the holder of the lock may touch the files: another program may
     // be compacting right now.
-    if (held == TDatabaseLock::TResult::Owned)
-        RecoverInterruptedCompaction(realPath);
+    if (held == TDatabaseLock::TResult::Owned) {
+        const QString note = RecoverInterruptedCompaction(realPath);
+        if (!note.isEmpty())
+            recoveryNote_ = note;
+    }
     if (purpose == TOpenFor::Reading)
         lock.reset();
     if (!QFileInfo(path).isFile())
@@ -108,7 +111,7 @@ bool TDatabase::Open(const QString& path, TOpenFor purpose)
 
     fileName_ = path;
     try {
-        connection_.Open(BuildConnectionString(connectionTemplate_, path, Password()));
+        connection_.Open(BuildConnectionString(connectionTemplate_, path, password_));
         // Only the holder of the lock may upgrade; a newer database is
         // refused whoever opens it.
         BringSchemaUpToDate(connection_, realPath, purpose == TOpenFor::Writing);
@@ -121,6 +124,13 @@ bool TDatabase::Open(const QString& path, TOpenFor purpose)
     lock_ = std::move(lock);
     connected_ = true;
     return true;
+}
+
+QString TDatabase::TakeRecoveryNote()
+{
+    QString note;
+    note.swap(recoveryNote_);
+    return note;
 }
 
 bool TDatabase::Close()

@@ -87,8 +87,10 @@ void CreateSettingsFile(const QString& path)
 void CreateDatabaseWithQuestionnaire(const QString& path, const QString& questionFile)
 {
     CreateDatabaseFile(path, [&questionFile](const QString& building) {
-        OpenDatabaseFile(building);
         TDatabase* database = TDatabase::GetInstance();
+        // A new database has the built-in password, whatever was opened before.
+        database->SetPassword(QString());
+        OpenDatabaseFile(building);
         try {
             database->ImportLegacyQuestions(questionFile);
             SetExamplePhaseAgeRanges(*database);

@@ -6,12 +6,18 @@
 #include "Exception.h"
 #include "IntegrityCheck.h"
 #include "LegacyQuestionFile.h"
+#include "DatabaseLock.h"
+#include "IniFile.h"
 #include "MaintenanceMessages.h"
+#include "PasswordTries.h"
 #include "ReadableReportPdf.h"
 #include "SchoolDataExport.h"
+#include "Settings.h"
 #include "StoredCompilationReport.h"
+#include "TerminalPassword.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QDir>
 #include <QFile>
@@ -19,6 +25,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <functional>
+#include <QMap>
 #include <map>
 #include <memory>
 
@@ -35,7 +42,124 @@ struct Command {
     // The file the first argument names when it is left out: the program's
     // own database or settings file (empty: the argument is required).
     std::function<QString()> defaultFirst = {};
+    // Options that take a value (a file) the command accepts.
+    QStringList valueOptions = {};
 };
+
+// Passwords come from files or the terminal, never from the command line,
+// where every user of the computer can read them.
+const QString PasswordFileOption = QStringLiteral("--password-file");
+const QString NewPasswordFileOption = QStringLiteral("--new-password-file");
+const QString CopyPasswordFileOption = QStringLiteral("--copy-password-file");
+const QString RemoveOption = QStringLiteral("--remove");
+const QStringList ValueOptions{PasswordFileOption, NewPasswordFileOption, CopyPasswordFileOption};
+
+// The value options given on this run.
+QMap<QString, QString>& GivenValues()
+{
+    static QMap<QString, QString> values;
+    return values;
+}
+
+// The first line of the file, without its line end.
+QString ReadPasswordFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    QByteArray line = file.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    if (line.isEmpty())
+        throw Exception(QStringLiteral("%1: the password file is empty.").arg(path));
+    return QString::fromUtf8(line);
+}
+
+// Asks at the terminal when someone is there.
+std::function<std::optional<QString>()> TerminalAsker(const QString& prompt)
+{
+    if (!InteractiveTerminal())
+        return {};
+    return [prompt] { return ReadPasswordFromTerminal(prompt); };
+}
+
+QString NeedsPasswordText(const QString& option)
+{
+    return QStringLiteral("the file does not open with the built-in password: give the database's password in a "
+                          "file with %1 FILE (or run the command at a terminal to type it).")
+        .arg(option);
+}
+
+// Opens the database with the password of --password-file, or the built-in
+// one, or one typed at the terminal.
+void OpenWithPassword(const QString& path, TDatabase::TOpenFor purpose)
+{
+    TDatabase* database = TDatabase::GetInstance();
+    const QString file = GivenValues().value(PasswordFileOption);
+    auto tellRecovery = [database] {
+        const QString note = database->TakeRecoveryNote();
+        if (!note.isEmpty())
+            std::printf("%s\n", note.toLocal8Bit().constData());
+        std::fflush(stdout);
+    };
+    WithPassword({file.isEmpty() ? TDatabase::Password() : ReadPasswordFile(file)},
+                 [&](const QString& password) {
+                     database->SetPassword(password);
+                     OpenDatabaseFile(path, purpose);
+                 },
+                 file.isEmpty() ? TerminalAsker(QStringLiteral("Password del database:")) : nullptr, tellRecovery,
+                 file.isEmpty() ? NeedsPasswordText(PasswordFileOption) : WrongPasswordText());
+    tellRecovery();
+}
+
+// The new password of set-password: from its file, --remove, or typed twice.
+QString NewPasswordOf(const QStringList& args)
+{
+    const QString file = GivenValues().value(NewPasswordFileOption);
+    QString password;
+    if (args.contains(RemoveOption)) {
+        if (!file.isEmpty())
+            throw Exception(QStringLiteral("%1 and %2 exclude each other.").arg(RemoveOption, NewPasswordFileOption));
+        return QString();
+    }
+    if (!file.isEmpty()) {
+        password = ReadPasswordFile(file);
+    } else if (InteractiveTerminal()) {
+        const std::optional<QString> first =
+            ReadPasswordFromTerminal(QStringLiteral("Nuova password (vuota per togliere la password):"));
+        const std::optional<QString> second =
+            first ? ReadPasswordFromTerminal(QStringLiteral("Ripetere la nuova password:")) : std::nullopt;
+        if (!second)
+            throw Exception(PasswordNotGivenText());
+        if (first->isEmpty() && second->isEmpty())
+            return QString();
+        const QString problem = NewPasswordProblem(*first, *second);
+        if (!problem.isEmpty())
+            throw Exception(problem);
+        password = *first;
+    } else {
+        throw Exception(QStringLiteral("give the new password with %1 FILE, or %2 to go back to the built-in one.")
+                            .arg(NewPasswordFileOption, RemoveOption));
+    }
+    const QString problem = NewPasswordProblem(password, password);
+    if (!problem.isEmpty())
+        throw Exception(problem);
+    return password;
+}
+
+// A backup of the program's own database counts for its reminder at exit.
+void RecordBackupOfOwnDatabase(const QString& databasePath)
+{
+    if (RealDatabasePath(databasePath) != RealDatabasePath(DatabaseFilePath())
+        || !QFileInfo::exists(SettingsFilePath()))
+        return;
+    try {
+        TIniFile settings(SettingsFilePath());
+        TSettings::RecordBackupIn(settings, QDate::currentDate());
+    } catch (const Exception&) {
+        // The copy is made; only the reminder will come sooner.
+    }
+}
 
 // The user's own folders do not exist before the program's first start: a
 // file created there by default gets its folder first.
@@ -82,31 +206,31 @@ const std::map<QString, Command>& Commands()
          {QStringLiteral("import-questions [DBFILE] QUESTIONFILE"),
           QStringLiteral("replace the questionnaire with a Baltero 1.x question file"), 2,
           [](const QStringList& args) {
-              OpenDatabaseFile(args[0]);
+              OpenWithPassword(args[0], TDatabase::TOpenFor::Writing);
               ReportingAs(ImportFailedText(), [&] { TDatabase::GetInstance()->ImportLegacyQuestions(args[1]); });
           },
-          {}, DatabaseFilePath}},
+          {}, DatabaseFilePath, {PasswordFileOption}}},
         {QStringLiteral("compact"),
          {QStringLiteral("compact [DBFILE]"),
           QStringLiteral("compact and check the database, keeping the previous file as .mdbbak"), 1,
           [](const QStringList& args) {
-              OpenDatabaseFile(args[0]);
+              OpenWithPassword(args[0], TDatabase::TOpenFor::Writing);
               ReportingAs(CompactFailedText(), [] { TDatabase::GetInstance()->CompactAndRepair(); });
               std::printf("%s\n", qPrintable(CompactDoneText()));
           },
-          {}, DatabaseFilePath}},
+          {}, DatabaseFilePath, {PasswordFileOption}}},
         {QStringLiteral("check"),
          {QStringLiteral("check [DBFILE]"),
           QStringLiteral("run the engine's integrity check; fails unless the file is sound"), 1,
           [](const QStringList& args) {
               // Checking goes on while the program has the file open.
-              OpenDatabaseFile(args[0], TDatabase::TOpenFor::Reading);
+              OpenWithPassword(args[0], TDatabase::TOpenFor::Reading);
               const QStringList problems = IntegrityProblems(TDatabase::GetInstance()->Connection());
               if (!problems.isEmpty())
                   throw Exception(args[0] + QStringLiteral(": the database is damaged:\n") + problems.join(QLatin1Char('\n')));
               std::printf("ok\n");
           },
-          {}, DatabaseFilePath}},
+          {}, DatabaseFilePath, {PasswordFileOption}}},
         {QStringLiteral("create-settings"),
          {QStringLiteral("create-settings [INIFILE]"),
           QStringLiteral("write the delivered settings file (never overwrites)"), 1,
@@ -122,9 +246,10 @@ const std::map<QString, Command>& Commands()
               const int id = args[1].toInt(&ok);
               if (!ok)
                   throw Exception(QStringLiteral("'%1' is not a compilation key.").arg(args[1]));
-              OpenDatabaseFile(args[0], TDatabase::TOpenFor::Reading);
+              OpenWithPassword(args[0], TDatabase::TOpenFor::Reading);
               ExportStoredCompilationReport(id, args[2]);
-          }}},
+          },
+          {}, {}, {PasswordFileOption}}},
         {QStringLiteral("export-pdf"),
          {QStringLiteral("export-pdf DBFILE IDCOMPILATION OUTFILE"),
           QStringLiteral("write the readable report (Relazione) of a stored compilation as PDF"), 3,
@@ -133,18 +258,77 @@ const std::map<QString, Command>& Commands()
               const int id = args[1].toInt(&ok);
               if (!ok)
                   throw Exception(QStringLiteral("'%1' is not a compilation key.").arg(args[1]));
-              OpenDatabaseFile(args[0], TDatabase::TOpenFor::Reading);
+              OpenWithPassword(args[0], TDatabase::TOpenFor::Reading);
               ExportReadableReport(id, args[2]);
-          }}},
+          },
+          {}, {}, {PasswordFileOption}}},
         {QStringLiteral("export-csv"),
          {QStringLiteral("export-csv DBFILE FOLDER"),
           QStringLiteral("write the school's data as four CSV files into the folder, all or none"), 2,
           [](const QStringList& args) {
               if (!QFileInfo(args[1]).isDir())
                   throw Exception(QStringLiteral("%1: no such folder.").arg(args[1]));
-              OpenDatabaseFile(args[0], TDatabase::TOpenFor::Reading);
+              OpenWithPassword(args[0], TDatabase::TOpenFor::Reading);
               ExportSchoolData(args[1]);
-          }}},
+          },
+          {}, {}, {PasswordFileOption}}},
+        {QStringLiteral("set-password"),
+         {QStringLiteral("set-password [DBFILE] [--new-password-file FILE | --remove]"),
+          QStringLiteral("protect the database with a password of its own, change it, or go back to the "
+                         "built-in one (--remove); asks at the terminal when no file is given"),
+          1,
+          [](const QStringList& args) {
+              OpenWithPassword(args[0], TDatabase::TOpenFor::Writing);
+              const QString password = NewPasswordOf(args);
+              ReportingAs(PasswordChangeFailedText(), [&] { TDatabase::GetInstance()->ChangePassword(password); });
+              std::printf("%s\n", qPrintable(password.isEmpty() ? PasswordRemovedText() : PasswordSetText()));
+          },
+          {RemoveOption}, DatabaseFilePath, {PasswordFileOption, NewPasswordFileOption}}},
+        {QStringLiteral("backup"),
+         {QStringLiteral("backup [DBFILE] FOLDER"),
+          QStringLiteral("write a dated, checked copy of the database (same password) into the folder; "
+                         "works while the program has the database open"),
+          2,
+          [](const QStringList& args) {
+              if (!QFileInfo(args[1]).isDir())
+                  throw Exception(QStringLiteral("%1: no such folder.").arg(args[1]));
+              OpenWithPassword(args[0], TDatabase::TOpenFor::Reading);
+              QString copy;
+              ReportingAs(BackupFailedText(), [&] {
+                  copy = TDatabase::GetInstance()->BackupTo(args[1], QDateTime::currentDateTime());
+              });
+              RecordBackupOfOwnDatabase(args[0]);
+              std::printf("%s\n", qPrintable(BackupDoneText(QDir::toNativeSeparators(copy)).replace(QLatin1String("\r\n"), QLatin1String("\n"))));
+          },
+          {}, DatabaseFilePath, {PasswordFileOption}}},
+        {QStringLiteral("restore"),
+         {QStringLiteral("restore [DBFILE] COPY"),
+          QStringLiteral("put a checked copy in place of the database, keeping the previous one beside it "
+                         "under a dated name (--copy-password-file FILE when the copy's password differs)"),
+          2,
+          [](const QStringList& args) {
+              OpenWithPassword(args[0], TDatabase::TOpenFor::Writing);
+              TDatabase* database = TDatabase::GetInstance();
+              const QString file = GivenValues().value(CopyPasswordFileOption);
+              TDatabase::TCopySummary summary;
+              QString copyPassword;
+              ReportingAs(RestoreFailedText(), [&] {
+                  copyPassword = WithPassword(
+                      file.isEmpty() ? QStringList{database->CurrentPassword(), TDatabase::Password()}
+                                     : QStringList{ReadPasswordFile(file)},
+                      [&](const QString& password) { summary = database->InspectCopy(args[1], password); },
+                      file.isEmpty() ? TerminalAsker(QStringLiteral("Password della copia:")) : nullptr, {},
+                      file.isEmpty() ? NeedsPasswordText(CopyPasswordFileOption) : WrongPasswordText());
+              });
+              std::printf("%s: %d children, %d compilations\n", qPrintable(args[1]), summary.Children,
+                          summary.Compilations);
+              QString previous;
+              ReportingAs(RestoreFailedText(), [&] {
+                  previous = database->RestoreFrom(args[1], copyPassword, QDateTime::currentDateTime());
+              });
+              std::printf("%s\n", qPrintable(RestoreDoneText(QDir::toNativeSeparators(previous)).replace(QLatin1String("\r\n"), QLatin1String("\n"))));
+          },
+          {}, DatabaseFilePath, {PasswordFileOption, CopyPasswordFileOption}}},
     };
     return commands;
 }
@@ -159,6 +343,10 @@ void PrintHelp(std::FILE* out)
                  "\nA DBFILE or INIFILE left out is the program's own: the one beside this tool when a\n"
                  "Baltero.ini stands there, otherwise the user's (%s, %s).\n",
                  qPrintable(DatabaseFilePath()), qPrintable(SettingsFilePath()));
+    std::fprintf(out,
+                 "\nA database protected by a password of its own opens with --password-file FILE (the\n"
+                 "password is the file's first line) or, at a terminal, with the password typed when\n"
+                 "asked. A password is never given on the command line.\n");
 }
 
 } // namespace
@@ -194,6 +382,18 @@ int main(int argc, char** argv)
         return 1;
     }
     const Command& command = found->second;
+    for (qsizetype i = 0; i < args.size();) {
+        if (!ValueOptions.contains(args[i])) {
+            ++i;
+            continue;
+        }
+        if (!command.valueOptions.contains(args[i]) || i + 1 >= args.size()) {
+            std::fprintf(stderr, "Usage: baltero-db %s\n", qPrintable(command.usage));
+            return 1;
+        }
+        GivenValues().insert(args[i], args[i + 1]);
+        args.remove(i, 2);
+    }
     QStringList options;
     for (qsizetype i = args.size() - 1; i >= 0; --i) {
         if (!args[i].startsWith(QLatin1String("--")))

@@ -252,10 +252,9 @@ QString GetSaveFileName(QWidget* parent, const QString& title, const QString& fi
     return KeepFolder(filter, dialog.selectedFiles().first());
 }
 
-QString GetExistingFolder(QWidget* parent, const QString& title)
+QString GetExistingFolder(QWidget* parent, const QString& title, const QString& kind)
 {
-    // Folders chosen to write into are remembered as one kind of their own.
-    const QString kind = QStringLiteral("folder");
+    // Folders chosen to write into are remembered apart from file dialogs.
     const QString last = TSettings::GetInstance()->LastFolder(kind);
     const QString start = !last.isEmpty() && QFileInfo(last).isDir() ? last : QString();
     QString folder;
@@ -355,6 +354,16 @@ const std::vector<Shown>& ShownDialogs()
 void ClearShown()
 {
     TheScript().shown.clear();
+}
+
+void RecordShown(const QString& kind, const QString& text)
+{
+    Record(kind, text);
+}
+
+std::optional<QString> TakeText()
+{
+    return NextText();
 }
 
 QStringList Texts(const QString& kind)

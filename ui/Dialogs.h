@@ -36,7 +36,9 @@ QString GetOpenFileName(QWidget* parent, const QString& title, const QString& fi
 QString GetSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& defaultSuffix,
                         const QString& suggestedName = QString());
 // A folder to write into; empty text when cancelled ("folder" in the script).
-QString GetExistingFolder(QWidget* parent, const QString& title);
+// kind names what the folder is for: each kind opens where the last folder
+// of that kind was chosen.
+QString GetExistingFolder(QWidget* parent, const QString& title, const QString& kind = QStringLiteral("folder"));
 // The kind of file a filter is for: its first extension, in lower case.
 QString FileKindOfFilter(const QString& filter);
 
@@ -74,5 +76,10 @@ const std::vector<Shown>& ShownDialogs();
 void ClearShown();
 // Texts of the recorded dialogs of one kind, oldest first.
 QStringList Texts(const QString& kind);
+
+// For the other dialogs behind this seam (PasswordDialogs.h): record one
+// that is shown, and take the next scripted text (nullopt: cancelled).
+void RecordShown(const QString& kind, const QString& text);
+std::optional<QString> TakeText();
 
 } // namespace DialogScript

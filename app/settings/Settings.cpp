@@ -13,6 +13,14 @@ const QString AutoAdvancingKey = QStringLiteral("AutoAdvancing");
 const QString WindowsSection = QStringLiteral("WINDOWS");
 const QString ListOrderSection = QStringLiteral("LISTORDER");
 const QString FoldersSection = QStringLiteral("FOLDERS");
+const QString BackupSection = QStringLiteral("BACKUP");
+const QString LastBackupKey = QStringLiteral("LastBackup");
+const QString LastReminderKey = QStringLiteral("LastReminder");
+
+QDate DateFromText(const QString& text)
+{
+    return QDate::fromString(text.trimmed(), Qt::ISODate);
+}
 
 const QString Ascending = QStringLiteral("asc");
 const QString Descending = QStringLiteral("desc");
@@ -95,6 +103,20 @@ void TSettings::SetLastFolder(const QString& fileKind, const QString& folder)
         folders_.insert(fileKind.toLower(), folder);
 }
 
+bool TSettings::BackupReminderDue(const QDate& today, int days) const
+{
+    if (lastBackupReminder_ == today)
+        return false;
+    return !lastBackup_.isValid() || lastBackup_.daysTo(today) >= days;
+}
+
+void TSettings::RecordBackupIn(TIniFile& file, const QDate& day)
+{
+    const QDate written = DateFromText(file.ReadString(BackupSection, LastBackupKey, QString()));
+    if (!written.isValid() || written < day)
+        file.WriteString(BackupSection, LastBackupKey, day.toString(Qt::ISODate));
+}
+
 void TSettings::LoadFromIni(const TIniFile& file)
 {
     autoAdvancing_ = file.ReadInteger(TablesSection, AutoAdvancingKey, 1) != 0;
@@ -115,6 +137,8 @@ void TSettings::LoadFromIni(const TIniFile& file)
         if (!folder.isEmpty())
             folders_.insert(kind.toLower(), folder);
     }
+    lastBackup_ = DateFromText(file.ReadString(BackupSection, LastBackupKey, QString()));
+    lastBackupReminder_ = DateFromText(file.ReadString(BackupSection, LastReminderKey, QString()));
 }
 
 QString TSettings::SaveToIni(TIniFile& file)
@@ -129,6 +153,11 @@ QString TSettings::SaveToIni(TIniFile& file)
         }
         for (auto it = folders_.cbegin(); it != folders_.cend(); ++it)
             file.WriteString(FoldersSection, it.key(), it.value());
+        // baltero-db may have written a later backup meanwhile.
+        if (lastBackup_.isValid())
+            RecordBackupIn(file, lastBackup_);
+        if (lastBackupReminder_.isValid())
+            file.WriteString(BackupSection, LastReminderKey, lastBackupReminder_.toString(Qt::ISODate));
     } catch (const Exception& e) {
         // Each key is written whole or not at all; an unwritable file or
         // folder costs the user only this run's changes, which the caller says.

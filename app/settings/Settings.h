@@ -1,6 +1,7 @@
 // The user's options, held in memory from start-up to shut-down.
 #pragma once
 
+#include <QDate>
 #include <QMap>
 #include <QRect>
 #include <QString>
@@ -38,6 +39,20 @@ public:
     QString LastFolder(const QString& fileKind) const { return folders_.value(fileKind.toLower()); }
     void SetLastFolder(const QString& fileKind, const QString& folder);
 
+    // The day the last backup of the database was made, and the day the
+    // user was last offered one at exit; null dates when never.
+    QDate LastBackup() const { return lastBackup_; }
+    void SetLastBackup(const QDate& day) { lastBackup_ = day; }
+    QDate LastBackupReminder() const { return lastBackupReminder_; }
+    void SetLastBackupReminder(const QDate& day) { lastBackupReminder_ = day; }
+    // Whether the user is to be offered a backup today: none for the given
+    // number of days (or never), and not offered yet today.
+    bool BackupReminderDue(const QDate& today, int days) const;
+    // Writes a backup made on day into a settings file that another program
+    // (baltero-db) has not loaded, unless the file names a later one.
+    // Raises Exception when the file cannot be written.
+    static void RecordBackupIn(TIniFile& file, const QDate& day);
+
     // A missing or unreadable value leaves the option on; window places,
     // orders and folders that cannot be read are left out.
     void LoadFromIni(const TIniFile& file);
@@ -58,6 +73,8 @@ private:
     QMap<QString, QRect> geometries_;
     QMap<QString, TListOrder> orders_;
     QMap<QString, QString> folders_;
+    QDate lastBackup_;
+    QDate lastBackupReminder_;
 
     static TSettings* instance_;
 };

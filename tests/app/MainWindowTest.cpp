@@ -562,7 +562,7 @@ TEST_F(MainWindowTest, EveryControlAUserCanReachHasAnAccessibleName)
             EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
         }
     }
-    EXPECT_EQ(entries, 13);
+    EXPECT_EQ(entries, 18);
     EXPECT_FALSE(window.StatusLogoPanel()->accessibleName().isEmpty());
 }
 

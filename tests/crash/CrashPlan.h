@@ -20,6 +20,13 @@ constexpr int QuestionsPerCell = 5;
 inline QString QuestionFileA() { return QStringLiteral("domande-a.txt"); }
 inline QString QuestionFileB() { return QStringLiteral("domande-b.txt"); }
 
+// The password the password change alternates with the built-in one, the
+// folder beside the database the backups go to and the copy restored from
+// there (a copy of the database as it was at the start).
+inline QString SchoolPassword() { return QStringLiteral("crash-password-1"); }
+inline QString CopiesFolder() { return QStringLiteral("copie"); }
+inline QString RestoredCopy() { return QStringLiteral("ripristino.mdb"); }
+
 // Saving: run k of the editor writes "Salvataggio k" with these answers and
 // start phases.
 inline QString SavedDescription(int run) { return QStringLiteral("Salvataggio %1").arg(run); }

@@ -9,7 +9,9 @@
 // beside it.
 #include "CrashPlan.h"
 #include "DatabaseFile.h"
+#include "Exception.h"
 #include "IntegrityCheck.h"
+#include "MaintenanceMessages.h"
 #include "NyConnection.h"
 #include "NyRecordset.h"
 #include "TestDatabase.h"
@@ -224,6 +226,9 @@ protected:
         if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
             GTEST_SKIP() << "strace is not installed";
         action_ = QString::fromLatin1(GetParam().action);
+        if (UsesCopiesFolder())
+            expectedEntries_ << CrashPlan::CopiesFolder();
+        expectedEntries_.sort();
         BuildTemplate();
     }
     void TearDown() override { TDatabase::ReleaseInstance(); }
@@ -279,10 +284,39 @@ protected:
     // A fresh copy of the template in folder, which is emptied first.
     void CopyTemplate(const QString& folder)
     {
-        for (const QString& entry : Entries(folder))
-            QFile::remove(QDir(folder).filePath(entry));
+        for (const QString& entry : Entries(folder)) {
+            const QString path = QDir(folder).filePath(entry);
+            if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
+                QDir(path).removeRecursively();
+            else
+                QFile::remove(path);
+        }
         for (const QString& name : {DatabaseName, CrashPlan::QuestionFileA(), CrashPlan::QuestionFileB()})
             ASSERT_TRUE(QFile::copy(template_->Path(name), QDir(folder).filePath(name)));
+        if (UsesCopiesFolder()) {
+            const QString copies = QDir(folder).filePath(CrashPlan::CopiesFolder());
+            ASSERT_TRUE(QDir().mkpath(copies));
+            if (action_ == QLatin1String("restore")) {
+                ASSERT_TRUE(QFile::copy(template_->Path(DatabaseName), QDir(copies).filePath(CrashPlan::RestoredCopy())));
+            }
+        }
+    }
+
+    bool UsesCopiesFolder() const { return action_ == QLatin1String("backup") || action_ == QLatin1String("restore"); }
+
+    // The password that opens the file: the built-in one or, after the
+    // password change, the school's; empty when neither does.
+    static QString PasswordOf(const QString& path)
+    {
+        for (const QString& password : {TDatabase::Password(), CrashPlan::SchoolPassword()}) {
+            TNyConnection connection;
+            try {
+                connection.Open(TDatabase::BuildConnectionString(DefaultConnectionTemplate(), path, password));
+                return password;
+            } catch (const EKeyRefused&) {
+            }
+        }
+        return QString();
     }
 
     QStringList WorkerArguments(const QString& folder, int runs) const
@@ -326,32 +360,64 @@ protected:
         const QString path = QDir(folder).filePath(DatabaseName);
         ASSERT_TRUE(QFileInfo(path).isFile()) << "no database under its name: " << Entries(folder).join(' ').toStdString();
         for (const QString& entry : Entries(folder)) {
-            if (!expectedEntries_.contains(entry) && entry != BackupName)
+            if (!expectedEntries_.contains(entry) && !KeptBackup(entry))
                 ++leftovers_[entry.mid(entry.indexOf(QLatin1Char('.')))];
         }
 
-        // As the kill left it, read by the engine alone.
+        // As the kill left it, read by the engine alone, with one of the two
+        // passwords.
+        const QString password = PasswordOf(path);
+        ASSERT_FALSE(password.isEmpty()) << "opens with neither password";
         {
             TNyConnection connection;
-            connection.Open(TDatabase::BuildConnectionString(DefaultConnectionTemplate(), path, TDatabase::Password()));
+            connection.Open(TDatabase::BuildConnectionString(DefaultConnectionTemplate(), path, password));
             ExpectSound(connection);
         }
         // Opened by the program, which puts right what a kill left behind or
         // leaves it aside: the next change goes through as on any day, and
         // afterwards nothing is left beside the database.
+        TDatabase* database = TDatabase::GetInstance();
+        database->SetPassword(password);
         OpenDatabaseFile(path);
-        ExpectSound(TDatabase::GetInstance()->Connection());
-        EXPECT_EQ(TDatabase::GetInstance()->Execute(QStringLiteral("UPDATE Application SET School = 'Scuola'")), 1);
-        TDatabase::GetInstance()->Close();
-        // A backup left by compaction is a whole database too.
-        const QString backup = QDir(folder).filePath(BackupName);
-        if (QFileInfo::exists(backup)) {
+        // What the program tells the user of a password change cut short
+        // names the password the file has: the first run of the kills
+        // started from the built-in one.
+        const QString note = database->TakeRecoveryNote();
+        if (!note.isEmpty())
+            ++leftovers_[QStringLiteral("(told: ") + note.left(60) + QStringLiteral("...)")];
+        if (fromTemplate && note == PasswordChangeUndoneText())
+            EXPECT_EQ(password, TDatabase::Password());
+        else if (fromTemplate && note == PasswordChangeCompletedText())
+            EXPECT_EQ(password, CrashPlan::SchoolPassword());
+        else
+            EXPECT_TRUE(note.isEmpty() || action_ == QLatin1String("restore") || !fromTemplate) << note.toStdString();
+        ExpectSound(database->Connection());
+        EXPECT_EQ(database->Execute(QStringLiteral("UPDATE Application SET School = 'Scuola'")), 1);
+        database->Close();
+        // A backup kept beside the database, and every copy written to the
+        // copies folder, is a whole database too.
+        QStringList wholeCopies;
+        for (const QString& entry : Entries(folder)) {
+            if (KeptBackup(entry))
+                wholeCopies << QDir(folder).filePath(entry);
+        }
+        const QDir copies(QDir(folder).filePath(CrashPlan::CopiesFolder()));
+        for (const QString& entry : copies.entryList(QDir::Files | QDir::Hidden)) {
+            if (entry.endsWith(QStringLiteral(".mdb")))
+                wholeCopies << copies.filePath(entry);
+            else
+                ++leftovers_[QStringLiteral("copie/") + entry.mid(entry.lastIndexOf(QLatin1Char('.')))];
+        }
+        for (const QString& copy : wholeCopies) {
+            SCOPED_TRACE(copy.toStdString());
+            const QString copyPassword = PasswordOf(copy);
+            ASSERT_FALSE(copyPassword.isEmpty()) << "a copy that opens with neither password";
             TNyConnection connection;
-            connection.Open(TDatabase::BuildConnectionString(DefaultConnectionTemplate(), backup, TDatabase::Password()));
+            connection.Open(TDatabase::BuildConnectionString(DefaultConnectionTemplate(), copy, copyPassword));
             ExpectSound(connection);
         }
         QStringList entries = Entries(folder);
-        entries.removeAll(BackupName);
+        entries.removeIf([](const QString& entry) { return KeptBackup(entry); });
         EXPECT_EQ(entries.join(QLatin1Char(' ')), expectedEntries_.join(QLatin1Char(' ')))
             << "left beside the database after the program's open and a change";
     }
@@ -430,12 +496,18 @@ protected:
         std::printf("[ crash    ] left beside the database by the kills: %s\n", qPrintable(seen.join(", ")));
     }
 
+    // The backups the program keeps beside the database: compaction's, and
+    // the dated ones of the restore.
+    static bool KeptBackup(const QString& entry) { return entry.endsWith(QStringLiteral(".mdbbak")); }
+
     QString action_;
+    // The kills each start from a fresh copy of the template.
+    bool fromTemplate = true;
     std::unique_ptr<TestDatabase> template_;
     TTables before_;
     QStringList questionIds_, areaIds_;
     QStringList otherQuestionnaire_;
-    const QStringList expectedEntries_{DatabaseName, CrashPlan::QuestionFileA(), CrashPlan::QuestionFileB()};
+    QStringList expectedEntries_{DatabaseName, CrashPlan::QuestionFileA(), CrashPlan::QuestionFileB()};
     std::map<QString, int> leftovers_;
 };
 
@@ -507,6 +579,7 @@ TEST_P(Crash, KilledAtRandomMoments)
     QTemporaryDir folder(WorkFolderTemplate());
     ASSERT_TRUE(folder.isValid());
     CopyTemplate(folder.path());
+    fromTemplate = false;
     std::mt19937 random(20261012);
     qint64 runMs = 0;
     int kills = 0;
@@ -553,7 +626,9 @@ TEST_P(Crash, KilledAtRandomMoments)
 
 INSTANTIATE_TEST_SUITE_P(Actions, Crash,
                          ::testing::Values(TCrashCase{"save", 2, 28, 12, 50}, TCrashCase{"duplicate", 1, 8, 5, 20},
-                                           TCrashCase{"compact", 1, 4, 5, 20}, TCrashCase{"import", 1, 8, 5, 20}),
+                                           TCrashCase{"compact", 1, 4, 5, 20}, TCrashCase{"import", 1, 8, 5, 20},
+                                           TCrashCase{"password", 1, 4, 5, 20}, TCrashCase{"backup", 1, 4, 5, 15},
+                                           TCrashCase{"restore", 1, 4, 5, 20}),
                          [](const ::testing::TestParamInfo<TCrashCase>& info) {
                              return std::string(info.param.action);
                          });

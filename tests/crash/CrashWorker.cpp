@@ -2,7 +2,7 @@
 // does and repeats one user action on it through the program's own code
 // until it has done it RUNS times (0: until it is killed).
 //
-//   CrashWorker save|duplicate|compact|import DATABASE RUNS
+//   CrashWorker save|duplicate|compact|import|password|backup|restore DATABASE RUNS
 //
 // save       edits the least recently saved "Salvataggio" compilation in the
 //            compilations list's editor and presses OK (CrashPlan.h)
@@ -10,6 +10,10 @@
 // compact    the Strumenti menu's compaction
 // import     imports the question file beside the database that the
 //            questionnaire does not hold now (CrashPlan.h)
+// password   sets the school's password when the database has the built-in
+//            one, and removes it when it has the school's
+// backup     writes a backup into the copies folder beside the database
+// restore    restores the copy in the copies folder
 //
 // Each run is framed by the marks of CrashPlan.h on standard error. Exit
 // status 2 when an action fails or the program shows a message.
@@ -18,6 +22,7 @@
 #include "DatabaseFile.h"
 #include "Dialogs.h"
 #include "Exception.h"
+#include "PasswordTries.h"
 #include "Questions.h"
 #include "TestEnvironment.h"
 #include "UnitTableEdit.h"
@@ -154,7 +159,7 @@ int main(int argc, char** argv)
 {
     PrepareTestEnvironment();
     if (argc != 4) {
-        std::fprintf(stderr, "usage: CrashWorker save|duplicate|compact|import DATABASE RUNS\n");
+        std::fprintf(stderr, "usage: CrashWorker save|duplicate|compact|import|password|backup|restore DATABASE RUNS\n");
         return 1;
     }
     const QString action = QString::fromLocal8Bit(argv[1]);
@@ -167,7 +172,13 @@ int main(int argc, char** argv)
 
     DialogScript::Begin();
     try {
-        OpenDatabaseFile(path);
+        // The password change may have left either password on the file.
+        WithPassword({TDatabase::Password(), CrashPlan::SchoolPassword()}, [&path](const QString& password) {
+            TDatabase::GetInstance()->SetPassword(password);
+            OpenDatabaseFile(path);
+        }, {});
+        TDatabase* database = TDatabase::GetInstance();
+        const QString copies = QDir(QFileInfo(path).path()).filePath(CrashPlan::CopiesFolder());
         std::unique_ptr<TFormTables> window;
         if (windows)
             window = std::make_unique<TFormTables>(nullptr);
@@ -181,6 +192,13 @@ int main(int argc, char** argv)
                 TDatabase::GetInstance()->CompactAndRepair();
             else if (action == QLatin1String("import"))
                 Import(QFileInfo(path).path());
+            else if (action == QLatin1String("password"))
+                database->ChangePassword(database->HasOwnPassword() ? QString() : CrashPlan::SchoolPassword());
+            else if (action == QLatin1String("backup"))
+                database->BackupTo(copies, QDateTime::currentDateTime());
+            else if (action == QLatin1String("restore"))
+                database->RestoreFrom(QDir(copies).filePath(CrashPlan::RestoredCopy()), TDatabase::Password(),
+                                      QDateTime::currentDateTime());
             else
                 Fail(QStringLiteral("unknown action ") + action);
             Mark(CrashPlan::EndMark());
