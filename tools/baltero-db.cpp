@@ -183,6 +183,15 @@ void ReportingAs(const QString& failureText, Work work)
     }
 }
 
+int CompilationKey(const QString& text)
+{
+    bool ok = false;
+    const int id = text.toInt(&ok);
+    if (!ok)
+        throw Exception(QStringLiteral("'%1' is not a compilation key.").arg(text));
+    return id;
+}
+
 const std::map<QString, Command>& Commands()
 {
     static const std::map<QString, Command> commands = {
@@ -242,10 +251,7 @@ const std::map<QString, Command>& Commands()
          {QStringLiteral("export-report [DBFILE] IDCOMPILEDTABLE HTMLFILE"),
           QStringLiteral("write the HTML report of a stored compilation"), 3,
           [](const QStringList& args) {
-              bool ok = false;
-              const int id = args[1].toInt(&ok);
-              if (!ok)
-                  throw Exception(QStringLiteral("'%1' is not a compilation key.").arg(args[1]));
+              const int id = CompilationKey(args[1]);
               OpenWithPassword(args[0], TDatabase::TOpenFor::Reading);
               ExportStoredCompilationReport(id, args[2]);
           },
@@ -254,10 +260,7 @@ const std::map<QString, Command>& Commands()
          {QStringLiteral("export-pdf DBFILE IDCOMPILATION OUTFILE"),
           QStringLiteral("write the readable report (Relazione) of a stored compilation as PDF"), 3,
           [](const QStringList& args) {
-              bool ok = false;
-              const int id = args[1].toInt(&ok);
-              if (!ok)
-                  throw Exception(QStringLiteral("'%1' is not a compilation key.").arg(args[1]));
+              const int id = CompilationKey(args[1]);
               OpenWithPassword(args[0], TDatabase::TOpenFor::Reading);
               ExportReadableReport(id, args[2]);
           },
