@@ -295,11 +295,6 @@ void TFormTables::Duplicate()
     const TDateTime dateTime = recordset.GetFieldAsDateTime(QStringLiteral("DateTime"));
     const int idTeacher = recordset.GetFieldAsInteger(QStringLiteral("IDTeacher"));
 
-    TQuestions questionnaire;
-    questionnaire.Load();
-    questionnaire.LoadStartPhases(source);
-    questionnaire.LoadAnswers(source);
-
     // The copy is whole or absent: a failure part-way leaves no new
     // compilation behind, and the recordset is reloaded afterwards, which
     // discards the row it holds in memory. A copy made is the recordset's
@@ -313,8 +308,7 @@ void TFormTables::Duplicate()
         recordset.SetField(QStringLiteral("IDTeacher"), idTeacher);
         recordset.Update();
         const int copy = recordset.GetFieldAsInteger(QStringLiteral("IDCompiledTable"));
-        questionnaire.SaveStartPhases(copy);
-        questionnaire.SaveAnswers(copy);
+        TQuestions::CopyStartPhasesAndAnswers(source, copy);
         transaction.Commit();
     } catch (const Exception&) {
         try {
