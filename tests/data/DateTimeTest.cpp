@@ -181,8 +181,6 @@ TEST(DateTimeTest, TheShownShortDateReadsBackAsTheSameDate)
     }
 }
 
-} // namespace
-
 // Lists write dates and read stored text by a quick path of their own; it
 // must give what the locale and the general pattern give.
 TEST(DateTimeTest, QuickPathsAgreeWithTheLocaleAndThePattern)
@@ -200,3 +198,5 @@ TEST(DateTimeTest, QuickPathsAgreeWithTheLocaleAndThePattern)
     EXPECT_EQ(DateTimeFromStorageText(QStringLiteral("2024-02-29 18:00:00")),
               DateTimeFromQDate(QDate(2024, 2, 29)) + 0.75);
 }
+
+} // namespace
