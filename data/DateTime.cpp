@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -14,10 +16,15 @@ constexpr qint64 kSecondsPerDay = 86400;
 constexpr double kFirstDay = -693593.0;
 constexpr double kLastDay = 2958465.0;
 
-// The wall-clock date and time of a value. Built in UTC, where every time of
-// every day exists: a local time that a daylight-saving change skips (midnight
-// of some spring days in some countries) would be invalid and read as no date.
-QDateTime WallClock(TDateTime value)
+struct TWallClock {
+    QDate date;
+    QTime time;
+};
+
+// The wall-clock date and time of a value, with no time zone: every time of
+// every day exists (a local time that a daylight-saving change skips, midnight
+// of some spring days in some countries, would be invalid and read as no date).
+TWallClock WallClockParts(TDateTime value)
 {
     if (!std::isfinite(value) || value < kFirstDay || value >= kLastDay + 1.0)
         value = 0.0;
@@ -34,7 +41,129 @@ QDateTime WallClock(TDateTime value)
             timeSeconds = kSecondsPerDay - 1;
         }
     }
-    return QDateTime(kEpoch.addDays(dayCount), QTime(0, 0).addSecs(static_cast<int>(timeSeconds)), Qt::UTC);
+    return {kEpoch.addDays(dayCount), QTime(0, 0).addSecs(static_cast<int>(timeSeconds))};
+}
+
+// The same in UTC.
+QDateTime WallClock(TDateTime value)
+{
+    const TWallClock parts = WallClockParts(value);
+    return QDateTime(parts.date, parts.time, Qt::UTC);
+}
+
+TDateTime FromDateAndTime(const QDate& date, const QTime& time)
+{
+    const double days = static_cast<double>(kEpoch.daysTo(date));
+    const double fraction = time.msecsSinceStartOfDay() / (1000.0 * kSecondsPerDay);
+    return days < 0 ? days - fraction : days + fraction;
+}
+
+// Digits at text[from, from + count) as a number, -1 when one is no digit.
+int Digits(const QString& text, int from, int count)
+{
+    int number = 0;
+    for (int i = from; i < from + count; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        number = number * 10 + (c - u'0');
+    }
+    return number;
+}
+
+// The two forms the program writes, "YYYY-MM-DD HH:MM:SS" and "YYYY-MM-DD",
+// read without the general pattern: every date of every list goes through
+// here. Nothing when the text is not exactly one of them.
+std::optional<std::pair<QDate, QTime>> StoredForm(const QString& text)
+{
+    if (text.size() != 10 && text.size() != 19)
+        return std::nullopt;
+    if (text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-'))
+        return std::nullopt;
+    const int year = Digits(text, 0, 4);
+    const int month = Digits(text, 5, 2);
+    const int day = Digits(text, 8, 2);
+    if (year < 0 || month < 0 || day < 0)
+        return std::nullopt;
+    if (text.size() == 10)
+        return std::make_pair(QDate(year, month, day), QTime(0, 0));
+    if (text.at(10) != QLatin1Char(' ') || text.at(13) != QLatin1Char(':') || text.at(16) != QLatin1Char(':'))
+        return std::nullopt;
+    const int hour = Digits(text, 11, 2);
+    const int minute = Digits(text, 14, 2);
+    const int second = Digits(text, 17, 2);
+    if (hour < 0 || minute < 0 || second < 0)
+        return std::nullopt;
+    return std::make_pair(QDate(year, month, day), QTime(hour, minute, second));
+}
+
+// The regional short date written field by field: every date of every list
+// goes through here, and the locale would read its format string again for
+// each. Formats with other fields (names of days or months) and locales
+// with digits of their own are left to the locale.
+class TShortDateWriter {
+public:
+    TShortDateWriter()
+    {
+        const QString format = RegionalShortDateFormat();
+        usable_ = RegionalLocale().zeroDigit() == QLatin1String("0");
+        for (int i = 0; i < format.size() && usable_;) {
+            const QChar c = format.at(i);
+            int run = 1;
+            while (i + run < format.size() && format.at(i + run) == c)
+                ++run;
+            if (c == QLatin1Char('d') || c == QLatin1Char('M') || c == QLatin1Char('y')) {
+                const bool known = (c == QLatin1Char('y') && run == 4) || (c != QLatin1Char('y') && run <= 2);
+                if (!known)
+                    usable_ = false;
+                fields_.push_back({c.toLatin1(), run, QString()});
+            } else if (c.isLetter() || c == QLatin1Char('\'')) {
+                usable_ = false;
+            } else {
+                fields_.push_back({0, 0, QString(run, c)});
+            }
+            i += run;
+        }
+    }
+
+    QString Write(const QDate& date) const
+    {
+        if (!usable_ || !date.isValid() || date.year() < 1 || date.year() > 9999)
+            return RegionalLocale().toString(date, RegionalShortDateFormat());
+        QString text;
+        text.reserve(10);
+        for (const TField& field : fields_) {
+            switch (field.letter) {
+            case 'd':
+                text += QString::number(date.day()).rightJustified(field.width, QLatin1Char('0'));
+                break;
+            case 'M':
+                text += QString::number(date.month()).rightJustified(field.width, QLatin1Char('0'));
+                break;
+            case 'y':
+                text += QString::number(date.year()).rightJustified(4, QLatin1Char('0'));
+                break;
+            default:
+                text += field.literal;
+            }
+        }
+        return text;
+    }
+
+private:
+    struct TField {
+        char letter; // d, M, y, or 0 for literal text
+        int width;
+        QString literal;
+    };
+    std::vector<TField> fields_;
+    bool usable_ = true;
+};
+
+QString ShortDateText(const QDate& date)
+{
+    static const TShortDateWriter writer;
+    return writer.Write(date);
 }
 
 } // namespace
@@ -52,9 +181,7 @@ TDateTime DateTimeFromQDateTime(const QDateTime& value)
     // the date and time it was given.
     if (!value.date().isValid() || !value.time().isValid())
         return 0.0;
-    const double days = DateTimeFromQDate(value.date());
-    const double fraction = value.time().msecsSinceStartOfDay() / (1000.0 * kSecondsPerDay);
-    return days < 0 ? days - fraction : days + fraction;
+    return FromDateAndTime(value.date(), value.time());
 }
 
 QDateTime QDateTimeFromDateTime(TDateTime value)
@@ -71,6 +198,11 @@ QString DateTimeToStorageText(TDateTime value)
 
 std::optional<TDateTime> DateTimeFromStorageText(const QString& text)
 {
+    if (const auto stored = StoredForm(text)) {
+        if (!stored->first.isValid() || !stored->second.isValid())
+            return std::nullopt;
+        return FromDateAndTime(stored->first, stored->second);
+    }
     static const QRegularExpression pattern(QStringLiteral(
         "^\\s*(\\d{4})-(\\d{2})-(\\d{2})(?:[ T](\\d{2}):(\\d{2})(?::(\\d{2})(?:\\.\\d+)?)?)?\\s*$"));
     const QRegularExpressionMatch m = pattern.match(text);
@@ -85,25 +217,25 @@ std::optional<TDateTime> DateTimeFromStorageText(const QString& text)
         if (!time.isValid())
             return std::nullopt;
     }
-    return DateTimeFromQDateTime(QDateTime(date, time, Qt::UTC));
+    return FromDateAndTime(date, time);
 }
 
 QString FormatShortDate(TDateTime value)
 {
-    return RegionalLocale().toString(WallClock(value).date(), RegionalShortDateFormat());
+    return ShortDateText(WallClockParts(value).date);
 }
 
 QString FormatLongDate(TDateTime value)
 {
-    return RegionalLocale().toString(WallClock(value).date(), QLocale::LongFormat);
+    return RegionalLocale().toString(WallClockParts(value).date, QLocale::LongFormat);
 }
 
 QString FormatDateTimeShort(TDateTime value)
 {
-    const QDateTime dateTime = WallClock(value);
-    QString text = RegionalLocale().toString(dateTime.date(), RegionalShortDateFormat());
-    if (dateTime.time() != QTime(0, 0))
-        text += QLatin1Char(' ') + RegionalLocale().toString(dateTime.time(), RegionalLongTimeFormat());
+    const TWallClock dateTime = WallClockParts(value);
+    QString text = ShortDateText(dateTime.date);
+    if (dateTime.time != QTime(0, 0))
+        text += QLatin1Char(' ') + RegionalLocale().toString(dateTime.time, RegionalLongTimeFormat());
     return text;
 }
 

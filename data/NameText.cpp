@@ -2,6 +2,7 @@
 
 #include <QCollator>
 #include <QLocale>
+#include <memory>
 
 #include <sqlcipher/sqlite3.h>
 
@@ -10,6 +11,15 @@ namespace {
 QString Folded(const QString& name)
 {
     return name.normalized(QString::NormalizationForm_C).toCaseFolded();
+}
+
+// Names equal but for letter case sort as equals: the next key of the ORDER
+// BY decides, as it did under NOCASE.
+QCollator* NewNameCollator()
+{
+    auto* collator = new QCollator(QLocale(QLocale::Italian, QLocale::Italy));
+    collator->setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
 }
 
 int CompareNames(void* collator, int length1, const void* text1, int length2, const void* text2)
@@ -31,13 +41,17 @@ bool SameName(const QString& a, const QString& b)
     return Folded(a) == Folded(b);
 }
 
+int CompareNameOrder(const QString& a, const QString& b)
+{
+    // A collator is not to be shared between threads.
+    thread_local const std::unique_ptr<QCollator> collator(NewNameCollator());
+    return collator->compare(a, b);
+}
+
 bool RegisterNameOrder(sqlite3* db)
 {
     // One collator per connection, freed by the engine with the connection.
-    auto* collator = new QCollator(QLocale(QLocale::Italian, QLocale::Italy));
-    // Names equal but for letter case sort as equals: the next key of the
-    // ORDER BY decides, as it did under NOCASE.
-    collator->setCaseSensitivity(Qt::CaseInsensitive);
+    QCollator* collator = NewNameCollator();
     if (sqlite3_create_collation_v2(db, kNameOrderCollation, SQLITE_UTF8, collator, CompareNames, DeleteCollator)
         == SQLITE_OK)
         return true;

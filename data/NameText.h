@@ -21,6 +21,10 @@ inline constexpr char kNameOrderCollation[] = "ITALIAN";
 // folding ("É" and "é", "Σ" and final "ς").
 bool SameName(const QString& a, const QString& b);
 
+// The Italian name order itself: negative, zero or positive as a sorts before,
+// with or after b. The collation registered on each connection is this one.
+int CompareNameOrder(const QString& a, const QString& b);
+
 // Registers the Italian name order on the connection; false when the engine
 // refuses it.
 bool RegisterNameOrder(sqlite3* db);

@@ -1,9 +1,12 @@
 #include "NyRecordset.h"
 
 #include "Exception.h"
+#include "NameText.h"
 #include "NyConnection.h"
 #include "Regional.h"
+#include "SqlOrder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <sqlcipher/sqlite3.h>
@@ -197,10 +200,12 @@ void TNyRecordset::Open(const QString& sql)
     }
     std::vector<Column> columns;
     std::vector<std::vector<QVariant>> rows;
+    QStringList engineNames;
     const int count = stmt ? sqlite3_column_count(stmt) : 0;
     for (int i = 0; i < count; ++i) {
         Column column;
         column.name = QString::fromUtf8(sqlite3_column_name(stmt, i));
+        engineNames << column.name;
         if (const char* table = sqlite3_column_table_name(stmt, i))
             column.table = QString::fromUtf8(table);
         if (const char* origin = sqlite3_column_origin_name(stmt, i))
@@ -238,6 +243,9 @@ void TNyRecordset::Open(const QString& sql)
 
     columns_ = std::move(columns);
     rows_ = std::move(rows);
+    engineNames_ = std::move(engineNames);
+    sql_ = QString::fromUtf8(text);
+    orderLoaded_ = false;
     current_ = 0;
     currentDeleted_ = false;
     pending_ = Pending::None;
@@ -360,9 +368,24 @@ int TNyRecordset::ColumnIndex(const QString& name) const
     return -1;
 }
 
+int TNyRecordset::FieldIndex(const QString& name) const
+{
+    return ColumnIndex(name);
+}
+
 QString TNyRecordset::GetFieldAsString(const QString& name)
 {
-    const int index = ColumnIndex(name);
+    return FieldText(ColumnIndex(name), name);
+}
+
+QString TNyRecordset::GetFieldAsString(int index)
+{
+    const bool known = index >= 0 && index < static_cast<int>(columns_.size());
+    return FieldText(known ? index : -1, known ? columns_[index].name : QString::number(index));
+}
+
+QString TNyRecordset::FieldText(int index, const QString& name)
+{
     if (index < 0 || !HasCurrentRow())
         ThrowAdoError(FieldOperation("GetFieldAsString", name), connection_);
     const QVariant& value = rows_[current_][index];
@@ -764,4 +787,187 @@ void TNyRecordset::RefreshRow(qint64 rowid)
         rows_[current_][rowidColumn_] = QVariant(static_cast<qlonglong>(rowid));
     }
     sqlite3_finalize(stmt);
+}
+
+namespace {
+
+// The engine's order of storage classes: null, numbers, text, blobs.
+int StorageClass(const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return 0;
+    if (IsNumber(value))
+        return 1;
+    if (value.typeId() == QMetaType::QByteArray)
+        return 3;
+    return 2;
+}
+
+int CompareBytes(const QByteArray& a, const QByteArray& b, bool foldAscii)
+{
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (foldAscii) {
+            // NOCASE folds A to Z only, byte by byte.
+            if (x >= 'A' && x <= 'Z')
+                x = static_cast<unsigned char>(x - 'A' + 'a');
+            if (y >= 'A' && y <= 'Z')
+                y = static_cast<unsigned char>(y - 'A' + 'a');
+        }
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+template <typename T>
+int Compare(T a, T b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+} // namespace
+
+bool TNyRecordset::LoadOrder()
+{
+    if (orderLoaded_)
+        return orderKnown_;
+    orderLoaded_ = true;
+    orderKnown_ = false;
+    order_.clear();
+    const std::optional<std::vector<TOrderTerm>> terms = ParseOrderBy(sql_);
+    // Without an ORDER BY the engine's order is its own affair.
+    if (!terms || terms->empty())
+        return false;
+    for (const TOrderTerm& term : *terms) {
+        OrderKey key;
+        key.column = ColumnIndex(term.column);
+        if (key.column < 0 || columns_[key.column].origin.isEmpty())
+            return false;
+        const Column& column = columns_[key.column];
+        QString collation = term.collation;
+        if (collation.isEmpty()) {
+            // A column sorts by the collation its table declares for it.
+            const char* sequence = nullptr;
+            if (sqlite3_table_column_metadata(connection_.Handle(), nullptr, column.table.toUtf8().constData(),
+                                              column.origin.toUtf8().constData(), nullptr, &sequence, nullptr,
+                                              nullptr, nullptr)
+                != SQLITE_OK)
+                return false;
+            collation = sequence ? QString::fromUtf8(sequence) : QStringLiteral("BINARY");
+        }
+        if (collation.compare(QLatin1String("BINARY"), Qt::CaseInsensitive) == 0)
+            key.collation = Collation::Binary;
+        else if (collation.compare(QLatin1String("NOCASE"), Qt::CaseInsensitive) == 0)
+            key.collation = Collation::NoCase;
+        else if (collation.compare(QLatin1String(kNameOrderCollation), Qt::CaseInsensitive) == 0)
+            key.collation = Collation::Names;
+        else
+            return false;
+        key.descending = term.descending;
+        order_.push_back(key);
+    }
+    orderKnown_ = true;
+    return true;
+}
+
+int TNyRecordset::CompareRows(const std::vector<QVariant>& a, const std::vector<QVariant>& b) const
+{
+    for (const OrderKey& key : order_) {
+        const QVariant& x = a[key.column];
+        const QVariant& y = b[key.column];
+        int result = Compare(StorageClass(x), StorageClass(y));
+        if (result == 0) {
+            switch (StorageClass(x)) {
+            case 1:
+                result = x.typeId() == QMetaType::LongLong && y.typeId() == QMetaType::LongLong
+                    ? Compare(x.toLongLong(), y.toLongLong())
+                    : Compare(x.toDouble(), y.toDouble());
+                break;
+            case 2:
+                if (key.collation == Collation::Names)
+                    result = CompareNameOrder(x.toString(), y.toString());
+                else
+                    result = CompareBytes(x.toString().toUtf8(), y.toString().toUtf8(),
+                                          key.collation == Collation::NoCase);
+                break;
+            case 3:
+                result = CompareBytes(x.toByteArray(), y.toByteArray(), false);
+                break;
+            default:
+                break;
+            }
+        }
+        if (result != 0)
+            return key.descending ? -result : result;
+    }
+    // Rows the ORDER BY cannot tell apart stand in the order they were
+    // stored, as the engine reads a table.
+    if (rowidColumn_ >= 0)
+        return Compare(a[rowidColumn_].toLongLong(), b[rowidColumn_].toLongLong());
+    return 0;
+}
+
+std::optional<int> TNyRecordset::RequeryCurrentRow()
+{
+    RequireOpen("RequeryCurrentRow");
+    FlushPending("RequeryCurrentRow");
+    if (!HasCurrentRow() || writeTable_.isEmpty() || !LoadKeyColumns() || !locatedByKey_ || !LoadOrder())
+        return std::nullopt;
+    // The row is asked of the recordset's own SELECT by its key, named as
+    // the engine names that column among the results.
+    QString where;
+    for (const int column : keyColumns_) {
+        const QString& name = engineNames_[column];
+        const auto sameName = [&name](const QString& other) { return other.compare(name, Qt::CaseInsensitive) == 0; };
+        if (std::count_if(engineNames_.begin(), engineNames_.end(), sameName) != 1)
+            return std::nullopt;
+        where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + QuoteIdentifier(name)
+            + QStringLiteral(" = ?");
+    }
+    QString select = sql_.trimmed();
+    while (select.endsWith(QLatin1Char(';')))
+        select = select.chopped(1).trimmed();
+    const QByteArray sql = (QStringLiteral("SELECT * FROM (\n") + select + QStringLiteral("\n)") + where).toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(connection_.Handle(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return std::nullopt;
+    }
+    for (size_t k = 0; k < keyColumns_.size(); ++k)
+        BindValue(stmt, static_cast<int>(k) + 1, rows_[current_][keyColumns_[k]]);
+    std::vector<std::vector<QVariant>> found;
+    int rc = SQLITE_DONE;
+    while (found.size() < 2 && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        std::vector<QVariant> row;
+        row.reserve(columns_.size());
+        for (int i = 0; i < static_cast<int>(columns_.size()); ++i)
+            row.push_back(ReadColumn(stmt, i));
+        found.push_back(std::move(row));
+    }
+    const bool failed = found.size() < 2 && rc != SQLITE_DONE;
+    const bool sameColumns = sqlite3_column_count(stmt) == static_cast<int>(columns_.size());
+    sqlite3_finalize(stmt);
+    // A key that stands for several rows of the result (a join that repeats
+    // it) cannot place the row alone.
+    if (failed || !sameColumns || found.size() > 1)
+        return std::nullopt;
+
+    rows_.erase(rows_.begin() + current_);
+    if (found.empty()) {
+        currentDeleted_ = true;
+        return 0;
+    }
+    // The other rows stand in order: the first that sorts after the row is
+    // its place.
+    const auto place = std::upper_bound(rows_.begin(), rows_.end(), found.front(),
+                                        [this](const std::vector<QVariant>& row, const std::vector<QVariant>& other) {
+                                            return CompareRows(row, other) < 0;
+                                        });
+    current_ = static_cast<int>(place - rows_.begin());
+    rows_.insert(place, std::move(found.front()));
+    currentDeleted_ = false;
+    return current_ + 1;
 }

@@ -18,6 +18,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
 #include <vector>
 
 class TNyConnection;
@@ -53,6 +54,8 @@ public:
     // A name may be qualified ("Children.Name") to tell apart two result
     // columns of the same name.
     QString GetFieldAsString(const QString& name);
+    // The same by the column's index, for readers of many rows.
+    QString GetFieldAsString(int index);
     int GetFieldAsInteger(const QString& name);
     TDateTime GetFieldAsDateTime(const QString& name);
 
@@ -76,6 +79,21 @@ public:
 
     int FieldCount();
     QString FieldName(int index);
+    // The index of the column a Get or Set function finds by this name, -1
+    // when there is none.
+    int FieldIndex(const QString& name) const;
+
+    // Reads the current row again through the recordset's own SELECT, the
+    // columns of joined tables too, and moves it to where that SELECT's
+    // ORDER BY puts it among the other rows: a list shows a saved record as
+    // reopening would, without reading every row again. Gives the row's new
+    // 1-based position, where it is the current row; 0 when the row no
+    // longer belongs to the result: it leaves the copy and there is no
+    // current row, as after Delete. Gives nothing and changes nothing when
+    // the row cannot be found alone by its key or the order is more than
+    // columns of the result; only reopening brings the copy up to date then.
+    // A pending change is written first.
+    std::optional<int> RequeryCurrentRow();
 
     struct Column {
         QString name;        // the result column's name
@@ -87,6 +105,12 @@ public:
 
 private:
     enum class Pending { None, Edit, Add };
+    enum class Collation { Binary, NoCase, Names };
+    struct OrderKey {
+        int column = -1;
+        Collation collation = Collation::Binary;
+        bool descending = false;
+    };
 
     int ColumnIndex(const QString& name) const;
     bool HasCurrentRow() const;
@@ -104,6 +128,12 @@ private:
     void RefreshRow(qint64 rowid);
     void DropPending();
     void AssignField(const char* operation, const QString& name, const QVariant& value);
+    QString FieldText(int index, const QString& name);
+    // The ORDER BY as result columns and their collations; false when it
+    // cannot be followed that way.
+    bool LoadOrder();
+    // Negative, zero or positive as row a sorts before, with or after row b.
+    int CompareRows(const std::vector<QVariant>& a, const std::vector<QVariant>& b) const;
 
     TNyConnection& connection_;
     bool open_ = false;
@@ -120,4 +150,9 @@ private:
     int rowidColumn_ = -1;            // result column holding the INTEGER PRIMARY KEY, if selected
     bool locatedByKey_ = false;       // keyColumns_ is the table's whole primary key
     bool keysLoaded_ = false;
+    QString sql_;                     // the SELECT as the engine runs it
+    QStringList engineNames_;         // the result columns' names as the engine gives them
+    std::vector<OrderKey> order_;
+    bool orderLoaded_ = false;
+    bool orderKnown_ = false;
 };

@@ -38,6 +38,7 @@ protected:
     // deletion's transaction and raises on failure, so a refused deletion
     // leaves every number as it was.
     void BeforeDelete(TNyRecordset& recordset) override;
+    bool DeletionChangesOtherRows() const override { return true; }
 
 private:
     int CountRecords(const QString& table);

@@ -10,11 +10,15 @@
 
 class QComboBox;
 class QTreeWidget;
+class QTreeWidgetItem;
 class TNyRecordset;
 
 // One row per remaining record; a column beyond the field names, or a cell
 // that cannot be read, stays empty. Never raises.
 void FillListView(QTreeWidget* list, TNyRecordset& recordset, const QStringList& fieldNames);
+// The cells of one row, written from the current record as FillListView
+// writes them; the record's position is left to the caller. Never raises.
+void FillListViewRow(QTreeWidget* list, QTreeWidgetItem* item, TNyRecordset& recordset, const QStringList& fieldNames);
 // One item per record: with showId "first (second)", else the second field.
 // The recordset's position is kept. Never raises.
 void FillComboBox(QComboBox* combo, TNyRecordset& recordset, bool showId);

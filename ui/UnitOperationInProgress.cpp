@@ -25,8 +25,6 @@ QLabel* TFormOperationInProgress::PanelStatus() const
 TOperationInProgress::TOperationInProgress(QWidget* caller, const QString& message)
     : caller_(caller)
 {
-    if (caller_)
-        caller_->setEnabled(false);
     QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     window_ = std::make_unique<TFormOperationInProgress>();
     window_->PanelStatus()->setText(message);
@@ -34,6 +32,11 @@ TOperationInProgress::TOperationInProgress(QWidget* caller, const QString& messa
     // The work that follows processes no events: paint the window now.
     window_->repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Disabled only now: painting the whole caller greyed (the compilation
+    // editor with its questions) would cost more than a save, and no input
+    // reaches it before the work is done.
+    if (caller_)
+        caller_->setEnabled(false);
 }
 
 void TOperationInProgress::SetMessage(const QString& message)

@@ -20,7 +20,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTreeWidget>
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 TFormRSShow::TFormRSShow(QWidget* owner)
@@ -191,6 +194,128 @@ void TFormRSShow::RefreshList()
     ListViewDataSelectItem();
 }
 
+QTreeWidgetItem* TFormRSShow::RowOfRecord(int position) const
+{
+    // Unless the user ordered the list by a column, row i shows the record
+    // at position i + 1.
+    const int count = listViewData_->topLevelItemCount();
+    if (position >= 1 && position <= count) {
+        QTreeWidgetItem* item = listViewData_->topLevelItem(position - 1);
+        if (item->data(0, RecordPositionRole).toInt() == position)
+            return item;
+    }
+    for (int row = 0; row < count; ++row) {
+        QTreeWidgetItem* item = listViewData_->topLevelItem(row);
+        if (item->data(0, RecordPositionRole).toInt() == position)
+            return item;
+    }
+    return nullptr;
+}
+
+void TFormRSShow::ShiftRecordPositions(int first, int last, int shift)
+{
+    if (first > last || shift == 0)
+        return;
+    // The positions are no text of the list: nobody needs to hear of each
+    // one changing, and on a long list telling would cost more than the work.
+    const QSignalBlocker blocker(listViewData_->model());
+    for (int row = 0; row < listViewData_->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = listViewData_->topLevelItem(row);
+        const int position = item->data(0, RecordPositionRole).toInt();
+        if (position >= first && position <= last)
+            item->setData(0, RecordPositionRole, position + shift);
+    }
+}
+
+void TFormRSShow::FinishRowChange(int selectedRow)
+{
+    const bool userOrder = finder_ && finder_->Order().Column >= 0;
+    if (userOrder) {
+        // A list just filled is in the recordset's order before the user's
+        // order is applied, and rows the user's order cannot tell apart stay
+        // in it: start again from there.
+        QList<QTreeWidgetItem*> rows = listViewData_->invisibleRootItem()->takeChildren();
+        std::stable_sort(rows.begin(), rows.end(), [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+            return a->data(0, RecordPositionRole).toInt() < b->data(0, RecordPositionRole).toInt();
+        });
+        listViewData_->addTopLevelItems(rows);
+    }
+    if (finder_)
+        finder_->Apply();
+    listViewData_->clearSelection();
+    listViewData_->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    if (selectedRow >= 0 && selectedRow < listViewData_->topLevelItemCount()
+        && !listViewData_->topLevelItem(selectedRow)->isHidden())
+        listViewData_->topLevelItem(selectedRow)->setSelected(true);
+    // Where filling the list leaves the recordset.
+    const int count = recordset_->RecordCount();
+    if (count > 0) {
+        recordset_->SetAbsolutePosition(count);
+        recordset_->MoveNext();
+    }
+    ListViewDataSelectItem();
+}
+
+void TFormRSShow::ShowSavedRecord(int record)
+{
+    const int rows = listViewData_->topLevelItemCount();
+    const QList<QTreeWidgetItem*> selectedItems = listViewData_->selectedItems();
+    const int selectedRow = selectedItems.isEmpty() ? -1 : listViewData_->indexOfTopLevelItem(selectedItems.first());
+    // Where the record stands in the recordset now: a new one last.
+    const int before = recordset_->GetAbsolutePosition();
+    QTreeWidgetItem* item = record >= 0 ? RowOfRecord(record + 1) : nullptr;
+    const bool known = record >= 0 ? item && before == record + 1 && recordset_->RecordCount() == rows
+                                   : before == rows + 1 && recordset_->RecordCount() == rows + 1;
+    const std::optional<int> after = known ? recordset_->RequeryCurrentRow() : std::nullopt;
+    if (!after) {
+        RefreshList();
+        return;
+    }
+    if (*after == 0) {
+        // The record no longer belongs to the list.
+        delete item;
+        ShiftRecordPositions(before + 1, rows + 1, -1);
+        FinishRowChange(selectedRow);
+        return;
+    }
+    if (*after < before)
+        ShiftRecordPositions(*after, before - 1, +1);
+    else
+        ShiftRecordPositions(before + 1, *after, -1);
+    QStringList fields;
+    GetColumnFields(fields);
+    if (!item) {
+        item = new QTreeWidgetItem();
+        FillListViewRow(listViewData_, item, *recordset_, fields);
+        listViewData_->addTopLevelItem(item);
+    } else {
+        // Written while in the list, so that the search reads the new text.
+        FillListViewRow(listViewData_, item, *recordset_, fields);
+    }
+    item->setData(0, RecordPositionRole, *after);
+    const bool userOrder = finder_ && finder_->Order().Column >= 0;
+    if (!userOrder && listViewData_->indexOfTopLevelItem(item) != *after - 1) {
+        listViewData_->takeTopLevelItem(listViewData_->indexOfTopLevelItem(item));
+        listViewData_->insertTopLevelItem(*after - 1, item);
+    }
+    FinishRowChange(selectedRow);
+}
+
+void TFormRSShow::ShowDeletedRecord(int record)
+{
+    const int rows = listViewData_->topLevelItemCount();
+    QTreeWidgetItem* item = record >= 0 ? RowOfRecord(record + 1) : nullptr;
+    if (DeletionChangesOtherRows() || !item || recordset_->RecordCount() != rows - 1) {
+        RefreshList();
+        return;
+    }
+    const QList<QTreeWidgetItem*> selectedItems = listViewData_->selectedItems();
+    const int selectedRow = selectedItems.isEmpty() ? -1 : listViewData_->indexOfTopLevelItem(selectedItems.first());
+    delete item;
+    ShiftRecordPositions(record + 2, rows, -1);
+    FinishRowChange(selectedRow);
+}
+
 int TFormRSShow::ExecuteEditForm(bool editMode)
 {
     int result = -1;
@@ -220,7 +345,7 @@ void TFormRSShow::BitBtnNewClick()
         return;
     try {
         AfterInsert(*recordset_);
-        RefreshList();
+        ShowSavedRecord(-1);
     } catch (const Exception& e) {
         // The record is saved; only the list could not be brought up to date.
         WarningBox(this, e.Message());
@@ -230,10 +355,15 @@ void TFormRSShow::BitBtnNewClick()
 void TFormRSShow::BitBtnEditClick()
 {
     recordset_->SetAbsolutePosition(SelectedIndex() + 1);
+    // The record the dialog edits.
+    const int record = recordset_->GetAbsolutePosition() - 1;
     if (ExecuteEditForm(true) != ResultOk)
         return;
     try {
-        RefreshList();
+        if (record >= 0)
+            ShowSavedRecord(record);
+        else
+            RefreshList();
     } catch (const Exception& e) {
         WarningBox(this, e.Message());
     }
@@ -256,6 +386,7 @@ void TFormRSShow::BitBtnDeleteClick()
 {
     if (!ConfirmDelete())
         return;
+    int record = -1;
     try {
         {
             // What BeforeDelete writes (the renumbering of the questions)
@@ -263,12 +394,13 @@ void TFormRSShow::BitBtnDeleteClick()
             // no trace.
             TNyTransaction transaction(Database->Connection());
             recordset_->SetAbsolutePosition(SelectedIndex() + 1);
+            record = recordset_->GetAbsolutePosition() - 1;
             BeforeDelete(*recordset_);
             recordset_->Delete();
             recordset_->Update();
             transaction.Commit();
         }
-        RefreshList();
+        ShowDeletedRecord(record);
     } catch (const Exception& e) {
         try {
             recordset_->CancelUpdate();

@@ -16,6 +16,7 @@ class QGroupBox;
 class QHBoxLayout;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 class TDatabase;
 class TFormRSEdit;
 class TListFinder;
@@ -77,6 +78,20 @@ protected:
     virtual void ShowDeleteError(const QString& message) = 0;
     virtual void AfterInsert(TNyRecordset& recordset);
     virtual void BeforeDelete(TNyRecordset& recordset);
+    // True for a window whose BeforeDelete rewrites other rows of its list:
+    // the list is read again in whole after a deletion.
+    virtual bool DeletionChangesOtherRows() const { return false; }
+
+    // Brings the list up to date after the recordset's current record was
+    // saved: only its row is read again and put where the list's order (or
+    // the one the user chose) puts it, shown or hidden by the search as any
+    // row. record is the index the record had in the recordset before, -1
+    // for a new record. The list then stands as after RefreshList, which
+    // this falls back on when the record cannot be read alone.
+    void ShowSavedRecord(int record);
+    // The same after the record at index record was deleted and left the
+    // recordset.
+    void ShowDeletedRecord(int record);
 
     // The selected row's record: its index (from 0) in the recordset; -1
     // when no row is selected.
@@ -99,6 +114,16 @@ private:
     void AddSearchRow(QGroupBox* group);
     // Enter on the list or the search field: opens the selected row.
     bool OpenSelectedRow();
+    // The row showing the record at position (from 1); null when none does.
+    QTreeWidgetItem* RowOfRecord(int position) const;
+    // Rows whose record stood at a position from first to last now show it
+    // at that position plus shift.
+    void ShiftRecordPositions(int first, int last, int shift);
+    // After one row was added, changed or removed: orders and filters the
+    // rows as a list just filled is, then selects the row at the index
+    // selectedRow (none when there is no such row shown) with no current
+    // row, and leaves the recordset after its last row, as RefreshList does.
+    void FinishRowChange(int selectedRow);
 
     QWidget* owner_;
     QTreeWidget* listViewData_ = nullptr;

@@ -328,6 +328,22 @@ int TQuestions::SaveAnswers(int idCompiledTable)
     return QuestionCount();
 }
 
+void TQuestions::CopyStartPhasesAndAnswers(int source, int copy)
+{
+    // Copied by the engine, row for row: the copy holds what the source
+    // holds, without a thousand answers read into the program and written
+    // back one by one.
+    TNyConnection& connection = TDatabase::GetInstance()->Connection();
+    TNyCommand(connection, QStringLiteral("INSERT INTO CompiledTablesStartPhase(IDCompiledTable, IDArea, IDPhase) "
+                                          "SELECT ?, IDArea, IDPhase FROM CompiledTablesStartPhase "
+                                          "WHERE IDCompiledTable = ?"))
+        .Execute({copy, source});
+    TNyCommand(connection, QStringLiteral("INSERT INTO CompiledTablesAnswers(IDCompiledTable, IDQuestion, IDAnswer) "
+                                          "SELECT ?, IDQuestion, IDAnswer FROM CompiledTablesAnswers "
+                                          "WHERE IDCompiledTable = ?"))
+        .Execute({copy, source});
+}
+
 void TQuestions::SaveStartPhasesAndAnswers(int idCompiledTable)
 {
     TNyTransaction transaction(TDatabase::GetInstance()->Connection());

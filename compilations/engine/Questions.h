@@ -102,6 +102,10 @@ public:
     // Both of the above in one transaction: after a failure the rows stored
     // before are all still there.
     void SaveStartPhasesAndAnswers(int idCompiledTable);
+    // Gives the compilation copy the start phases and answers stored for
+    // source, row for row, inside the caller's transaction. Raises the
+    // data-access exception.
+    static void CopyStartPhasesAndAnswers(int source, int copy);
 
     // Writes the HTML report of the compilation as it stands in memory. On
     // failure returns false with the exception's message in errorText.

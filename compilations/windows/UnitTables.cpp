@@ -247,29 +247,16 @@ void TFormTables::BitBtnNewClick()
         WarningBox(this, Message11303());
         return;
     }
-    if (ExecuteEditForm(false) != ResultOk)
-        return;
-    AfterInsert(*Recordset());
-    Reload();
+    TFormRSShow::BitBtnNewClick();
 }
 
 void TFormTables::BitBtnDeleteClick()
 {
-    const int row = SelectedIndex();
     // Without a selected row the recordset's current row, whichever it is,
-    // would be deleted.
-    if (row < 0 || !ConfirmDelete())
-        return;
-    try {
-        Recordset()->SetAbsolutePosition(row + 1);
-        const QString id = Recordset()->GetFieldAsString(QStringLiteral("IDCompiledTable"));
-        // The database takes the answers and start phases with it.
-        Database->Execute(QStringLiteral("DELETE * FROM CompiledTables WHERE IDCompiledTable=") + id);
-        Recordset()->Close();
-        RefreshList();
-    } catch (const Exception& e) {
-        ShowDeleteError(e.Message());
-    }
+    // would be deleted. The database takes the answers and start phases
+    // with the compilation.
+    if (SelectedIndex() >= 0)
+        TFormRSShow::BitBtnDeleteClick();
 }
 
 void TFormTables::BitBtnDuplicateClick()
@@ -283,9 +270,17 @@ void TFormTables::BitBtnDuplicateClick()
         error = e.Message();
     }
     // Told once the progress window is gone, so that nothing covers the box.
-    if (!error.isEmpty())
+    if (!error.isEmpty()) {
         WarningBox(this, Message11306() + error);
-    Reload();
+        // What the recordset holds of a copy that failed goes with a reload.
+        Reload();
+        return;
+    }
+    try {
+        ShowSavedRecord(-1);
+    } catch (const Exception& e) {
+        WarningBox(this, e.Message());
+    }
 }
 
 void TFormTables::Duplicate()
@@ -300,14 +295,10 @@ void TFormTables::Duplicate()
     const TDateTime dateTime = recordset.GetFieldAsDateTime(QStringLiteral("DateTime"));
     const int idTeacher = recordset.GetFieldAsInteger(QStringLiteral("IDTeacher"));
 
-    TQuestions questionnaire;
-    questionnaire.Load();
-    questionnaire.LoadStartPhases(source);
-    questionnaire.LoadAnswers(source);
-
     // The copy is whole or absent: a failure part-way leaves no new
-    // compilation behind. The recordset is reloaded afterwards in any case,
-    // which discards the row it holds in memory.
+    // compilation behind, and the recordset is reloaded afterwards, which
+    // discards the row it holds in memory. A copy made is the recordset's
+    // current row.
     TNyTransaction transaction(Database->Connection());
     try {
         recordset.AddNew();
@@ -317,8 +308,7 @@ void TFormTables::Duplicate()
         recordset.SetField(QStringLiteral("IDTeacher"), idTeacher);
         recordset.Update();
         const int copy = recordset.GetFieldAsInteger(QStringLiteral("IDCompiledTable"));
-        questionnaire.SaveStartPhases(copy);
-        questionnaire.SaveAnswers(copy);
+        TQuestions::CopyStartPhasesAndAnswers(source, copy);
         transaction.Commit();
     } catch (const Exception&) {
         try {

@@ -1,6 +1,7 @@
 // Date-time values: days since 1899-12-30 with the time as the fraction, their
 // stored text and their regional display (Italian in the test environment).
 #include "DateTime.h"
+#include "Regional.h"
 #include "TestText.h"
 
 #include <QByteArray>
@@ -178,6 +179,24 @@ TEST(DateTimeTest, TheShownShortDateReadsBackAsTheSameDate)
         ASSERT_TRUE(back.has_value()) << date.toString(Qt::ISODate).toStdString();
         EXPECT_EQ(*back, date);
     }
+}
+
+// Lists write dates and read stored text by a quick path of their own; it
+// must give what the locale and the general pattern give.
+TEST(DateTimeTest, QuickPathsAgreeWithTheLocaleAndThePattern)
+{
+    for (qint64 day = QDate(1, 1, 1).toJulianDay(); day <= QDate(9999, 12, 31).toJulianDay(); day += 97) {
+        const QDate date = QDate::fromJulianDay(day);
+        const TDateTime value = DateTimeFromQDate(date);
+        ASSERT_EQ(FormatShortDate(value), RegionalLocale().toString(date, RegionalShortDateFormat()))
+            << date.toString(Qt::ISODate).toStdString();
+        ASSERT_EQ(DateTimeFromStorageText(date.toString(QStringLiteral("yyyy-MM-dd"))), value);
+    }
+    for (const char* text : {"2024-02-30", "2024-13-01", "2023-02-29 00:00:00", "2024-01-01 24:00:00",
+                             "2024-01-01 10:60:00", "0000-01-01", "2024-0a-01", "2024/01/01 10:00:00"})
+        EXPECT_EQ(DateTimeFromStorageText(QLatin1String(text)), std::nullopt) << text;
+    EXPECT_EQ(DateTimeFromStorageText(QStringLiteral("2024-02-29 18:00:00")),
+              DateTimeFromQDate(QDate(2024, 2, 29)) + 0.75);
 }
 
 } // namespace

@@ -1,0 +1,197 @@
+// After OK, duplicate and delete a list window changes only the row concerned
+// (the compilations list holds thousands): what it then shows, searched and
+// ordered by the user's column or not, must be what a window opened afresh
+// shows, and the rows must still lead to their records.
+#include "RecordWindowsTestSupport.h"
+
+#include "ListFinder.h"
+#include "NyRecordset.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QSet>
+
+namespace {
+
+struct TListView {
+    QList<QStringList> rows;    // top to bottom: the cells, shown or hidden, the record's position
+    QString count;              // "3 di 5"
+    QList<QStringList> records; // every field of the recordset, in order
+
+    bool operator==(const TListView&) const = default;
+};
+
+void PrintTo(const TListView& view, std::ostream* out)
+{
+    *out << view.count.toStdString();
+    for (const QStringList& row : view.rows)
+        *out << "\n  " << row.join(QLatin1String(" | ")).toStdString();
+}
+
+TListView ViewOf(TFormRSShow* window)
+{
+    TListView view;
+    QTreeWidget* list = window->ListViewData();
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        QStringList cells;
+        for (int c = 0; c < list->columnCount(); ++c)
+            cells << item->text(c);
+        cells << (item->isHidden() ? QStringLiteral("hidden") : QStringLiteral("shown"))
+              << item->data(0, RecordPositionRole).toString();
+        view.rows << cells;
+    }
+    view.count = window->findChild<QLabel*>(QStringLiteral("LabelShownRows"))->text();
+    // Read to the end, where filling the list leaves the recordset.
+    TNyRecordset& recordset = *window->Recordset();
+    for (recordset.MoveFirst(); !recordset.Eof(); recordset.MoveNext()) {
+        QStringList fields;
+        for (int f = 0; f < recordset.FieldCount(); ++f)
+            fields << recordset.GetFieldAsString(f);
+        view.records << fields;
+    }
+    return view;
+}
+
+class ListUpdateTest : public RecordWindowTest {
+public:
+    ListUpdateTest()
+    {
+        for (const char* name : {"Carla", "Anna", "Dario", "Bruno"}) {
+            db_.AddChild(QLatin1String(name));
+            db_.AddTeacher(QLatin1String(name));
+        }
+        db_.AddArea(1, QStringLiteral("Autonomia"));
+        db_.AddPhase(1, QStringLiteral("Prima"));
+        for (const char* text : {"Cammina", "Corre", "Salta"})
+            db_.AddQuestion(1, 1, db_.Count(QStringLiteral("Questions")) + 1, QLatin1String(text));
+        // One date, child and educator: the description orders the rows.
+        for (const char* description : {"H", "B", "F", "D"})
+            db_.Db().Execute(QStringLiteral("INSERT INTO CompiledTables(IDChild, IDTeacher, DateTime, Description) "
+                                            "VALUES(1, 1, '2025-03-01 00:00:00', '%1')")
+                                 .arg(QLatin1String(description)));
+    }
+
+    // The compilation editor asks before saving unanswered questions.
+    void Saved(const char* button, const char* field, const QString& text, bool confirm = false)
+    {
+        ClickAndDrive(Button(button), [field, text, confirm](QDialog* dialog) {
+            if (auto* line = dialog->findChild<QLineEdit*>(QLatin1String(field)))
+                line->setText(text);
+            else
+                Field<QPlainTextEdit>(dialog, field)->setPlainText(text);
+            if (confirm)
+                DialogScript::PushAnswer(TBoxAnswer::Yes);
+            ClickOK(dialog);
+        });
+    }
+    void Answered(const char* button)
+    {
+        DialogScript::PushAnswer(TBoxAnswer::Yes);
+        QTest::mouseClick(Button(button), Qt::LeftButton);
+    }
+
+    void OrderBy(int column, bool descending)
+    {
+        QHeaderView* header = List()->header();
+        for (int click = 0; click < (descending ? 2 : 1); ++click)
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(column) + 4, header->height() / 2));
+    }
+};
+
+struct TListAction {
+    const char* name;
+    TRecordWindow window;
+    const char* search;
+    int orderColumn; // -1: the window's own order
+    bool descending;
+    int row; // selected before the action
+    std::function<void(ListUpdateTest&)> act;
+    bool reloadsAll; // the window rewrites other rows too
+};
+
+const TListAction kActions[] = {
+    {"NewChild", TRecordWindow::Children, "", -1, false, 1,
+     [](ListUpdateTest& t) { t.Saved("BitBtnNew", "EditName", QStringLiteral("Bice")); }, false},
+    // Renamed out of the search: the row stays, hidden.
+    {"EditChildSearchedAndOrdered", TRecordWindow::Children, "a", 0, true, 0,
+     [](ListUpdateTest& t) { t.Saved("BitBtnEdit", "EditName", QStringLiteral("Zoe")); }, false},
+    {"DeleteChildSearched", TRecordWindow::Children, "r", -1, false, 1,
+     [](ListUpdateTest& t) { t.Answered("BitBtnDelete"); }, false},
+    {"NewEducatorOrdered", TRecordWindow::Teachers, "", 0, true, 3,
+     [](ListUpdateTest& t) { t.Saved("BitBtnNew", "EditName", QStringLiteral("Aldo")); }, false},
+    {"EditEducator", TRecordWindow::Teachers, "", -1, false, 3,
+     [](ListUpdateTest& t) { t.Saved("BitBtnEdit", "EditName", QStringLiteral("Bice")); }, false},
+    {"DeleteLastEducator", TRecordWindow::Teachers, "", -1, false, 3,
+     [](ListUpdateTest& t) { t.Answered("BitBtnDelete"); }, false},
+    {"EditQuestionSearchedAndOrdered", TRecordWindow::Questions, "c", 3, false, 1,
+     [](ListUpdateTest& t) { t.Saved("BitBtnEdit", "MemoText", QStringLiteral("Aspetta")); }, false},
+    {"DeleteQuestion", TRecordWindow::Questions, "", -1, false, 0,
+     [](ListUpdateTest& t) { t.Answered("BitBtnDelete"); }, true},
+    {"NewCompilation", TRecordWindow::Compilations, "", -1, false, 2,
+     [](ListUpdateTest& t) { t.Saved("BitBtnNew", "EditDescription", QStringLiteral("Nuova"), true); }, false},
+    // Ordered by the child, the same in every row: the rows keep the
+    // window's own order among them.
+    {"EditCompilationOrderedByATie", TRecordWindow::Compilations, "", 1, false, 0,
+     [](ListUpdateTest& t) { t.Saved("BitBtnEdit", "EditDescription", QStringLiteral("Z"), true); }, false},
+    {"DuplicateCompilationSearched", TRecordWindow::Compilations, "b", -1, false, 0,
+     [](ListUpdateTest& t) { t.Answered("BitBtnDuplicate"); }, false},
+    {"DeleteCompilationOrdered", TRecordWindow::Compilations, "", 3, true, 1,
+     [](ListUpdateTest& t) { t.Answered("BitBtnDelete"); }, false},
+};
+
+void PrintTo(const TListAction& action, std::ostream* out)
+{
+    *out << action.name;
+}
+
+class ListUpdate : public ListUpdateTest, public ::testing::WithParamInterface<TListAction> {};
+
+TEST_P(ListUpdate, ShowsWhatAWindowOpenedAfreshShows)
+{
+    const TListAction& action = GetParam();
+    Open(action.window);
+    if (action.orderColumn >= 0)
+        OrderBy(action.orderColumn, action.descending);
+    window_->Finder()->Field()->setText(QLatin1String(action.search));
+    ClickRow(action.row);
+    ASSERT_GE(SelectedRow(), 0);
+    const QList<QTreeWidgetItem*> before = Items();
+    const TListView initial = ViewOf(window_);
+
+    action.act(*this);
+    QCoreApplication::processEvents();
+    const TListView updated = ViewOf(window_);
+    ASSERT_NE(updated, initial) << "the action changed nothing";
+    EXPECT_TRUE(DialogScript::Texts("warning").isEmpty()) << DialogScript::Texts("warning").join('\n').toStdString();
+    // The rows the action did not touch are the same rows, unless the window
+    // must read everything again.
+    const QList<QTreeWidgetItem*> after = Items();
+    const qsizetype kept = (QSet<QTreeWidgetItem*>(before.begin(), before.end())
+                            & QSet<QTreeWidgetItem*>(after.begin(), after.end()))
+                               .size();
+    EXPECT_EQ(kept == 0, action.reloadsAll) << kept << " rows kept";
+
+    // The user's order is kept in the settings, where a new window reads it.
+    QPointer<TFormRSShow> fresh = CreateRecordWindow(action.window, owner_.get());
+    fresh->show();
+    fresh->Finder()->Field()->setText(QLatin1String(action.search));
+    EXPECT_EQ(updated, ViewOf(fresh));
+    delete fresh.data();
+
+    // The selection, and where the recordset stands, are as after reading
+    // the whole list again.
+    const auto selection = [this] {
+        return std::make_tuple(SelectedRow(), List()->currentItem() != nullptr, window_->Recordset()->GetAbsolutePosition(),
+                               Button("BitBtnEdit")->isEnabled());
+    };
+    const auto selected = selection();
+    window_->RefreshList();
+    EXPECT_EQ(selected, selection());
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, ListUpdate, ::testing::ValuesIn(kActions),
+                         [](const ::testing::TestParamInfo<TListAction>& info) { return info.param.name; });
+
+} // namespace
