@@ -196,14 +196,11 @@ void TDatabase::CompactAndRepair(const TCompactHook& hook)
             hook(step, path);
     };
     try {
-        ExportCopy(connection_, files.copy, password_, QFile::permissions(databasePath),
-                   [&] { reach(TCompactStep::Export, files.copy); });
-        reach(TCompactStep::Verify, files.copy);
-        VerifyCopy(connection_, databasePath, BuildConnectionString(connectionTemplate_, files.copy, password_));
-        if (!SyncFile(files.copy))
-            throw Exception(QStringLiteral("the copy cannot be written to disk"));
+        WriteCheckedCopy(connection_, databasePath, files.copy,
+                         BuildConnectionString(connectionTemplate_, files.copy, password_), password_,
+                         QFile::permissions(databasePath), [&] { reach(TCompactStep::Export, files.copy); },
+                         [&] { reach(TCompactStep::Verify, files.copy); });
     } catch (const Exception&) {
-        RemoveCopy(files.copy);
         throw Exception(CompactFailedMessage());
     }
     SwapIn(files, password_, hook);
@@ -223,16 +220,9 @@ void TDatabase::ChangePassword(const QString& newPassword, const TCompactHook& h
         if (hook)
             hook(step, path);
     };
-    try {
-        ExportCopy(connection_, files.copy, password, QFile::permissions(databasePath),
-                   [&] { reach(TCompactStep::Export, files.copy); });
-        reach(TCompactStep::Verify, files.copy);
-        VerifyCopy(connection_, databasePath, BuildConnectionString(connectionTemplate_, files.copy, password));
-        if (!SyncFile(files.copy))
-            throw Exception(QStringLiteral("the copy cannot be written to disk"));
-    } catch (const Exception& e) {
-        RemoveCopy(files.copy);
-        throw Exception(e.Message());
-    }
+    WriteCheckedCopy(connection_, databasePath, files.copy,
+                     BuildConnectionString(connectionTemplate_, files.copy, password), password,
+                     QFile::permissions(databasePath), [&] { reach(TCompactStep::Export, files.copy); },
+                     [&] { reach(TCompactStep::Verify, files.copy); });
     SwapIn(files, password, hook);
 }

@@ -62,18 +62,15 @@ QString TDatabase::BackupTo(const QString& folder, const QDateTime& when, const 
         if (hook)
             hook(step, path);
     };
+    WriteCheckedCopy(connection_, databasePath, working, BuildConnectionString(connectionTemplate_, working, password_),
+                     password_, QFile::permissions(databasePath), [&] { reach(TCompactStep::Export, working); },
+                     [&] { reach(TCompactStep::Verify, working); });
     try {
-        ExportCopy(connection_, working, password_, QFile::permissions(databasePath),
-                   [&] { reach(TCompactStep::Export, working); });
-        reach(TCompactStep::Verify, working);
-        VerifyCopy(connection_, databasePath, BuildConnectionString(connectionTemplate_, working, password_));
-        if (!SyncFile(working))
-            throw Exception(QStringLiteral("il disco non ha accettato i dati."));
         reach(TCompactStep::Rename, name);
         // A rename never replaces a file that took the name meanwhile.
         if (!QFile::rename(working, name))
             throw Exception(QStringLiteral("%1: impossibile dare alla copia il suo nome.").arg(name));
-    } catch (const Exception&) {
+    } catch (...) {
         RemoveCopy(working);
         throw;
     }
@@ -115,17 +112,9 @@ QString TDatabase::RestoreFrom(const QString& copyPath, const QString& copyPassw
         SummaryOf(copy);
         // Rewritten under the database's own password: the school's
         // password goes on protecting it, whichever the copy had.
-        try {
-            ExportCopy(copy, files.copy, password_, QFile::permissions(databasePath),
-                       [&] { reach(TCompactStep::Export, files.copy); });
-            reach(TCompactStep::Verify, files.copy);
-            VerifyCopy(copy, copyPath, BuildConnectionString(connectionTemplate_, files.copy, password_));
-            if (!SyncFile(files.copy))
-                throw Exception(QStringLiteral("il disco non ha accettato i dati."));
-        } catch (const Exception&) {
-            RemoveCopy(files.copy);
-            throw;
-        }
+        WriteCheckedCopy(copy, copyPath, files.copy, BuildConnectionString(connectionTemplate_, files.copy, password_),
+                         password_, QFile::permissions(databasePath), [&] { reach(TCompactStep::Export, files.copy); },
+                         [&] { reach(TCompactStep::Verify, files.copy); });
     }
     SwapIn(files, password_, hook);
     // A copy made by an earlier version is brought up to date as the

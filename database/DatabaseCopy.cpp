@@ -82,6 +82,8 @@ bool SyncFile(const QString& path)
     return file.open(QIODevice::ReadOnly) && SyncFileToDisk(file.handle());
 }
 
+namespace {
+
 // Writes a compacted copy of the connection's database to copyPath with the
 // same key and the file permissions of the original. beforeExport runs with
 // the copy attached, just before the rows are copied.
@@ -149,6 +151,25 @@ void VerifyCopy(TNyConnection& original, const QString& databasePath, const QStr
         throw Exception(QStringLiteral("the copy breaks its foreign keys"));
     if (RowCounts(copy) != expected)
         throw Exception(QStringLiteral("the copy does not hold every row"));
+}
+
+} // namespace
+
+void WriteCheckedCopy(TNyConnection& source, const QString& sourcePath, const QString& copyPath,
+                      const QString& copyConnectionText, const QString& password,
+                      QFileDevice::Permissions permissions, const std::function<void()>& beforeExport,
+                      const std::function<void()>& beforeVerify)
+{
+    try {
+        ExportCopy(source, copyPath, password, permissions, beforeExport);
+        beforeVerify();
+        VerifyCopy(source, sourcePath, copyConnectionText);
+        if (!SyncFile(copyPath))
+            throw Exception(QStringLiteral("il disco non ha accettato i dati."));
+    } catch (...) {
+        RemoveCopy(copyPath);
+        throw;
+    }
 }
 
 QString RestoreBackupPath(const QString& databasePath, const QDateTime& when)

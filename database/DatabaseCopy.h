@@ -10,23 +10,23 @@
 
 class TNyConnection;
 
-// Writes a copy of the connection's database to copyPath, which must not be
-// in use, encrypted with password and with the given file permissions.
-// beforeExport runs with the copy attached, just before the rows are
-// copied. Raises Exception; the copy may then be left half-written.
-void ExportCopy(TNyConnection& connection, const QString& copyPath, const QString& password,
-                QFileDevice::Permissions permissions, const std::function<void()>& beforeExport);
-
-// Opens the copy with copyConnectionText and checks that it is sound, keeps
-// its foreign keys and holds as many rows in every table as the file at
-// databasePath, which the connection original has open. Raises Exception.
-void VerifyCopy(TNyConnection& original, const QString& databasePath, const QString& copyConnectionText);
-
-// Removes the copy with the journal the engine may have left beside it.
-void RemoveCopy(const QString& copyPath);
+// Writes a copy of source's database to copyPath, which must not be in
+// use, encrypted with password and with the given permissions; then opens
+// it with copyConnectionText, checks that it is sound, keeps its foreign keys
+// and holds as many rows in every table as the file at sourcePath (the file
+// source has open), and puts it on the disk. beforeExport runs with the copy
+// attached, just before the rows are copied; beforeVerify before the check.
+// On any failure the copy is removed and the failure raised again.
+void WriteCheckedCopy(TNyConnection& source, const QString& sourcePath, const QString& copyPath,
+                      const QString& copyConnectionText, const QString& password,
+                      QFileDevice::Permissions permissions, const std::function<void()>& beforeExport,
+                      const std::function<void()>& beforeVerify);
 
 // Puts the file's data on the disk; false when the system reports a failure.
 bool SyncFile(const QString& path);
+
+// Removes the copy with the journal the engine may have left beside it.
+void RemoveCopy(const QString& copyPath);
 
 // The database path with its extension replaced by ".mdbbak".
 QString BackupPathOf(const QString& path);

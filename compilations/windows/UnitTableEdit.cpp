@@ -8,12 +8,12 @@
 #include "FillFunctions.h"
 #include "ListViewDelegate.h"
 #include "NyTransaction.h"
-#include "PagedPdf.h"
-#include "ReadableReportPdf.h"
+#include "ReadableReport.h"
 #include "QuestionsModel.h"
 #include "RecordFormLook.h"
 #include "Regional.h"
 #include "ReportPrinting.h"
+#include "SaveReadableReport.h"
 #include "SearchableComboBox.h"
 #include "Settings.h"
 #include "UnitOperationInProgress.h"
@@ -502,16 +502,7 @@ void TFormTableEdit::BitBtnReportPdfClick()
         WarningBox(this, PdfNotWrittenText() + e.Message());
         return;
     }
-    const QString fileName = GetSaveFileName(this, QStringLiteral("Relazione in PDF"), QStringLiteral("File PDF (*.pdf)"),
-                                             QStringLiteral("pdf"), ReadableReportFileName(report));
-    if (fileName.isEmpty())
-        return;
-    try {
-        const TWaitCursor wait;
-        SavePdf(fileName, ReadableReportPdf(report));
-    } catch (const Exception& e) {
-        WarningBox(this, PdfNotWrittenText() + e.Message());
-    }
+    SaveReadableReportPdf(this, report);
 }
 
 int TFormTableEdit::SelectedKey(TNyRecordset* recordset, const QComboBox* combo, const QString& field,

@@ -8,10 +8,10 @@
 #include "DateEntry.h"
 #include "ListFinder.h"
 #include "Questions.h"
-#include "PagedPdf.h"
-#include "ReadableReportPdf.h"
+#include "ReadableReport.h"
 #include "UnitChildProgress.h"
 #include "Regional.h"
+#include "SaveReadableReport.h"
 #include "SearchableComboBox.h"
 #include "UnitOperationInProgress.h"
 #include "UnitTableEdit.h"
@@ -203,20 +203,7 @@ void TFormTables::BitBtnReportPdfClick()
         WarningBox(this, PdfNotWrittenText() + e.Message());
         return;
     }
-    const QString fileName = GetSaveFileName(this, QStringLiteral("Relazione in PDF"), QStringLiteral("File PDF (*.pdf)"),
-                                             QStringLiteral("pdf"), ReadableReportFileName(report));
-    if (fileName.isEmpty())
-        return;
-    QString error;
-    try {
-        const TOperationInProgress progress(this, QStringLiteral("Attendere, scrittura della relazione in corso..."));
-        SavePdf(fileName, ReadableReportPdf(report));
-    } catch (const Exception& e) {
-        error = e.Message();
-    }
-    // Told once the progress window is gone, so that nothing covers the box.
-    if (!error.isEmpty())
-        WarningBox(this, PdfNotWrittenText() + error);
+    SaveReadableReportPdf(this, report);
 }
 
 void TFormTables::Reload()

@@ -576,3 +576,41 @@ TEST_F(Tables, DuplicateAndDeleteActOnTheSelectedRowOfAnOrderedList)
     EXPECT_EQ(db.Count(QStringLiteral("CompiledTables"), QStringLiteral("IDCompiledTable=%1").arg(second)), 0);
     EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 2);
 }
+
+// The readable report goes to a PDF from the list and from the editor alike,
+// and a file that cannot be written is told, not taken for written.
+TEST_F(Tables, ReadableReportPdfFromTheListAndTheEditor)
+{
+    AddAnswers(AddCompilation(anna, carla, QStringLiteral("2026-03-01 00:00:00"), QStringLiteral("Marzo")));
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    auto isPdf = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) && file.read(5) == "%PDF-" && file.size() > 1000;
+    };
+    Open();
+    ClickRow(List(), 0);
+    const QString fromList = folder.filePath(QStringLiteral("lista.pdf"));
+    DialogScript::PushText(fromList);
+    Click("BitBtnReportPdf");
+    EXPECT_TRUE(isPdf(fromList));
+    EXPECT_TRUE(DialogScript::Texts(QStringLiteral("warning")).isEmpty());
+
+    const QString fromEditor = folder.filePath(QStringLiteral("editor.pdf"));
+    const QString nowhere = folder.filePath(QStringLiteral("manca/relazione.pdf"));
+    auto ran = OnModal<TFormTableEdit>([&](TFormTableEdit* editor) {
+        auto* report = editor->findChild<QPushButton*>(QStringLiteral("BitBtnReportPdf"));
+        for (const QString& path : {fromEditor, nowhere}) {
+            DialogScript::PushText(path);
+            QTest::mouseClick(report, Qt::LeftButton);
+        }
+        editor->reject();
+    });
+    Click("BitBtnEdit");
+    ASSERT_TRUE(*ran);
+    EXPECT_TRUE(isPdf(fromEditor));
+    EXPECT_FALSE(QFile::exists(nowhere));
+    const QStringList warnings = DialogScript::Texts(QStringLiteral("warning"));
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.first().startsWith(PdfNotWrittenText()));
+}
