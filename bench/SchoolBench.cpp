@@ -19,6 +19,7 @@
 #include "Settings.h"
 #include "StoredCompilationReport.h"
 #include "SchoolDataExport.h"
+#include "SchemaVersion.h"
 #include "UnitChildProgress.h"
 #include "UnitChildren.h"
 #include "UnitTableEdit.h"
@@ -351,11 +352,12 @@ void FillSchool(int compilations)
     Exec("COMMIT");
 }
 
-// The cached database of the given scale, built when missing.
+// The cached database of the given scale and of this program's layout,
+// built when missing.
 QString SchoolDatabase(int compilations)
 {
-    const QString cached =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/school-%1.mdb").arg(compilations);
+    const QString cached = QCoreApplication::applicationDirPath()
+        + QStringLiteral("/school-%1-v%2.mdb").arg(compilations).arg(NewestSchemaVersion());
     if (QFile::exists(cached))
         return cached;
     std::fprintf(stderr, "building the school's database (%d compilations), once...\n", compilations);

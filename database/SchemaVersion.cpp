@@ -16,6 +16,8 @@ const QStringList& SchemaUpgradeSteps()
         // 0 to 1: the ages in months a phase is meant for, both optional.
         QStringLiteral("ALTER TABLE Phases ADD COLUMN AgeFromMonths INTEGER;"
                        "ALTER TABLE Phases ADD COLUMN AgeToMonths INTEGER;"),
+        // 1 to 2: the count of each compilation's saves.
+        QStringLiteral("ALTER TABLE CompiledTables ADD COLUMN ChangeCount INTEGER NOT NULL DEFAULT 0;"),
     };
     return steps;
 }

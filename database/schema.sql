@@ -50,12 +50,16 @@ CREATE INDEX QuestionsByCell ON Questions (IDArea, IDPhase, QuestionOrder);
 -- Serves the refusal to delete a phase still in use.
 CREATE INDEX QuestionsByPhase ON Questions (IDPhase);
 
+-- ChangeCount counts the saves of a compilation: a save from one computer
+-- over a change saved from another since the compilation was opened is
+-- noticed, not made.
 CREATE TABLE CompiledTables (
     IDCompiledTable INTEGER PRIMARY KEY AUTOINCREMENT,
     IDChild INTEGER NOT NULL REFERENCES Children (IDChild) ON DELETE CASCADE,
     IDTeacher INTEGER NOT NULL REFERENCES Teachers (IDTeacher) ON DELETE CASCADE,
     DateTime DATETIME,
-    Description TEXT COLLATE NOCASE
+    Description TEXT COLLATE NOCASE,
+    ChangeCount INTEGER NOT NULL DEFAULT 0
 );
 CREATE INDEX CompiledTablesByChild ON CompiledTables (IDChild);
 CREATE INDEX CompiledTablesByTeacher ON CompiledTables (IDTeacher);
@@ -85,4 +89,4 @@ INSERT INTO Application (School) VALUES ('');
 
 -- The layout's version: the number of upgrade steps in SchemaVersion.cpp. A
 -- database of an earlier version is upgraded when the program opens it.
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;

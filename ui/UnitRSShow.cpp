@@ -44,6 +44,39 @@ TFormRSShow::~TFormRSShow()
         owner_->setEnabled(true);
 }
 
+namespace {
+
+// The box layout, among layout's and those inside it, that holds widget.
+QBoxLayout* LayoutHolding(QLayout* layout, QWidget* widget)
+{
+    if (!layout)
+        return nullptr;
+    auto* box = qobject_cast<QBoxLayout*>(layout);
+    if (box && box->indexOf(widget) >= 0)
+        return box;
+    for (int i = 0; i < layout->count(); ++i) {
+        if (QBoxLayout* inner = LayoutHolding(layout->itemAt(i)->layout(), widget))
+            return inner;
+    }
+    return nullptr;
+}
+
+const QString& RecordDeletedMeanwhileText()
+{
+    static const QString text = QStringLiteral("Il record selezionato \u00e8 stato eliminato da un altro utente. "
+                                               "L'elenco \u00e8 stato aggiornato.");
+    return text;
+}
+
+const QString& RecordMovedMeanwhileText()
+{
+    static const QString text = QStringLiteral("Il record selezionato \u00e8 stato modificato da un altro utente. "
+                                               "L'elenco \u00e8 stato aggiornato: selezionarlo di nuovo.");
+    return text;
+}
+
+} // namespace
+
 void TFormRSShow::Initialize(const TRecordListControls& controls)
 {
     // A list window without one of its controls is a programming error that
@@ -80,6 +113,7 @@ void TFormRSShow::Initialize(const TRecordListControls& controls)
     connect(listViewData_, &QTreeWidget::itemDoubleClicked, this, &TFormRSShow::ListViewDataDblClick);
 
     AddSearchRow(controls.GroupBoxData);
+    AddRefreshButton();
     // The size the layout file gives is the one the window opens with until
     // the user changes it.
     MakeResizableAndRestore(this, size());
@@ -179,19 +213,62 @@ int TFormRSShow::SelectedIndex() const
 
 void TFormRSShow::RefreshList()
 {
+    // The selection stays on its record (the first column is its key), where
+    // the rows of others' changes come and go around it.
+    QString selectedKey;
+    const int selected = SelectedIndex();
+    if (recordset_ && selected >= 0 && selected < recordset_->RecordCount()) {
+        recordset_->SetAbsolutePosition(selected + 1);
+        selectedKey = recordset_->GetFieldAsString(0);
+    }
     recordset_ = Database->OpenRecordset(GetSelectSQL());
     QStringList fields;
     GetColumnFields(fields);
-    const QList<QTreeWidgetItem*> selectedItems = listViewData_->selectedItems();
-    const int selected = selectedItems.isEmpty() ? -1 : listViewData_->indexOfTopLevelItem(selectedItems.first());
     FillListView(listViewData_, *recordset_, fields);
     if (finder_)
         finder_->Apply();
-    if (selected >= 0 && selected < listViewData_->topLevelItemCount()
-        && !listViewData_->topLevelItem(selected)->isHidden())
-        listViewData_->topLevelItem(selected)->setSelected(true);
+    if (!selectedKey.isEmpty()) {
+        for (int position = 1; position <= recordset_->RecordCount(); ++position) {
+            recordset_->SetAbsolutePosition(position);
+            if (recordset_->GetFieldAsString(0) != selectedKey)
+                continue;
+            QTreeWidgetItem* item = RowOfRecord(position);
+            if (item && !item->isHidden()) {
+                item->setSelected(true);
+                listViewData_->scrollToItem(item);
+            }
+            break;
+        }
+        // Where filling the list leaves the recordset: after the last row.
+        if (const int count = recordset_->RecordCount(); count > 0) {
+            recordset_->SetAbsolutePosition(count);
+            recordset_->MoveNext();
+        }
+    }
     // The buttons follow the selection also when the reload leaves none.
     ListViewDataSelectItem();
+}
+
+void TFormRSShow::AddRefreshButton()
+{
+    // Beside "Chiudi": the list shows what other computers have saved since
+    // it was read.
+    auto* button = new QPushButton(QStringLiteral("Aggiorna"), this);
+    button->setObjectName(QStringLiteral("BitBtnRefresh"));
+    button->setAutoDefault(false);
+    GiveCommandKey(button, QKeySequence(Qt::Key_F5));
+    connect(button, &QPushButton::clicked, this, [this] {
+        try {
+            RefreshList();
+        } catch (const Exception& e) {
+            WarningBox(this, e.Message());
+        }
+    });
+    QBoxLayout* row = LayoutHolding(layout(), BitBtnClose);
+    if (row)
+        row->insertWidget(row->indexOf(BitBtnClose), button);
+    else
+        button->hide();
 }
 
 QTreeWidgetItem* TFormRSShow::RowOfRecord(int position) const
@@ -357,6 +434,8 @@ void TFormRSShow::BitBtnEditClick()
     recordset_->SetAbsolutePosition(SelectedIndex() + 1);
     // The record the dialog edits.
     const int record = recordset_->GetAbsolutePosition() - 1;
+    if (record >= 0 && !RecordAsStored(record))
+        return;
     if (ExecuteEditForm(true) != ResultOk)
         return;
     try {
@@ -367,6 +446,37 @@ void TFormRSShow::BitBtnEditClick()
     } catch (const Exception& e) {
         WarningBox(this, e.Message());
     }
+}
+
+bool TFormRSShow::RecordAsStored(int record)
+{
+    std::optional<int> now;
+    try {
+        now = recordset_->RequeryCurrentRow();
+    } catch (const Exception& e) {
+        WarningBox(this, e.Message());
+        return false;
+    }
+    if (now && *now == record + 1) {
+        if (QTreeWidgetItem* item = RowOfRecord(*now)) {
+            QStringList fields;
+            GetColumnFields(fields);
+            FillListViewRow(listViewData_, item, *recordset_, fields);
+        }
+        return true;
+    }
+    if (!now)
+        return true;
+    // Deleted, or changed so that it stands elsewhere in the list, from
+    // another computer: the list is read again before anyone edits it.
+    try {
+        RefreshList();
+    } catch (const Exception& e) {
+        WarningBox(this, e.Message());
+        return false;
+    }
+    InformationBox(this, *now == 0 ? RecordDeletedMeanwhileText() : RecordMovedMeanwhileText());
+    return false;
 }
 
 void TFormRSShow::ListViewDataDblClick()

@@ -112,6 +112,12 @@ protected:
 private:
     // Adds the search field and the count above the list.
     void AddSearchRow(QGroupBox* group);
+    // "Aggiorna" (F5): the list read again.
+    void AddRefreshButton();
+    // Reads the current row, the record at position record + 1, again before
+    // it is edited; false, with the list read again and the user told, when
+    // it was deleted or moved in the list by a change from elsewhere.
+    bool RecordAsStored(int record);
     // Enter on the list or the search field: opens the selected row.
     bool OpenSelectedRow();
     // The row showing the record at position (from 1); null when none does.

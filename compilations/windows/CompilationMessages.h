@@ -37,6 +37,26 @@ inline QString Message11307()
 {
     return QStringLiteral("Attendere, duplicazione compilazione in corso...");
 }
+// A save refused because the compilation was saved from another computer
+// after this window read it.
+inline QString CompilationChangedText()
+{
+    return QStringLiteral("La compilazione \u00e8 stata modificata e salvata da un altro utente dopo che \u00e8 stata "
+                          "aperta in questa finestra. Le modifiche fatte qui non sono state salvate, per non "
+                          "cancellare le sue.");
+}
+inline QString ReloadChangedCompilationText()
+{
+    return QStringLiteral("\r\n\r\nRicaricare la compilazione come \u00e8 stata salvata? Le modifiche fatte in "
+                          "questa finestra andranno perse.\r\n\r\nScegliere No per lasciare la finestra aperta "
+                          "com'\u00e8.");
+}
+// The compilation was deleted from another computer.
+inline QString CompilationDeletedText()
+{
+    return QStringLiteral("La compilazione \u00e8 stata eliminata da un altro utente: non pu\u00f2 pi\u00f9 essere "
+                          "salvata. Nient'altro \u00e8 stato modificato.");
+}
 inline QString Message19001()
 {
     return QStringLiteral("ATTENZIONE: sono state apportate delle modifiche. Chiudendo la finestra queste verranno "

@@ -24,6 +24,7 @@
 #include <QButtonGroup>
 #include <QKeyEvent>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -227,6 +228,11 @@ void TFormTableEdit::LoadRecord(bool editMode, TNyRecordset& recordset)
         questionnaire_->Load();
 
         if (editMode) {
+            // What another computer has saved since the list was read is
+            // what this window shows and what its save is measured against.
+            if (recordset.RequeryCurrentRow() == 0)
+                throw Exception(CompilationDeletedText());
+            openedChangeCount_ = recordset.GetFieldAsInteger(QStringLiteral("ChangeCount"));
             storedHeader_ = THeader::Read(recordset);
             const int key = recordset.GetFieldAsInteger(kIDCompiledTable);
             questionnaire_->LoadAnswers(key);
@@ -551,9 +557,19 @@ void TFormTableEdit::SaveRecord(TNyRecordset& recordset)
 
     // The header, the start phases and the answers are one change: after a
     // failure none of them is stored and the database is as it was.
-    TNyTransaction transaction(TDatabase::GetInstance()->Connection());
+    TNyConnection& connection = TDatabase::GetInstance()->Connection();
+    TNyTransaction transaction(connection);
     bool posted = false;
     try {
+        if (!inserting) {
+            const TStoredCompilation found =
+                ClaimCompilationSave(connection, recordset.GetFieldAsInteger(kIDCompiledTable), openedChangeCount_);
+            if (found != TStoredCompilation::AsOpened) {
+                refusedSave_ = found;
+                throw Exception(found == TStoredCompilation::Deleted ? CompilationDeletedText()
+                                                                     : CompilationChangedText());
+            }
+        }
         header.Write(recordset);
         recordset.Update();
         posted = true;
@@ -561,6 +577,8 @@ void TFormTableEdit::SaveRecord(TNyRecordset& recordset)
         questionnaire_->SaveStartPhases(key);
         questionnaire_->SaveAnswers(key);
         transaction.Commit();
+        if (!inserting)
+            ++openedChangeCount_;
     } catch (const Exception&) {
         if (posted)
             UndoPostedRow(recordset, inserting, storedHeader_);
@@ -570,8 +588,29 @@ void TFormTableEdit::SaveRecord(TNyRecordset& recordset)
 
 void TFormTableEdit::ShowUpdateError(const QString& message)
 {
-    WarningBox(this, Message11301() + message);
+    const std::optional<TStoredCompilation> refused = std::exchange(refusedSave_, std::nullopt);
     modified_ = true;
+    if (refused == TStoredCompilation::ChangedMeanwhile) {
+        if (YesNoBox(this, CompilationChangedText() + ReloadChangedCompilationText()) == TBoxAnswer::Yes)
+            ReloadStoredCompilation();
+        return;
+    }
+    WarningBox(this, refused ? message : Message11301() + message);
+}
+
+void TFormTableEdit::ReloadStoredCompilation()
+{
+    loadError_.clear();
+    LoadRecord(true, Recordset());
+    if (loadError_.isEmpty()) {
+        modified_ = false;
+        return;
+    }
+    // The lists must not go on showing the questionnaire just replaced.
+    view_.FillQuestionList(*questionnaire_);
+    view_.FillAreaList(*questionnaire_);
+    view_.Score(*questionnaire_);
+    WarningBox(this, Message11301() + loadError_);
 }
 
 bool TFormTableEdit::ConfirmCancel()

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "AgeStartPhase.h"
+#include "CompilationChange.h"
 #include "DateTime.h"
 #include "Questions.h"
 #include "QuestionsView.h"
@@ -13,6 +14,7 @@
 
 #include <QTime>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class TFormTableEdit;
@@ -100,6 +102,9 @@ private:
     QString AgeProposalNote();
     // The lists and points after the start phases changed.
     void ShowStartPhases();
+    // Reads the compilation again as stored, dropping what this window
+    // changed: the choice offered when someone else saved it meanwhile.
+    void ReloadStoredCompilation();
 
     std::unique_ptr<Ui::TFormTableEdit> ui_;
     std::unique_ptr<TQuestions> questionnaire_;
@@ -115,6 +120,10 @@ private:
     // Why the compilation could not be read whole; while set, nothing is
     // saved or exported over what is stored.
     QString loadError_;
+    // The stored compilation's count of saves when this window read it, and
+    // how the last save found it when it did not go ahead.
+    int openedChangeCount_ = 0;
+    std::optional<TStoredCompilation> refusedSave_;
     bool modified_ = false;
     std::vector<TPhaseAgeRange> phaseAgeRanges_;
     bool startPhaseSetByHand_ = false;

@@ -3,6 +3,7 @@
 // ordered by the user's column or not, must be what a window opened afresh
 // shows, and the rows must still lead to their records.
 #include "RecordWindowsTestSupport.h"
+#include "WindowTestSupport.h"
 
 #include "ListFinder.h"
 #include "NyRecordset.h"
@@ -189,6 +190,31 @@ TEST_P(ListUpdate, ShowsWhatAWindowOpenedAfreshShows)
     const auto selected = selection();
     window_->RefreshList();
     EXPECT_EQ(selected, selection());
+}
+
+// Another computer's changes: F5 ("Aggiorna") shows them with the selection
+// kept on its record, and a record deleted meanwhile is not edited.
+TEST_F(ListUpdateTest, ChangesMadeElsewhereAreShownAndADeletedRecordIsNotEdited)
+{
+    Open(TRecordWindow::Children);
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
+    ASSERT_TRUE(Button("BitBtnRefresh")->isVisible());
+    ClickRow(2); // Carla
+    db_.AddChild(QStringLiteral("Aaron"));
+    // The key presses the button a moment later, as a click would.
+    QTest::keyClick(window_, Qt::Key_F5);
+    QTest::qWaitFor([this] { return List()->topLevelItemCount() == 5; }, 2000);
+    ASSERT_EQ(Column(0), QStringList({"Aaron", "Anna", "Bruno", "Carla", "Dario"}));
+    EXPECT_EQ(List()->selectedItems().value(0) ? List()->selectedItems().first()->text(0) : QString(), "Carla");
+
+    db_.Db().Execute(QStringLiteral("DELETE FROM Children WHERE Name = 'Carla'"));
+    auto editor = OnModal<QDialog>([](QDialog* dialog) { dialog->reject(); }, 500);
+    QTest::mouseClick(Button("BitBtnEdit"), Qt::LeftButton);
+    QTest::qWait(50);
+    EXPECT_FALSE(*editor) << "the deleted record was opened for editing";
+    EXPECT_EQ(DialogScript::Texts("information").size(), 1);
+    EXPECT_EQ(Column(0), QStringList({"Aaron", "Anna", "Bruno", "Dario"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, ListUpdate, ::testing::ValuesIn(kActions),

@@ -614,3 +614,58 @@ TEST_F(Tables, ReadableReportPdfFromTheListAndTheEditor)
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_TRUE(warnings.first().startsWith(PdfNotWrittenText()));
 }
+
+// Two educators on one compilation: the second save is refused, not made
+// over the first; the user reloads or keeps the window. A compilation
+// deleted meanwhile is refused too, with nothing else changed.
+TEST_F(Tables, ASaveOverAChangeMadeElsewhereIsRefused)
+{
+    const int key = AddCompilation(anna, carla, QStringLiteral("2026-03-01 00:00:00"), QStringLiteral("Marzo"));
+    AddAnswers(key);
+    const int other = AddCompilation(bruno, dario, QStringLiteral("2026-03-02 00:00:00"), QStringLiteral("Altra"));
+    const QStringList otherContent = Content(other);
+    auto changeElsewhere = [&] {
+        db.Db().Execute(QStringLiteral("UPDATE CompiledTables SET Description = 'Altrove', "
+                                       "ChangeCount = ChangeCount + 1 WHERE IDCompiledTable = %1").arg(key));
+    };
+    Open();
+    ClickRow(List(), 0);
+    auto ran = OnModal<TFormTableEdit>([&](TFormTableEdit* editor) {
+        auto* description = editor->findChild<QLineEdit*>(QStringLiteral("EditDescription"));
+        auto* ok = editor->findChild<QPushButton*>(QStringLiteral("BitBtnOK"));
+        description->setText(QStringLiteral("Mia"));
+        changeElsewhere();
+        // Kept open: nothing of this window is written.
+        DialogScript::PushAnswer(TBoxAnswer::No);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        EXPECT_TRUE(editor->isVisible());
+        EXPECT_EQ(Field(key, "Description"), QStringLiteral("Altrove"));
+        EXPECT_EQ(description->text(), QStringLiteral("Mia"));
+        // Reloaded: the window shows what was saved elsewhere, and saves on it.
+        DialogScript::PushAnswer(TBoxAnswer::Yes);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        EXPECT_EQ(description->text(), QStringLiteral("Altrove"));
+        description->setText(QStringLiteral("Dopo"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    Click("BitBtnEdit");
+    ASSERT_TRUE(*ran);
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("question")).size(), 2);
+    EXPECT_EQ(Field(key, "Description"), QStringLiteral("Dopo"));
+    EXPECT_EQ(Field(key, "ChangeCount"), QStringLiteral("2"));
+
+    ClickRow(List(), RowOf(QStringLiteral("Dopo")));
+    auto deleted = OnModal<TFormTableEdit>([&](TFormTableEdit* editor) {
+        db.Db().Execute(QStringLiteral("DELETE FROM CompiledTables WHERE IDCompiledTable = %1").arg(key));
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BitBtnOK")), Qt::LeftButton);
+        EXPECT_TRUE(editor->isVisible());
+        editor->findChild<QLineEdit*>(QStringLiteral("EditDescription"))->setText(QStringLiteral("x"));
+        DialogScript::PushAnswer(TBoxAnswer::Yes);
+        editor->reject();
+    });
+    Click("BitBtnEdit");
+    ASSERT_TRUE(*deleted);
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("warning")), QStringList{CompilationDeletedText()});
+    EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 1);
+    EXPECT_EQ(Content(other), otherContent);
+}
