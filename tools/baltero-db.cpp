@@ -7,8 +7,10 @@
 #include "IntegrityCheck.h"
 #include "LegacyQuestionFile.h"
 #include "DatabaseLock.h"
+#include "DatabaseTransfer.h"
 #include "IniFile.h"
 #include "MaintenanceMessages.h"
+#include "NyConnection.h"
 #include "PasswordTries.h"
 #include "ReadableReportPdf.h"
 #include "SchoolDataExport.h"
@@ -192,6 +194,51 @@ int CompilationKey(const QString& text)
     return id;
 }
 
+// "Provider=..." names a database server (or a file) by its connection
+// string; anything else is a database file.
+bool IsConnectionString(const QString& text)
+{
+    return text.trimmed().startsWith(QLatin1String("provider="), Qt::CaseInsensitive);
+}
+
+// Opens the database a copy reads or writes. A file opens with password; a
+// missing file is created first when mayCreate, and true says it was.
+bool OpenStore(TNyConnection& connection, const QString& store, const QString& password, bool mayCreate)
+{
+    if (IsConnectionString(store)) {
+        connection.Open(store);
+        return false;
+    }
+    const bool create = mayCreate && !QFileInfo::exists(store);
+    if (create)
+        CreateDatabaseFile(store);
+    connection.Open(QStringLiteral("Provider=SQLCipher;Data Source=%1;Password=%2")
+                        .arg(QuoteConnectionValue(store), QuoteConnectionValue(password)));
+    return create;
+}
+
+void CopyStores(const QString& from, const QString& to)
+{
+    const QString file = GivenValues().value(PasswordFileOption);
+    // A file made by the copy keeps the password of the file copied.
+    const QString password = file.isEmpty() ? TDatabase::Password() : ReadPasswordFile(file);
+    TNyConnection source;
+    OpenStore(source, from, password, false);
+    TNyConnection target;
+    const bool created = OpenStore(target, to, password, true);
+    std::map<QString, int> copied;
+    try {
+        copied = CopyDatabaseContents(source, target);
+    } catch (const Exception&) {
+        target.Close();
+        if (created)
+            QFile::remove(to);
+        throw;
+    }
+    for (const auto& [table, rows] : copied)
+        std::printf("%-26s %d\n", qPrintable(table), rows);
+}
+
 const std::map<QString, Command>& Commands()
 {
     static const std::map<QString, Command> commands = {
@@ -240,6 +287,12 @@ const std::map<QString, Command>& Commands()
               std::printf("ok\n");
           },
           {}, DatabaseFilePath, {PasswordFileOption}}},
+        {QStringLiteral("copy"),
+         {QStringLiteral("copy SOURCE TARGET"),
+          QStringLiteral("copy everything, keys included, from one database into an empty one, in one "
+                         "transaction; each is a file (a missing TARGET file is created) or a connection "
+                         "string (\"Provider=PostgreSQL;Host=...;Database=...\")"),
+          2, [](const QStringList& args) { CopyStores(args[0], args[1]); }, {}, {}, {PasswordFileOption}}},
         {QStringLiteral("create-settings"),
          {QStringLiteral("create-settings [INIFILE]"),
           QStringLiteral("write the delivered settings file (never overwrites)"), 1,

@@ -61,3 +61,27 @@ TEST_F(ExportCommands, CsvWritesTheFourFilesOrSaysWhyNot)
 }
 
 } // namespace
+
+// copy makes a new file holding everything; a second copy into it is refused
+// and leaves it as it was.
+TEST_F(ExportCommands, CopyMakesAFileHoldingEverythingAndRefusesAFullOne)
+{
+    const QString copy = db.Path(QStringLiteral("copia.mdb"));
+    const TToolRun run = RunTool({QStringLiteral("copy"), db.DatabasePath(), copy});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    EXPECT_TRUE(run.out.contains(QRegularExpression(QStringLiteral("CompiledTablesAnswers +1\\n"))));
+    EXPECT_EQ(RunTool({QStringLiteral("check"), copy}).exitCode, 0);
+    const QString pdf = db.Path(QStringLiteral("copia.pdf"));
+    ASSERT_EQ(RunTool({QStringLiteral("export-pdf"), copy, QString::number(key), pdf}).exitCode, 0);
+
+    const QByteArray before = [&] {
+        QFile file(copy);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const TToolRun again = RunTool({QStringLiteral("copy"), db.DatabasePath(), copy});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_TRUE(again.err.contains(QStringLiteral("non \u00e8 vuota"))) << qPrintable(again.err);
+    QFile file(copy);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
