@@ -98,3 +98,52 @@ bool NewPasswordBox(QWidget* parent, const QString& title, const QString& text,
     password = first->text();
     return true;
 }
+
+bool ServerLoginBox(QWidget* parent, const QString& server, QString& user, QString& password)
+{
+    const QString text = QStringLiteral("Il database della scuola \u00e8 sul server %1.\r\nInserire il nome utente "
+                                        "e la password ricevuti dall'amministratore.")
+                             .arg(server);
+    if (DialogScript::Active()) {
+        DialogScript::RecordShown(QStringLiteral("login"), text);
+        const std::optional<QString> name = DialogScript::TakeText();
+        const std::optional<QString> secret = name ? DialogScript::TakeText() : std::nullopt;
+        if (!secret)
+            return false;
+        user = *name;
+        password = *secret;
+        return true;
+    }
+
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("FormServerLogin"));
+    dialog.setWindowTitle(QStringLiteral("Accesso al database della scuola"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* explanation = new QLabel(text, &dialog);
+    explanation->setWordWrap(true);
+    layout->addWidget(explanation);
+    auto* form = new QFormLayout;
+    auto* name = new QLineEdit(user, &dialog);
+    auto* secret = new QLineEdit(&dialog);
+    name->setObjectName(QStringLiteral("EditUser"));
+    secret->setObjectName(QStringLiteral("EditPassword"));
+    secret->setEchoMode(QLineEdit::Password);
+    secret->setContextMenuPolicy(Qt::NoContextMenu);
+    secret->setDragEnabled(false);
+    form->addRow(QStringLiteral("&Utente:"), name);
+    form->addRow(QStringLiteral("&Password:"), secret);
+    layout->addLayout(form);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Accedi"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    (user.isEmpty() ? name : secret)->setFocus();
+    dialog.setMinimumWidth(dialog.fontMetrics().averageCharWidth() * 60);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    user = name->text().trimmed();
+    password = secret->text();
+    return true;
+}

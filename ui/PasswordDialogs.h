@@ -18,3 +18,8 @@ bool PasswordBox(QWidget* parent, const QString& prompt, QString& password);
 // records each refusal as a "warning"). False when cancelled.
 bool NewPasswordBox(QWidget* parent, const QString& title, const QString& text,
                     const std::function<QString(const QString&, const QString&)>& problem, QString& password);
+
+// The user and password for the school's database server ("Accesso al
+// database della scuola"; "login" in the script, which takes the user, then
+// the password). user comes in as the one proposed. False when cancelled.
+bool ServerLoginBox(QWidget* parent, const QString& server, QString& user, QString& password);
