@@ -26,8 +26,10 @@ QString Operation(const char* operation)
 // Names compared as the engine compares them, regardless of letter case.
 // Column names are almost always plain ASCII, where folding is a matter of
 // A-Z alone; Qt's full Unicode folding, many times slower, is kept for the
-// rest. A record set's field is looked up by name on every read.
-bool SameName(QStringView a, QStringView b)
+// rest. A record set's field is looked up by name on every read. (Named
+// apart from the names' SameName of NameText.h, which would otherwise be
+// chosen for two QStrings and normalise and fold both on every read.)
+bool SameColumnName(QStringView a, QStringView b)
 {
     const qsizetype common = a.size() < b.size() ? a.size() : b.size();
     for (qsizetype i = 0; i < common; ++i) {
@@ -351,7 +353,7 @@ void TNyRecordset::SetAbsolutePosition(int position)
 int TNyRecordset::ColumnIndex(const QString& name) const
 {
     for (size_t i = 0; i < columns_.size(); ++i) {
-        if (SameName(columns_[i].name, name))
+        if (SameColumnName(columns_[i].name, name))
             return static_cast<int>(i);
     }
     // "Table.Column" names a column by its origin, so two result columns that
@@ -361,7 +363,7 @@ int TNyRecordset::ColumnIndex(const QString& name) const
         const QStringView table = QStringView(name).left(dot);
         const QStringView origin = QStringView(name).mid(dot + 1);
         for (size_t i = 0; i < columns_.size(); ++i) {
-            if (SameName(columns_[i].table, table) && SameName(columns_[i].origin, origin))
+            if (SameColumnName(columns_[i].table, table) && SameColumnName(columns_[i].origin, origin))
                 return static_cast<int>(i);
         }
     }

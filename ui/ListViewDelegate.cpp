@@ -3,6 +3,7 @@
 #include "RecordFormLook.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QPainter>
 #include <QTreeWidget>
 
@@ -54,6 +55,12 @@ void SetReportStyle(QTreeView* list, std::initializer_list<int> centredColumns)
     list->setUniformRowHeights(true);
     list->header()->setSectionsMovable(false);
     list->header()->setStretchLastSection(false);
+    // The heading shares the rows' selection only to highlight the selected
+    // columns, which a report list does not do; shared, every move of the
+    // selection (each answer in the compilation editor) paints the whole
+    // heading again.
+    if (list->model())
+        list->header()->setSelectionModel(new QItemSelectionModel(list->model(), list->header()));
     auto* delegate = new TListViewDelegate(list);
     for (int column : centredColumns) {
         delegate->SetColumnAlignment(column, Qt::AlignHCenter);

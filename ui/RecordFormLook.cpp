@@ -76,6 +76,10 @@ void ShowCaptionInBlue(QGroupBox* box)
     // A palette change would reach every label in the box; a style sheet
     // rule, added to any the layout sets, reaches the caption alone.
     const QString rule = QStringLiteral("\nQGroupBox#%1::title { color: #0000ff; }").arg(box->objectName());
+    // A window and its base class may both ask for it; a style sheet set
+    // again polishes the whole box again for nothing.
+    if (box->styleSheet().contains(rule))
+        return;
     box->setStyleSheet(box->styleSheet() + rule);
 }
 

@@ -84,6 +84,29 @@ TEST_F(RecordsetTest, EmptyRecordsetAndUnknownColumnsRaiseWithTheBracketedName)
     EXPECT_EQ(one->GetFieldAsString(QStringLiteral("NAME")), QStringLiteral("Anna"));
 }
 
+TEST_F(RecordsetTest, ColumnsAreFoundByNameInAnyLetterCaseAndNoOther)
+{
+    t.AddChild(QStringLiteral("Anna"));
+    auto rs = Open(QStringLiteral("SELECT Name, 7 AS \"Et\u00e0\", 8 AS Namex FROM Children"));
+    const struct {
+        const char* name;
+        const char* value; // null: no such column
+    } cases[] = {
+        {"Name", "Anna"}, {"nAME", "Anna"}, {"Children.NAME", "Anna"}, {"ET\u00c0", "7"}, {"et\u00e0", "7"},
+        {"NAMEX", "8"},   {"Nam", nullptr}, {"Names", nullptr},       {"Eta", nullptr},
+    };
+    for (const auto& c : cases) {
+        const QString name = QString::fromUtf8(c.name);
+        const int index = rs->FieldIndex(name);
+        if (!c.value) {
+            EXPECT_EQ(index, -1) << c.name;
+            continue;
+        }
+        ASSERT_GE(index, 0) << c.name;
+        EXPECT_EQ(rs->GetFieldAsString(name), QString::fromUtf8(c.value)) << c.name;
+    }
+}
+
 TEST_F(RecordsetTest, WalkingPastTheEnd)
 {
     AddChildren({"Anna", "Bruno", "Carla"});
