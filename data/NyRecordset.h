@@ -14,6 +14,7 @@
 #pragma once
 
 #include "DateTime.h"
+#include "DbEngine.h"
 
 #include <QString>
 #include <QStringList>
@@ -150,6 +151,7 @@ private:
     int rowidColumn_ = -1;            // result column holding the INTEGER PRIMARY KEY, if selected
     bool locatedByKey_ = false;       // keyColumns_ is the table's whole primary key
     bool keysLoaded_ = false;
+    std::optional<TDbTableKey> tableKey_; // writeTable_'s primary key, once loaded
     QString sql_;                     // the SELECT as the engine runs it
     QStringList engineNames_;         // the result columns' names as the engine gives them
     std::vector<OrderKey> order_;
