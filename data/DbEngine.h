@@ -19,8 +19,8 @@
 struct TDbColumn {
     QString name;       // as the program wrote it, where the text names it
     QString engineName; // as the engine names it, for use in SQL text
-    QString table;      // base table, empty for expressions
-    QString origin;     // base column, empty for expressions
+    QString table;      // base table, empty for expressions; spelled as name is
+    QString origin;     // base column, empty for expressions; spelled as name is
     QString declType;   // declared type of the base column
 };
 
@@ -88,6 +88,9 @@ public:
     // it is none the program can follow.
     virtual QString ColumnCollation(const QString& table, const QString& column) = 0;
 
+    // A table's or column's name, as a result column tells it, quoted for
+    // the engine's SQL.
+    virtual QString QuoteName(const QString& name) const = 0;
     // The comparison "column matches value, NULL matching NULL" ahead of a
     // placeholder: "IS" on the file.
     virtual QString NullSafeEquals() const = 0;

@@ -99,6 +99,11 @@ std::unique_ptr<TDbStatement> RunStatement(TNyConnection& connection, const QStr
 
 } // namespace
 
+QString TNyRecordset::TableName(const QString& name) const
+{
+    return connection_.Engine()->QuoteName(name);
+}
+
 TNyRecordset::TNyRecordset(TNyConnection& connection)
     : connection_(connection)
 {
@@ -502,7 +507,7 @@ void TNyRecordset::Delete()
     std::vector<QVariant> values;
     if (!LocateRow(rows_[current_], where, values))
         return;
-    const auto deletion = RunStatement(connection_, QStringLiteral("DELETE FROM ") + QuoteIdentifier(writeTable_) + where, values);
+    const auto deletion = RunStatement(connection_, QStringLiteral("DELETE FROM ") + TableName(writeTable_) + where, values);
     if (!deletion)
         return;
     if (deletion->Changes() == 0) {
@@ -524,7 +529,7 @@ bool TNyRecordset::LocateRow(const std::vector<QVariant>& row, QString& where, s
     for (size_t k = 0; k < keyColumns_.size(); ++k) {
         if (k > 0)
             where += QStringLiteral(" AND ");
-        where += QuoteIdentifier(columns_[keyColumns_[k]].origin) + QLatin1Char(' ') + connection_.Engine()->NullSafeEquals()
+        where += TableName(columns_[keyColumns_[k]].origin) + QLatin1Char(' ') + connection_.Engine()->NullSafeEquals()
             + QStringLiteral(" ?");
         keyValues.push_back(row[keyColumns_[k]]);
     }
@@ -532,7 +537,7 @@ bool TNyRecordset::LocateRow(const std::vector<QVariant>& row, QString& where, s
         // Located by the values read, the row may have twins (two equal
         // rows, or names equal but for letter case): a change would hit
         // them all.
-        const auto count = RunStatement(connection_, QStringLiteral("SELECT COUNT(*) FROM ") + QuoteIdentifier(writeTable_) + where,
+        const auto count = RunStatement(connection_, QStringLiteral("SELECT COUNT(*) FROM ") + TableName(writeTable_) + where,
                                         keyValues);
         if (!count)
             return false;
@@ -638,12 +643,12 @@ bool TNyRecordset::WriteInsert()
     std::vector<QVariant> values;
     for (size_t i = 0; i < columns_.size(); ++i) {
         if (changed_[i]) {
-            names << QuoteIdentifier(columns_[i].origin);
+            names << TableName(columns_[i].origin);
             marks << QStringLiteral("?");
             values.push_back(rows_[current_][i]);
         }
     }
-    QString sql = QStringLiteral("INSERT INTO ") + QuoteIdentifier(writeTable_);
+    QString sql = QStringLiteral("INSERT INTO ") + TableName(writeTable_);
     if (names.isEmpty())
         sql += QStringLiteral(" DEFAULT VALUES");
     else
@@ -666,7 +671,7 @@ bool TNyRecordset::WriteUpdate()
     std::vector<QVariant> values;
     for (size_t i = 0; i < columns_.size(); ++i) {
         if (changed_[i]) {
-            assignments << QuoteIdentifier(columns_[i].origin) + QStringLiteral(" = ?");
+            assignments << TableName(columns_[i].origin) + QStringLiteral(" = ?");
             values.push_back(rows_[current_][i]);
         }
     }
@@ -677,7 +682,7 @@ bool TNyRecordset::WriteUpdate()
     QString where;
     if (!LocateRow(original_, where, values))
         return false;
-    const QString sql = QStringLiteral("UPDATE ") + QuoteIdentifier(writeTable_) + QStringLiteral(" SET ")
+    const QString sql = QStringLiteral("UPDATE ") + TableName(writeTable_) + QStringLiteral(" SET ")
         + assignments.join(QStringLiteral(", ")) + where;
     const auto update = RunStatement(connection_, sql, values);
     if (!update)
@@ -697,7 +702,7 @@ void TNyRecordset::RefreshRow(qint64 rowid)
     std::vector<int> indexes;
     for (size_t i = 0; i < columns_.size(); ++i) {
         if (columns_[i].table.compare(writeTable_, Qt::CaseInsensitive) == 0 && !columns_[i].origin.isEmpty()) {
-            names << QuoteIdentifier(columns_[i].origin);
+            names << TableName(columns_[i].origin);
             indexes.push_back(static_cast<int>(i));
         }
     }
@@ -707,7 +712,7 @@ void TNyRecordset::RefreshRow(qint64 rowid)
     if (where.isEmpty())
         return;
     const QString sql = QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(" FROM ")
-        + QuoteIdentifier(writeTable_) + where;
+        + TableName(writeTable_) + where;
     bool ok = false;
     const std::unique_ptr<TDbStatement> stmt = connection_.Engine()->Prepare(sql, ok);
     if (!ok || !stmt)

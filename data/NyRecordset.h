@@ -114,6 +114,8 @@ private:
     };
 
     int ColumnIndex(const QString& name) const;
+    // A table's or column's name quoted for the engine's SQL.
+    QString TableName(const QString& name) const;
     bool HasCurrentRow() const;
     void RequireOpen(const char* operation);
     // Writes a pending row change before leaving the row; raises on refusal.

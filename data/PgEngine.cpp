@@ -41,6 +41,30 @@ QString ServerMessage(const char* text)
     return message;
 }
 
+// A failed statement's description: the server's message, then its detail
+// ("Key (name)=(Anna) already exists.").
+QString ResultMessage(PGconn* conn, const PGresult* result)
+{
+    const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    if (!primary)
+        return ServerMessage(result ? PQresultErrorMessage(result) : PQerrorMessage(conn));
+    QString message = QString::fromUtf8(primary).simplified();
+    if (const char* detail = PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL))
+        message += QStringLiteral(". ") + QString::fromUtf8(detail).simplified();
+    return message;
+}
+
+// The program's tables and columns were created with names the server
+// folds to lower case (A to Z only), which is how the catalog keeps them.
+QString CatalogName(const QString& name)
+{
+    QString folded = name;
+    for (QChar& c : folded)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return folded;
+}
+
 QString QuoteIdentifier(const QString& name)
 {
     QString quoted = name;
@@ -144,7 +168,7 @@ struct TPgSession {
         const ExecStatusType status = PQresultStatus(result);
         bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
         if (!ok) {
-            error = ServerMessage(result ? PQresultErrorMessage(result) : PQerrorMessage(conn));
+            error = ResultMessage(conn, result);
         } else if (qstrcmp(PQcmdStatus(result), "ROLLBACK") == 0 && !sql.trimmed().toUpper().startsWith("ROLLBACK")) {
             // A commit of a transaction the server had already given up.
             error = QStringLiteral("The transaction was rolled back by the server.");
@@ -184,7 +208,7 @@ struct TPgSession {
         const ExecStatusType status = PQresultStatus(result);
         const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
         if (!ok) {
-            error = ServerMessage(result ? PQresultErrorMessage(result) : PQerrorMessage(conn));
+            error = ResultMessage(conn, result);
             PQclear(result);
             result = nullptr;
         }
@@ -303,8 +327,8 @@ public:
         const int number = PQftablecol(result_, index);
         if (table != InvalidOid && number > 0) {
             if (const TPgTable* info = session_->Table(table, number)) {
-                column.table = info->name;
-                column.origin = info->columns.value(number).name;
+                column.table = names_.value(info->name, info->name);
+                column.origin = names_.value(info->columns.value(number).name, info->columns.value(number).name);
                 column.declType = info->columns.value(number).type;
             }
         }
@@ -471,7 +495,7 @@ void TPgEngine::SetBusyTimeout(int milliseconds)
 
 std::optional<TDbTableKey> TPgEngine::TableKey(const QString& table)
 {
-    const std::vector<TPgParam> params = {ToParam(table)};
+    const std::vector<TPgParam> params = {ToParam(CatalogName(table))};
     PGresult* result = session_->Execute(
         "SELECT a.attname, a.attidentity <> '' OR EXISTS (SELECT 1 FROM pg_catalog.pg_attrdef d "
         "WHERE d.adrelid = c.oid AND d.adnum = a.attnum AND pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%') "
@@ -496,7 +520,7 @@ std::optional<TDbTableKey> TPgEngine::TableKey(const QString& table)
 
 QString TPgEngine::ColumnCollation(const QString& table, const QString& column)
 {
-    const std::vector<TPgParam> params = {ToParam(table), ToParam(column)};
+    const std::vector<TPgParam> params = {ToParam(CatalogName(table)), ToParam(CatalogName(column))};
     PGresult* result = session_->Execute(
         "SELECT a.attcollation = 0, co.collname FROM pg_catalog.pg_class c "
         "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid "
@@ -517,6 +541,11 @@ QString TPgEngine::ColumnCollation(const QString& table, const QString& column)
     }
     PQclear(result);
     return collation;
+}
+
+QString TPgEngine::QuoteName(const QString& name) const
+{
+    return QuoteIdentifier(CatalogName(name));
 }
 
 QString TPgEngine::ReturningKeySql(const QString& keyColumn) const

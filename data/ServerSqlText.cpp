@@ -5,7 +5,7 @@ namespace {
 // Calls code(begin, end) for every stretch of the text that is neither
 // quoted nor a comment, front to back; stops when it returns false.
 template <typename Code>
-void ForEachCodeStretch(const QString& sql, Code code)
+void ForEachCodeStretch(const QString& sql, Code code, bool* quoted = nullptr)
 {
     const qsizetype size = sql.size();
     qsizetype start = 0;
@@ -21,6 +21,8 @@ void ForEachCodeStretch(const QString& sql, Code code)
             // A quote inside is written twice, which reads as two quoted runs.
             const qsizetype close = sql.indexOf(c, i + 1);
             skipTo = close < 0 ? size : close + 1;
+            if (quoted)
+                *quoted = true;
         } else if (c == QLatin1Char('-') && i + 1 < size && sql[i + 1] == QLatin1Char('-')) {
             const qsizetype close = sql.indexOf(QLatin1Char('\n'), i + 2);
             skipTo = close < 0 ? size : close + 1;
@@ -36,6 +38,8 @@ void ForEachCodeStretch(const QString& sql, Code code)
                 const QString tag = sql.mid(i, j - i + 1);
                 const qsizetype close = sql.indexOf(tag, j + 1);
                 skipTo = close < 0 ? size : close + tag.size();
+                if (quoted)
+                    *quoted = true;
             }
         }
         if (skipTo < 0) {
@@ -79,22 +83,21 @@ qsizetype FirstStatementEnd(const QString& sql)
 bool IsBlankSql(const QString& sql)
 {
     bool blank = true;
-    ForEachCodeStretch(sql, [&](qsizetype begin, qsizetype stop) {
-        for (qsizetype i = begin; i < stop; ++i) {
-            if (!sql[i].isSpace() && sql[i] != QLatin1Char(';')) {
-                blank = false;
-                return false;
+    bool quoted = false;
+    ForEachCodeStretch(
+        sql,
+        [&](qsizetype begin, qsizetype stop) {
+            for (qsizetype i = begin; i < stop; ++i) {
+                if (!sql[i].isSpace() && sql[i] != QLatin1Char(';')) {
+                    blank = false;
+                    return false;
+                }
             }
-        }
-        return true;
-    });
-    // Quoted text is not blank either: only code stretches were looked at.
-    if (blank) {
-        for (const QChar c : sql)
-            if (c == QLatin1Char('\'') || c == QLatin1Char('"'))
-                return false;
-    }
-    return blank;
+            return true;
+        },
+        &quoted);
+    // Quoted text is no blank, comments are.
+    return blank && !quoted;
 }
 
 QString NumberPlaceholders(const QString& sql, int& count)

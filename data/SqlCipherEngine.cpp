@@ -272,6 +272,11 @@ QString TSqlCipherEngine::ColumnCollation(const QString& table, const QString& c
     return sequence ? QString::fromUtf8(sequence) : QStringLiteral("BINARY");
 }
 
+QString TSqlCipherEngine::QuoteName(const QString& name) const
+{
+    return QuoteIdentifier(name);
+}
+
 std::optional<qint64> TSqlCipherEngine::LastInsertKey(TDbStatement&)
 {
     return sqlite3_last_insert_rowid(db_);

@@ -27,6 +27,7 @@ public:
     void SetBusyTimeout(int milliseconds) override;
     std::optional<TDbTableKey> TableKey(const QString& table) override;
     QString ColumnCollation(const QString& table, const QString& column) override;
+    QString QuoteName(const QString& name) const override;
     QString NullSafeEquals() const override { return QStringLiteral("IS"); }
     QString ReturningKeySql(const QString&) const override { return QString(); }
     std::optional<qint64> LastInsertKey(TDbStatement& insert) override;

@@ -28,6 +28,11 @@ public:
     static QString ServerConnection();
     TestProvider Provider() const { return provider_; }
     bool OnServer() const { return provider_ == TestProvider::Server; }
+    // The engine's own words, which differ: the file's or the server's.
+    QString EngineText(const char* file, const char* server) const
+    {
+        return QString::fromUtf8(OnServer() ? server : file);
+    }
     // The connection string of this test's database on the server.
     const QString& ServerDatabase() const { return serverConnection_; }
 
