@@ -1,8 +1,16 @@
 #include "NyCommand.h"
 
+#include "DbEngine.h"
 #include "NyConnection.h"
 
-#include <sqlcipher/sqlite3.h>
+QVariant PlaceholderValue(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QString)
+        return value; // empty text stays text, as a quoted '' would
+    if (value.isNull())
+        return QVariant();
+    return QVariant(value.toLongLong());
+}
 
 TNyCommand::TNyCommand(TNyConnection& connection, const QString& sql)
     : connection_(connection)
@@ -11,60 +19,45 @@ TNyCommand::TNyCommand(TNyConnection& connection, const QString& sql)
         connection_.Errors() << QStringLiteral("The connection is not open.");
         ThrowAdoError(QStringLiteral("TNyCommand::Prepare"), connection_);
     }
-    const QByteArray text = TranslateSql(sql).toUtf8();
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(connection_.Handle(), text.constData(), static_cast<int>(text.size()), &statement_, &tail)
-        != SQLITE_OK) {
+    bool ok = false;
+    QString tail;
+    statement_ = connection_.Engine()->Prepare(TranslateSql(sql), ok, &tail);
+    if (!ok) {
         connection_.AddEngineError();
         ThrowAdoError(QStringLiteral("TNyCommand::Prepare"), connection_);
     }
     // A second statement in the text would silently never run.
-    if (!statement_ || QByteArray(tail).trimmed().size() > 0) {
-        sqlite3_finalize(statement_);
-        statement_ = nullptr;
+    if (!statement_ || !tail.trimmed().isEmpty()) {
+        statement_.reset();
         connection_.Errors() << QStringLiteral("The command must hold exactly one statement.");
         ThrowAdoError(QStringLiteral("TNyCommand::Prepare"), connection_);
     }
 }
 
-TNyCommand::~TNyCommand()
-{
-    sqlite3_finalize(statement_);
-}
+TNyCommand::~TNyCommand() = default;
 
 int TNyCommand::Execute(std::initializer_list<QVariant> values)
 {
-    sqlite3_reset(statement_);
-    sqlite3_clear_bindings(statement_);
-    if (static_cast<int>(values.size()) != sqlite3_bind_parameter_count(statement_)) {
+    statement_->Reset();
+    statement_->ClearBindings();
+    if (static_cast<int>(values.size()) != statement_->ParameterCount()) {
         connection_.Errors() << QStringLiteral("The command has %1 values for %2 placeholders.")
                                     .arg(values.size())
-                                    .arg(sqlite3_bind_parameter_count(statement_));
+                                    .arg(statement_->ParameterCount());
         ThrowAdoError(QStringLiteral("TNyCommand::Execute"), connection_);
     }
     int index = 1;
-    for (const QVariant& value : values) {
-        if (value.typeId() == QMetaType::QString) {
-            // Empty text stays text, as a quoted '' would.
-            const QByteArray text = value.toString().toUtf8();
-            sqlite3_bind_text(statement_, index, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-        } else if (value.isNull()) {
-            sqlite3_bind_null(statement_, index);
-        } else {
-            sqlite3_bind_int64(statement_, index, value.toLongLong());
-        }
-        ++index;
+    for (const QVariant& value : values)
+        statement_->Bind(index++, PlaceholderValue(value));
+    TDbStatement::TStep step;
+    while ((step = statement_->Step()) == TDbStatement::TStep::Row) {
     }
-    sqlite3* const db = connection_.Handle();
-    const int totalBefore = sqlite3_total_changes(db);
-    int rc;
-    while ((rc = sqlite3_step(statement_)) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE) {
+    if (step != TDbStatement::TStep::Done) {
         connection_.AddEngineError();
-        sqlite3_reset(statement_);
+        statement_->Reset();
         ThrowAdoError(QStringLiteral("TNyCommand::Execute"), connection_);
     }
-    sqlite3_reset(statement_);
-    return sqlite3_total_changes(db) != totalBefore ? sqlite3_changes(db) : 0;
+    const int changes = statement_->Changes();
+    statement_->Reset();
+    return changes;
 }

@@ -9,9 +9,10 @@
 #include <QString>
 #include <QVariant>
 #include <initializer_list>
+#include <memory>
 
 class TNyConnection;
-struct sqlite3_stmt;
+class TDbStatement;
 
 class TNyCommand {
 public:
@@ -29,5 +30,5 @@ public:
 
 private:
     TNyConnection& connection_;
-    sqlite3_stmt* statement_ = nullptr;
+    std::unique_ptr<TDbStatement> statement_;
 };

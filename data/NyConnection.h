@@ -1,5 +1,7 @@
-// The program's handle on an open database file: a SQLCipher connection
-// opened from a connection string, executing SQL text.
+// The program's handle on an open database: the encrypted file (SQLCipher)
+// or a PostgreSQL server, opened from a connection string, executing SQL
+// text. Whichever it is, the operations, their errors and their semantics
+// are the same.
 //
 // Every failure of this layer is raised by ThrowAdoError as an Exception whose
 // message is "NYADO exception: " + the failed operation, followed by ": " and
@@ -7,8 +9,13 @@
 // descriptions are collected in Errors() and emptied by every report.
 #pragma once
 
+#include "ConnectionString.h"
+#include "DbEngine.h"
+
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <memory>
 
 struct sqlite3;
 
@@ -21,17 +28,21 @@ public:
 
     // Connection string: ';'-separated key=value pairs, keys in any letter
     // case, values optionally in double quotes (a quote inside written
-    // twice). Keys: "Provider" (must be
-    // "SQLCipher"), "Data Source" (the file), "Password" (the key of the
-    // encrypted file), "Mode" ("Create" allows creating a new file; by default
-    // the file must exist and hold a database). A file the key does not
-    // open raises EKeyRefused.
+    // twice). Keys: "Provider" ("SQLCipher" or "PostgreSQL"). For the file:
+    // "Data Source" (the file), "Password" (the key of the encrypted file),
+    // "Mode" ("Create" allows creating a new file; by default the file must
+    // exist and hold a database). A file the key does not open raises
+    // EKeyRefused. For the server: "Host", "Port", "Database", "User",
+    // "Password", "SSLMode" (see ServerSslMode); a password the server
+    // refuses, or one it asks for and was not given, raises EKeyRefused.
     void Open(const QString& connectionString);
     // Runs the statement(s) and returns the rows changed by the last one.
     int Execute(const QString& sql);
     // Never raises.
     void Close();
-    bool IsOpen() const { return db_ != nullptr; }
+    bool IsOpen() const { return engine_ != nullptr; }
+    // Which engine the open connection drives.
+    bool IsServer() const { return engine_ && engine_->Provider() == TDbEngine::TProvider::PostgreSQL; }
 
     // How long a statement waits for a file another program has locked
     // before it fails ("database is locked"); 10 s unless set otherwise.
@@ -54,7 +65,11 @@ public:
     // Appends the engine's description of the last failure to Errors().
     void AddEngineError();
 
-    sqlite3* Handle() const { return db_; }
+    // The file's own engine handle; nullptr on a server or when closed.
+    sqlite3* Handle() const;
+    // The engine of the open connection (nullptr when closed), for the
+    // recordset, query and command.
+    TDbEngine* Engine() const { return engine_.get(); }
 
 private:
     void OpenDatabase(const QString& connectionString);
@@ -62,7 +77,7 @@ private:
     // engine's description in Errors()) when even that fails.
     bool EndEngineTransaction();
 
-    sqlite3* db_ = nullptr;
+    std::unique_ptr<TDbEngine> engine_;
     QStringList errors_;
     int transactionLevel_ = 0;
     bool keyRefused_ = false;
@@ -75,19 +90,9 @@ private:
 // The same message, Errors() emptied, without raising it.
 QString TakeAdoErrorMessage(const QString& operation, TNyConnection& connection);
 
-// The pairs of a connection string that Open reads (see Open for the keys).
-struct TConnectionSettings {
-    QString provider;
-    QString dataSource;
-    QString password;
-    bool create = false;
-    bool hasDataSource = false;
-};
-TConnectionSettings ParseConnectionString(const QString& text);
-
-// A value for a connection string, in double quotes, so that it may hold
-// ';', '=' or '"'.
-QString QuoteConnectionValue(const QString& value);
-
 // Rewrites the program's SQL dialect into the engine's ("DELETE * FROM").
 QString TranslateSql(const QString& sql);
+
+// The value a query's or a command's placeholder takes: text as text, a null
+// value as NULL, anything else as an integer.
+QVariant PlaceholderValue(const QVariant& value);

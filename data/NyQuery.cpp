@@ -5,8 +5,10 @@
 #include "Regional.h"
 
 #include <cmath>
+#include "DbEngine.h"
+
+#include <QRegularExpression>
 #include <cstdint>
-#include <sqlcipher/sqlite3.h>
 
 namespace {
 
@@ -22,6 +24,15 @@ int Rounded(double number)
     return static_cast<int>(std::llround(number));
 }
 
+// The number text starts with, 0 when none: how the engine reads text as a
+// real.
+double LeadingNumber(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?"));
+    const QRegularExpressionMatch match = number.match(text);
+    return match.hasMatch() ? match.captured(0).trimmed().toDouble() : 0.0;
+}
+
 } // namespace
 
 TNyQuery::TNyQuery(TNyConnection& connection, const QString& sql, std::initializer_list<QVariant> values)
@@ -32,55 +43,41 @@ TNyQuery::TNyQuery(TNyConnection& connection, const QString& sql, std::initializ
         connection_.Errors() << QStringLiteral("The connection is not open.");
         ThrowAdoError(operation, connection_);
     }
-    const QByteArray text = TranslateSql(sql).toUtf8();
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(connection_.Handle(), text.constData(), static_cast<int>(text.size()), &statement_, &tail)
-        != SQLITE_OK) {
+    bool ok = false;
+    QString tail;
+    statement_ = connection_.Engine()->Prepare(TranslateSql(sql), ok, &tail);
+    if (!ok) {
         connection_.AddEngineError();
         ThrowAdoError(operation, connection_);
     }
     // A second statement in the text would silently never run.
-    if (!statement_ || QByteArray(tail).trimmed().size() > 0) {
-        sqlite3_finalize(statement_);
-        statement_ = nullptr;
+    if (!statement_ || !tail.trimmed().isEmpty()) {
+        statement_.reset();
         connection_.Errors() << QStringLiteral("The query must hold exactly one statement.");
         ThrowAdoError(operation, connection_);
     }
-    if (static_cast<int>(values.size()) != sqlite3_bind_parameter_count(statement_)) {
+    if (static_cast<int>(values.size()) != statement_->ParameterCount()) {
         connection_.Errors() << QStringLiteral("The query has %1 values for %2 placeholders.")
                                     .arg(values.size())
-                                    .arg(sqlite3_bind_parameter_count(statement_));
-        sqlite3_finalize(statement_);
-        statement_ = nullptr;
+                                    .arg(statement_->ParameterCount());
+        statement_.reset();
         ThrowAdoError(operation, connection_);
     }
     int index = 1;
-    for (const QVariant& value : values) {
-        if (value.typeId() == QMetaType::QString) {
-            const QByteArray bytes = value.toString().toUtf8();
-            sqlite3_bind_text(statement_, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-        } else if (value.isNull()) {
-            sqlite3_bind_null(statement_, index);
-        } else {
-            sqlite3_bind_int64(statement_, index, value.toLongLong());
-        }
-        ++index;
-    }
+    for (const QVariant& value : values)
+        statement_->Bind(index++, PlaceholderValue(value));
 }
 
-TNyQuery::~TNyQuery()
-{
-    sqlite3_finalize(statement_);
-}
+TNyQuery::~TNyQuery() = default;
 
 bool TNyQuery::Next()
 {
-    const int rc = sqlite3_step(statement_);
-    if (rc == SQLITE_ROW)
+    const TDbStatement::TStep step = statement_->Step();
+    if (step == TDbStatement::TStep::Row)
         return true;
-    if (rc != SQLITE_DONE) {
+    if (step != TDbStatement::TStep::Done) {
         connection_.AddEngineError();
-        sqlite3_reset(statement_);
+        statement_->Reset();
         ThrowAdoError(QStringLiteral("TNyQuery::Next"), connection_);
     }
     return false;
@@ -88,46 +85,46 @@ bool TNyQuery::Next()
 
 bool TNyQuery::IsEmpty(int column) const
 {
-    switch (sqlite3_column_type(statement_, column)) {
-    case SQLITE_NULL:
-        return true;
-    case SQLITE_TEXT:
-    case SQLITE_BLOB:
-        return sqlite3_column_bytes(statement_, column) == 0;
+    const QVariant value = statement_->Value(column);
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return value.toString().isEmpty();
+    case QMetaType::QByteArray:
+        return value.toByteArray().isEmpty();
     default:
-        return false;
+        return value.isNull();
     }
 }
 
 QString TNyQuery::Text(int column) const
 {
-    if (IsEmpty(column))
-        return QString();
-    switch (sqlite3_column_type(statement_, column)) {
-    case SQLITE_INTEGER:
-        return QString::number(sqlite3_column_int64(statement_, column));
-    case SQLITE_FLOAT: {
+    const QVariant value = statement_->Value(column);
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+        return QString::number(value.toLongLong());
+    case QMetaType::Double: {
         QLocale locale = RegionalLocale();
         locale.setNumberOptions(QLocale::OmitGroupSeparator);
-        return locale.toString(sqlite3_column_double(statement_, column), 'g', 15);
+        return locale.toString(value.toDouble(), 'g', 15);
     }
-    default: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-        return QString::fromUtf8(text, sqlite3_column_bytes(statement_, column));
-    }
+    case QMetaType::QByteArray:
+        return QString::fromUtf8(value.toByteArray());
+    default:
+        return value.toString();
     }
 }
 
 int TNyQuery::Integer(int column) const
 {
-    switch (sqlite3_column_type(statement_, column)) {
-    case SQLITE_NULL:
-        return 0;
-    case SQLITE_INTEGER:
-        return Truncated(sqlite3_column_int64(statement_, column));
-    case SQLITE_FLOAT:
-        return Rounded(sqlite3_column_double(statement_, column));
+    const QVariant value = statement_->Value(column);
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+        return Truncated(value.toLongLong());
+    case QMetaType::Double:
+        return Rounded(value.toDouble());
     default: {
+        if (value.isNull())
+            return 0;
         // Text that is no whole number: a stored date counts as its day
         // number, as the recordset reads it.
         const QString text = Text(column).trimmed();
@@ -144,23 +141,34 @@ int TNyQuery::Integer(int column) const
 
 bool TNyQuery::IsNull(int column) const
 {
-    return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+    return statement_->Value(column).isNull();
 }
 
 double TNyQuery::Real(int column) const
 {
-    return sqlite3_column_double(statement_, column);
+    const QVariant value = statement_->Value(column);
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+        return value.toDouble();
+    case QMetaType::QByteArray:
+        return QString::fromUtf8(value.toByteArray()).trimmed().toDouble();
+    default:
+        // As the engine reads text as a number: its leading number, else 0.
+        return LeadingNumber(value.toString());
+    }
 }
 
 TDateTime TNyQuery::DateTime(int column) const
 {
-    switch (sqlite3_column_type(statement_, column)) {
-    case SQLITE_NULL:
-        return 0.0;
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(statement_, column);
+    const QVariant value = statement_->Value(column);
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+        return value.toDouble();
     default:
+        if (value.isNull())
+            return 0.0;
         return DateTimeFromStorageText(Text(column)).value_or(0.0);
     }
 }

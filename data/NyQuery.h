@@ -13,9 +13,10 @@
 #include <QString>
 #include <QVariant>
 #include <initializer_list>
+#include <memory>
 
 class TNyConnection;
-struct sqlite3_stmt;
+class TDbStatement;
 
 class TNyQuery {
 public:
@@ -42,5 +43,5 @@ public:
 
 private:
     TNyConnection& connection_;
-    sqlite3_stmt* statement_ = nullptr;
+    std::unique_ptr<TDbStatement> statement_;
 };

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <sqlcipher/sqlite3.h>
 
 namespace {
 
@@ -78,78 +77,34 @@ bool IsNumber(const QVariant& value)
     return value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Double;
 }
 
-QVariant ReadColumn(sqlite3_stmt* stmt, int column)
-{
-    switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_INTEGER:
-        return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt, column)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(stmt, column));
-    case SQLITE_TEXT: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, column)));
-    }
-    case SQLITE_BLOB: {
-        const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, column));
-        return QVariant(QByteArray(data, sqlite3_column_bytes(stmt, column)));
-    }
-    default:
-        return QVariant();
-    }
-}
-
-int BindValue(sqlite3_stmt* stmt, int index, const QVariant& value)
-{
-    if (value.isNull() || !value.isValid())
-        return sqlite3_bind_null(stmt, index);
-    switch (value.typeId()) {
-    case QMetaType::LongLong:
-        return sqlite3_bind_int64(stmt, index, value.toLongLong());
-    case QMetaType::Double:
-        return sqlite3_bind_double(stmt, index, value.toDouble());
-    case QMetaType::QByteArray: {
-        const QByteArray data = value.toByteArray();
-        return sqlite3_bind_blob(stmt, index, data.constData(), static_cast<int>(data.size()), SQLITE_TRANSIENT);
-    }
-    default: {
-        const QByteArray text = value.toString().toUtf8();
-        return sqlite3_bind_text(stmt, index, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-    }
-    }
-}
-
 // Prepares, binds and runs one statement; on failure the engine's description
-// goes to the connection's errors and false is returned.
-bool RunStatement(TNyConnection& connection, const QString& sql, const std::vector<QVariant>& values,
-                  int* changes = nullptr)
+// goes to the connection's errors and nullptr is returned. The statement
+// stays on its first row, if any.
+std::unique_ptr<TDbStatement> RunStatement(TNyConnection& connection, const QString& sql,
+                                           const std::vector<QVariant>& values)
 {
-    sqlite3* db = connection.Handle();
-    sqlite3_stmt* stmt = nullptr;
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &stmt, nullptr) != SQLITE_OK) {
+    TDbEngine* engine = connection.Engine();
+    bool ok = false;
+    std::unique_ptr<TDbStatement> stmt = engine->Prepare(sql, ok);
+    if (!ok || !stmt) {
         connection.AddEngineError();
-        return false;
+        return nullptr;
     }
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (BindValue(stmt, static_cast<int>(i) + 1, values[i]) != SQLITE_OK) {
-            connection.AddEngineError();
-            sqlite3_finalize(stmt);
-            return false;
-        }
-    }
-    const int rc = sqlite3_step(stmt);
-    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+    for (size_t i = 0; i < values.size(); ++i)
+        stmt->Bind(static_cast<int>(i) + 1, values[i]);
+    if (stmt->Step() == TDbStatement::TStep::Failed) {
         connection.AddEngineError();
-        sqlite3_finalize(stmt);
-        return false;
+        return nullptr;
     }
-    sqlite3_finalize(stmt);
-    if (changes)
-        *changes = sqlite3_changes(db);
-    return true;
+    return stmt;
 }
 
 } // namespace
+
+QString TNyRecordset::TableName(const QString& name) const
+{
+    return connection_.Engine()->QuoteName(name);
+}
 
 TNyRecordset::TNyRecordset(TNyConnection& connection)
     : connection_(connection)
@@ -176,26 +131,24 @@ void TNyRecordset::Open(const QString& sql)
         connection_.Errors() << QStringLiteral("Operation is not allowed when the object is open.");
         ThrowAdoError(operation, connection_);
     }
-    sqlite3* db = connection_.Handle();
-    if (!db) {
+    TDbEngine* engine = connection_.Engine();
+    if (!engine) {
         connection_.Errors() << QStringLiteral("The connection is not open.");
         ThrowAdoError(operation, connection_);
     }
-    const QByteArray text = TranslateSql(sql).toUtf8();
-    const char* const end = text.constData() + text.size();
-    const char* tail = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &stmt, &tail) != SQLITE_OK) {
+    const QString text = TranslateSql(sql);
+    QString tail;
+    bool ok = false;
+    std::unique_ptr<TDbStatement> stmt = engine->Prepare(text, ok, &tail);
+    if (!ok) {
         connection_.AddEngineError();
         ThrowAdoError(operation, connection_);
     }
     // A second statement would be silently left out: refuse the text.
-    if (tail && tail < end) {
-        sqlite3_stmt* next = nullptr;
-        const int rc = sqlite3_prepare_v2(db, tail, static_cast<int>(end - tail), &next, nullptr);
-        sqlite3_finalize(next);
-        if (rc != SQLITE_OK || next) {
-            sqlite3_finalize(stmt);
+    if (!tail.isEmpty()) {
+        bool nextOk = false;
+        const std::unique_ptr<TDbStatement> next = engine->Prepare(tail, nextOk);
+        if (!nextOk || next) {
             connection_.Errors() << QStringLiteral("Characters found after end of SQL statement.");
             ThrowAdoError(operation, connection_);
         }
@@ -203,17 +156,18 @@ void TNyRecordset::Open(const QString& sql)
     std::vector<Column> columns;
     std::vector<std::vector<QVariant>> rows;
     QStringList engineNames;
-    const int count = stmt ? sqlite3_column_count(stmt) : 0;
+    // The first step runs the statement; a server describes its columns
+    // only then.
+    TDbStatement::TStep step = stmt ? stmt->Step() : TDbStatement::TStep::Done;
+    const int count = stmt ? stmt->ColumnCount() : 0;
     for (int i = 0; i < count; ++i) {
+        const TDbColumn found = stmt->Column(i);
         Column column;
-        column.name = QString::fromUtf8(sqlite3_column_name(stmt, i));
-        engineNames << column.name;
-        if (const char* table = sqlite3_column_table_name(stmt, i))
-            column.table = QString::fromUtf8(table);
-        if (const char* origin = sqlite3_column_origin_name(stmt, i))
-            column.origin = QString::fromUtf8(origin);
-        if (const char* declType = sqlite3_column_decltype(stmt, i))
-            column.declType = QString::fromUtf8(declType);
+        column.name = found.name;
+        engineNames << found.engineName;
+        column.table = found.table;
+        column.origin = found.origin;
+        column.declType = found.declType;
         // The engine names some columns of joins "Table.Column" or
         // "Column:1"; such a column is known by its own name, as it is
         // everywhere else. An alias ("AS") is kept as written.
@@ -227,26 +181,23 @@ void TNyRecordset::Open(const QString& sql)
         columns.push_back(column);
     }
     if (stmt) {
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (; step == TDbStatement::TStep::Row; step = stmt->Step()) {
             std::vector<QVariant> row;
             row.reserve(count);
             for (int i = 0; i < count; ++i)
-                row.push_back(ReadColumn(stmt, i));
+                row.push_back(stmt->Value(i));
             rows.push_back(std::move(row));
         }
-        if (rc != SQLITE_DONE) {
+        if (step != TDbStatement::TStep::Done) {
             connection_.AddEngineError();
-            sqlite3_finalize(stmt);
             ThrowAdoError(operation, connection_);
         }
-        sqlite3_finalize(stmt);
     }
 
     columns_ = std::move(columns);
     rows_ = std::move(rows);
     engineNames_ = std::move(engineNames);
-    sql_ = QString::fromUtf8(text);
+    sql_ = text;
     orderLoaded_ = false;
     current_ = 0;
     currentDeleted_ = false;
@@ -259,6 +210,7 @@ void TNyRecordset::Open(const QString& sql)
         }
     }
     keysLoaded_ = false;
+    tableKey_.reset();
     open_ = true;
 }
 
@@ -557,10 +509,10 @@ void TNyRecordset::Delete()
     std::vector<QVariant> values;
     if (!LocateRow(rows_[current_], where, values))
         return;
-    int changes = 0;
-    if (!RunStatement(connection_, QStringLiteral("DELETE FROM ") + QuoteIdentifier(writeTable_) + where, values, &changes))
+    const auto deletion = RunStatement(connection_, QStringLiteral("DELETE FROM ") + TableName(writeTable_) + where, values);
+    if (!deletion)
         return;
-    if (changes == 0) {
+    if (deletion->Changes() == 0) {
         connection_.Errors() << QStringLiteral("Row cannot be located for deletion.");
         return;
     }
@@ -579,27 +531,19 @@ bool TNyRecordset::LocateRow(const std::vector<QVariant>& row, QString& where, s
     for (size_t k = 0; k < keyColumns_.size(); ++k) {
         if (k > 0)
             where += QStringLiteral(" AND ");
-        where += QuoteIdentifier(columns_[keyColumns_[k]].origin) + QStringLiteral(" IS ?");
+        where += TableName(columns_[keyColumns_[k]].origin) + QLatin1Char(' ') + connection_.Engine()->NullSafeEquals()
+            + QStringLiteral(" ?");
         keyValues.push_back(row[keyColumns_[k]]);
     }
     if (!locatedByKey_) {
         // Located by the values read, the row may have twins (two equal
         // rows, or names equal but for letter case): a change would hit
         // them all.
-        sqlite3_stmt* stmt = nullptr;
-        const QByteArray sql = (QStringLiteral("SELECT COUNT(*) FROM ") + QuoteIdentifier(writeTable_) + where).toUtf8();
-        if (sqlite3_prepare_v2(connection_.Handle(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK) {
-            connection_.AddEngineError();
+        const auto count = RunStatement(connection_, QStringLiteral("SELECT COUNT(*) FROM ") + TableName(writeTable_) + where,
+                                        keyValues);
+        if (!count)
             return false;
-        }
-        for (size_t i = 0; i < keyValues.size(); ++i)
-            BindValue(stmt, static_cast<int>(i) + 1, keyValues[i]);
-        const qint64 matching = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
-        sqlite3_finalize(stmt);
-        if (matching < 0) {
-            connection_.AddEngineError();
-            return false;
-        }
+        const qint64 matching = count->Value(0).toLongLong();
         if (matching > 1) {
             connection_.Errors() << QStringLiteral("Insufficient key column information for updating or refreshing.");
             return false;
@@ -641,25 +585,11 @@ bool TNyRecordset::LoadKeyColumns()
     keyColumns_.clear();
     rowidColumn_ = -1;
 
-    std::vector<QString> primaryKey;
-    QString integerKey;
-    sqlite3* db = connection_.Handle();
-    sqlite3_stmt* stmt = nullptr;
-    const QByteArray pragma = (QStringLiteral("PRAGMA table_info(") + QuoteIdentifier(writeTable_) + QLatin1Char(')')).toUtf8();
-    if (sqlite3_prepare_v2(db, pragma.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+    tableKey_ = connection_.Engine()->TableKey(writeTable_);
+    if (!tableKey_)
         return false;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
-        const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2)));
-        if (sqlite3_column_int(stmt, 5) > 0) {
-            primaryKey.push_back(name);
-            if (type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0)
-                integerKey = name;
-        }
-    }
-    sqlite3_finalize(stmt);
-    if (primaryKey.size() != 1)
-        integerKey.clear();
+    const std::vector<QString>& primaryKey = tableKey_->columns;
+    const QString& integerKey = tableKey_->generated;
 
     auto resultColumn = [this](const QString& origin) {
         for (size_t i = 0; i < columns_.size(); ++i) {
@@ -715,20 +645,25 @@ bool TNyRecordset::WriteInsert()
     std::vector<QVariant> values;
     for (size_t i = 0; i < columns_.size(); ++i) {
         if (changed_[i]) {
-            names << QuoteIdentifier(columns_[i].origin);
+            names << TableName(columns_[i].origin);
             marks << QStringLiteral("?");
             values.push_back(rows_[current_][i]);
         }
     }
-    QString sql = QStringLiteral("INSERT INTO ") + QuoteIdentifier(writeTable_);
+    QString sql = QStringLiteral("INSERT INTO ") + TableName(writeTable_);
     if (names.isEmpty())
         sql += QStringLiteral(" DEFAULT VALUES");
     else
         sql += QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (")
             + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
-    if (!RunStatement(connection_, sql, values))
+    TDbEngine* engine = connection_.Engine();
+    if (tableKey_ && !tableKey_->generated.isEmpty())
+        sql += engine->ReturningKeySql(tableKey_->generated);
+    const auto insert = RunStatement(connection_, sql, values);
+    if (!insert)
         return false;
-    RefreshRow(sqlite3_last_insert_rowid(connection_.Handle()));
+    if (const std::optional<qint64> key = engine->LastInsertKey(*insert))
+        RefreshRow(*key);
     return true;
 }
 
@@ -738,7 +673,7 @@ bool TNyRecordset::WriteUpdate()
     std::vector<QVariant> values;
     for (size_t i = 0; i < columns_.size(); ++i) {
         if (changed_[i]) {
-            assignments << QuoteIdentifier(columns_[i].origin) + QStringLiteral(" = ?");
+            assignments << TableName(columns_[i].origin) + QStringLiteral(" = ?");
             values.push_back(rows_[current_][i]);
         }
     }
@@ -749,12 +684,12 @@ bool TNyRecordset::WriteUpdate()
     QString where;
     if (!LocateRow(original_, where, values))
         return false;
-    const QString sql = QStringLiteral("UPDATE ") + QuoteIdentifier(writeTable_) + QStringLiteral(" SET ")
+    const QString sql = QStringLiteral("UPDATE ") + TableName(writeTable_) + QStringLiteral(" SET ")
         + assignments.join(QStringLiteral(", ")) + where;
-    int changes = 0;
-    if (!RunStatement(connection_, sql, values, &changes))
+    const auto update = RunStatement(connection_, sql, values);
+    if (!update)
         return false;
-    if (changes == 0) {
+    if (update->Changes() == 0) {
         connection_.Errors() << QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read.");
         return false;
     }
@@ -769,26 +704,28 @@ void TNyRecordset::RefreshRow(qint64 rowid)
     std::vector<int> indexes;
     for (size_t i = 0; i < columns_.size(); ++i) {
         if (columns_[i].table.compare(writeTable_, Qt::CaseInsensitive) == 0 && !columns_[i].origin.isEmpty()) {
-            names << QuoteIdentifier(columns_[i].origin);
+            names << TableName(columns_[i].origin);
             indexes.push_back(static_cast<int>(i));
         }
     }
     if (names.isEmpty())
         return;
-    const QByteArray sql = (QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(" FROM ")
-                            + QuoteIdentifier(writeTable_) + QStringLiteral(" WHERE rowid = ?"))
-                               .toUtf8();
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(connection_.Handle(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+    const QString where = connection_.Engine()->InsertedRowWhere(tableKey_);
+    if (where.isEmpty())
         return;
-    sqlite3_bind_int64(stmt, 1, rowid);
-    if (sqlite3_step(stmt) == SQLITE_ROW) {
+    const QString sql = QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(" FROM ")
+        + TableName(writeTable_) + where;
+    bool ok = false;
+    const std::unique_ptr<TDbStatement> stmt = connection_.Engine()->Prepare(sql, ok);
+    if (!ok || !stmt)
+        return;
+    stmt->Bind(1, QVariant(static_cast<qlonglong>(rowid)));
+    if (stmt->Step() == TDbStatement::TStep::Row) {
         for (size_t k = 0; k < indexes.size(); ++k)
-            rows_[current_][indexes[k]] = ReadColumn(stmt, static_cast<int>(k));
+            rows_[current_][indexes[k]] = stmt->Value(static_cast<int>(k));
     } else if (rowidColumn_ >= 0) {
         rows_[current_][rowidColumn_] = QVariant(static_cast<qlonglong>(rowid));
     }
-    sqlite3_finalize(stmt);
 }
 
 namespace {
@@ -852,13 +789,9 @@ bool TNyRecordset::LoadOrder()
         QString collation = term.collation;
         if (collation.isEmpty()) {
             // A column sorts by the collation its table declares for it.
-            const char* sequence = nullptr;
-            if (sqlite3_table_column_metadata(connection_.Handle(), nullptr, column.table.toUtf8().constData(),
-                                              column.origin.toUtf8().constData(), nullptr, &sequence, nullptr,
-                                              nullptr, nullptr)
-                != SQLITE_OK)
+            collation = connection_.Engine()->ColumnCollation(column.table, column.origin);
+            if (collation.isEmpty())
                 return false;
-            collation = sequence ? QString::fromUtf8(sequence) : QStringLiteral("BINARY");
         }
         if (collation.compare(QLatin1String("BINARY"), Qt::CaseInsensitive) == 0)
             key.collation = Collation::Binary;
@@ -932,26 +865,24 @@ std::optional<int> TNyRecordset::RequeryCurrentRow()
     QString select = sql_.trimmed();
     while (select.endsWith(QLatin1Char(';')))
         select = select.chopped(1).trimmed();
-    const QByteArray sql = (QStringLiteral("SELECT * FROM (\n") + select + QStringLiteral("\n)") + where).toUtf8();
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(connection_.Handle(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(stmt);
+    const QString sql = QStringLiteral("SELECT * FROM (\n") + select + QStringLiteral("\n) AS nyado_row") + where;
+    bool ok = false;
+    const std::unique_ptr<TDbStatement> stmt = connection_.Engine()->Prepare(sql, ok);
+    if (!ok || !stmt)
         return std::nullopt;
-    }
     for (size_t k = 0; k < keyColumns_.size(); ++k)
-        BindValue(stmt, static_cast<int>(k) + 1, rows_[current_][keyColumns_[k]]);
+        stmt->Bind(static_cast<int>(k) + 1, rows_[current_][keyColumns_[k]]);
     std::vector<std::vector<QVariant>> found;
-    int rc = SQLITE_DONE;
-    while (found.size() < 2 && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    TDbStatement::TStep step = TDbStatement::TStep::Done;
+    while (found.size() < 2 && (step = stmt->Step()) == TDbStatement::TStep::Row) {
         std::vector<QVariant> row;
         row.reserve(columns_.size());
         for (int i = 0; i < static_cast<int>(columns_.size()); ++i)
-            row.push_back(ReadColumn(stmt, i));
+            row.push_back(stmt->Value(i));
         found.push_back(std::move(row));
     }
-    const bool failed = found.size() < 2 && rc != SQLITE_DONE;
-    const bool sameColumns = sqlite3_column_count(stmt) == static_cast<int>(columns_.size());
-    sqlite3_finalize(stmt);
+    const bool failed = found.size() < 2 && step != TDbStatement::TStep::Done;
+    const bool sameColumns = stmt->ColumnCount() == static_cast<int>(columns_.size());
     // A key that stands for several rows of the result (a join that repeats
     // it) cannot place the row alone.
     if (failed || !sameColumns || found.size() > 1)

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "DateTime.h"
+#include "DbEngine.h"
 
 #include <QString>
 #include <QStringList>
@@ -113,6 +114,8 @@ private:
     };
 
     int ColumnIndex(const QString& name) const;
+    // A table's or column's name quoted for the engine's SQL.
+    QString TableName(const QString& name) const;
     bool HasCurrentRow() const;
     void RequireOpen(const char* operation);
     // Writes a pending row change before leaving the row; raises on refusal.
@@ -150,6 +153,7 @@ private:
     int rowidColumn_ = -1;            // result column holding the INTEGER PRIMARY KEY, if selected
     bool locatedByKey_ = false;       // keyColumns_ is the table's whole primary key
     bool keysLoaded_ = false;
+    std::optional<TDbTableKey> tableKey_; // writeTable_'s primary key, once loaded
     QString sql_;                     // the SELECT as the engine runs it
     QStringList engineNames_;         // the result columns' names as the engine gives them
     std::vector<OrderKey> order_;

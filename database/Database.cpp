@@ -83,8 +83,28 @@ QString TDatabase::BuildConnectionString(const QString& connectionTemplate, cons
     return text;
 }
 
+bool TDatabase::IsServerConnection(const QString& connectionTemplate)
+{
+    return ParseConnectionString(connectionTemplate).provider.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive)
+        == 0;
+}
+
 bool TDatabase::Open(const QString& path, TOpenFor purpose)
 {
+    if (UsesServer()) {
+        if (connected_)
+            Close();
+        try {
+            connection_.Open(connectionTemplate_);
+            BringSchemaUpToDate(connection_, QString(), purpose == TOpenFor::Writing);
+        } catch (const Exception&) {
+            connection_.Close();
+            throw;
+        }
+        connected_ = true;
+        return true;
+    }
+
     const QString realPath = RealDatabasePath(path);
     // A folder is no database file either. A compaction cut short before
     // this version may have left the file only under its working names.

@@ -31,7 +31,14 @@ public:
     // DatabaseInUseText when another program holds the lock; EKeyRefused
     // when the password (Password below) does not open the file; otherwise
     // the connection's data-access exception when the file does not open.
+    //
+    // When the template names a server (Provider=PostgreSQL) the path is
+    // not used: the server database is opened, with neither lock nor file
+    // recovery, and brought up to date without a backup.
     bool Open(const QString& path, TOpenFor purpose = TOpenFor::Writing);
+    // Whether the template names a server rather than a file.
+    bool UsesServer() const { return IsServerConnection(connectionTemplate_); }
+    static bool IsServerConnection(const QString& connectionTemplate);
     bool Close();
 
     // The caller owns the recordset.

@@ -29,10 +29,29 @@ int NewestSchemaVersion()
 
 int SchemaVersionOf(TNyConnection& connection)
 {
+    // The file keeps it in its header; a server in a one-row table.
     TNyRecordset version(connection);
-    version.Open(QStringLiteral("PRAGMA user_version"));
+    if (connection.IsServer()) {
+        version.Open(QStringLiteral("SELECT Version AS user_version FROM SchemaVersion"));
+        if (version.RecordCount() != 1)
+            throw Exception(QStringLiteral("the server database does not say which version of the data it holds."));
+    } else {
+        version.Open(QStringLiteral("PRAGMA user_version"));
+    }
     return version.GetFieldAsInteger(QStringLiteral("user_version"));
 }
+
+namespace {
+
+void SetSchemaVersion(TNyConnection& connection, int version)
+{
+    if (connection.IsServer())
+        connection.Execute(QStringLiteral("UPDATE SchemaVersion SET Version = %1").arg(version));
+    else
+        connection.Execute(QStringLiteral("PRAGMA user_version = %1").arg(version));
+}
+
+} // namespace
 
 QString UpgradeBackupPath(const QString& databasePath, int version, const QDate& day)
 {
@@ -105,12 +124,15 @@ void BringSchemaUpToDate(TNyConnection& connection, const QString& databasePath,
         // connection can change the file, so the copy is of one moment.
         if (SchemaVersionOf(connection) != version)
             throw Exception(QStringLiteral("il file \u00e8 stato modificato durante l'apertura."));
-        const QString backup = UpgradeBackupPath(databasePath, version, QDate::currentDate());
-        WriteBackup(databasePath, backup);
-        backupPath = backup;
+        // A server's backups are its administrator's affair.
+        if (!connection.IsServer()) {
+            const QString backup = UpgradeBackupPath(databasePath, version, QDate::currentDate());
+            WriteBackup(databasePath, backup);
+            backupPath = backup;
+        }
         for (int step = version; step < newest; ++step)
             connection.Execute(steps[step]);
-        connection.Execute(QStringLiteral("PRAGMA user_version = %1").arg(newest));
+        SetSchemaVersion(connection, newest);
         transaction.Commit();
     } catch (const Exception& e) {
         // The transaction is rolled back by now: the backup is the same as

@@ -17,7 +17,8 @@ const QStringList& SchemaUpgradeSteps();
 // The version this program creates and works on: the number of steps.
 int NewestSchemaVersion();
 
-// The version the open database says it has.
+// The version the open database says it has: the file in its header, a
+// server in the table SchemaVersion.
 int SchemaVersionOf(TNyConnection& connection);
 
 // Refuses a database of a newer version than steps know, changing nothing.
@@ -27,7 +28,8 @@ int SchemaVersionOf(TNyConnection& connection);
 // version number in one transaction. When anything fails the database is
 // left as it was, the backup is removed and Exception says why; without
 // mayUpgrade an earlier version is left alone. databasePath names the file
-// itself (links followed).
+// itself (links followed); a server database is upgraded without a backup,
+// which is its administrator's affair.
 void BringSchemaUpToDate(TNyConnection& connection, const QString& databasePath, bool mayUpgrade,
                          const QStringList& steps = SchemaUpgradeSteps());
 

@@ -7,6 +7,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libqt6printsupport6
   libsqlcipher-dev sqlcipher
+  # the school's shared register on a server: the client library, and the
+  # server the tests start a throw-away cluster of
+  libpq-dev postgresql-15
   # Qt Charts (a child's progress window); its CMake files need Qt OpenGL's
   qt6-charts-dev libqt6opengl6-dev
   libgtest-dev googletest libbenchmark-dev

@@ -11,13 +11,13 @@
 
 namespace {
 
-class CommandTest : public ::testing::Test {
+class CommandTest : public ProviderTest {
 protected:
-    TestDatabase t;
+    TestDatabase t{GetParam()};
     TNyConnection& Connection() { return t.Db().Connection(); }
 };
 
-TEST_F(CommandTest, WritesOneRowPerExecutionWithItsOwnValues)
+TEST_P(CommandTest, WritesOneRowPerExecutionWithItsOwnValues)
 {
     TNyCommand insert(Connection(), QStringLiteral("INSERT INTO Areas(IDArea, Description) VALUES(?, 'Area ' || ?)"));
     for (int a = 1; a <= 3; ++a)
@@ -30,7 +30,8 @@ TEST_F(CommandTest, WritesOneRowPerExecutionWithItsOwnValues)
     named.Execute({1, QStringLiteral("L'et\u00e0 '); DROP TABLE Areas; --")});
     named.Execute({2, QString()});
     named.Execute({3, QVariant()});
-    EXPECT_EQ(t.Rows(QStringLiteral("SELECT IDPhase, Description, typeof(Description) FROM Phases ORDER BY 1")),
+    EXPECT_EQ(t.Rows(QStringLiteral("SELECT IDPhase, Description, CASE WHEN Description IS NULL THEN 'null' ELSE "
+                             "'text' END AS Kind FROM Phases ORDER BY 1")),
               QStringList({QStringLiteral("1|L'et\u00e0 '); DROP TABLE Areas; --|text"), QStringLiteral("2||text"),
                            QStringLiteral("3||null")}));
 
@@ -41,12 +42,15 @@ TEST_F(CommandTest, WritesOneRowPerExecutionWithItsOwnValues)
     EXPECT_EQ(t.Count(QStringLiteral("Areas")), 1);
 }
 
-TEST_F(CommandTest, FailuresAreReportedAndTheCommandStaysUsable)
+TEST_P(CommandTest, FailuresAreReportedAndTheCommandStaysUsable)
 {
     TNyCommand insert(Connection(), QStringLiteral("INSERT INTO Areas(IDArea, Description) VALUES(?, 'x')"));
     insert.Execute({1});
     EXPECT_EQ(MessageOf([&] { insert.Execute({1}); }),
-              QStringLiteral("NYADO exception: TNyCommand::Execute: UNIQUE constraint failed: Areas.IDArea"));
+              QStringLiteral("NYADO exception: TNyCommand::Execute: ")
+                  + t.EngineText("UNIQUE constraint failed: Areas.IDArea",
+                                 "duplicate key value violates unique constraint \"areas_pkey\". Key (idarea)=(1) "
+                                 "already exists."));
     EXPECT_TRUE(MessageOf([&] { insert.Execute({}); }).startsWith(QStringLiteral("NYADO exception: TNyCommand::Execute")));
     EXPECT_TRUE(MessageOf([&] { insert.Execute({2, 3}); }).startsWith(QStringLiteral("NYADO exception: TNyCommand::Execute")));
     EXPECT_EQ(insert.Execute({2}), 1);
@@ -64,5 +68,7 @@ TEST_F(CommandTest, FailuresAreReportedAndTheCommandStaysUsable)
     }
     EXPECT_EQ(t.Count(QStringLiteral("Areas")), 2);
 }
+
+INSTANTIATE_FOR_EACH_PROVIDER(CommandTest);
 
 } // namespace

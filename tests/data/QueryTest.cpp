@@ -12,13 +12,13 @@
 
 namespace {
 
-class QueryTest : public ::testing::Test {
+class QueryTest : public ProviderTest {
 protected:
-    TestDatabase t;
+    TestDatabase t{GetParam()};
     TNyConnection& Connection() { return t.Db().Connection(); }
 };
 
-TEST_F(QueryTest, ValuesReadAsTheRecordsetReadsThem)
+TEST_P(QueryTest, ValuesReadAsTheRecordsetReadsThem)
 {
     // The questionnaire's columns as a damaged or foreign file may hold them.
     const char* values[] = {"NULL", "''", "'  '", "7", "-3", "4294967297", "2.5", "-2.5", "1e300", "' 42 '",
@@ -36,7 +36,7 @@ TEST_F(QueryTest, ValuesReadAsTheRecordsetReadsThem)
     }
 }
 
-TEST_F(QueryTest, RowsComeInOrderWithTheirBoundValues)
+TEST_P(QueryTest, RowsComeInOrderWithTheirBoundValues)
 {
     t.Db().Execute(QStringLiteral("INSERT INTO Areas(IDArea, Description) VALUES(1, 'Uno'), (2, 'Due'), (3, 'Tre')"));
     TNyQuery query(Connection(), QStringLiteral("SELECT IDArea, Description FROM Areas WHERE IDArea >= ? ORDER BY IDArea"),
@@ -47,7 +47,7 @@ TEST_F(QueryTest, RowsComeInOrderWithTheirBoundValues)
     EXPECT_EQ(rows, QStringList({QStringLiteral("2|Due"), QStringLiteral("3|Tre")}));
 }
 
-TEST_F(QueryTest, FailuresAreTheDataAccessException)
+TEST_P(QueryTest, FailuresAreTheDataAccessException)
 {
     struct Case {
         const char* sql;
@@ -65,5 +65,7 @@ TEST_F(QueryTest, FailuresAreTheDataAccessException)
         EXPECT_TRUE(message.startsWith(QStringLiteral("NYADO exception: TNyQuery::Open"))) << message.toStdString();
     }
 }
+
+INSTANTIATE_FOR_EACH_PROVIDER(QueryTest);
 
 } // namespace

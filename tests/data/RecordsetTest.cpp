@@ -1,5 +1,6 @@
-// The recordset against a real encrypted database: reading, walking, and the
-// row changes written back through it, including the compilations join.
+// The recordset against a real encrypted database and a real server:
+// reading, walking, and the row changes written back through it, including
+// the compilations join.
 #include "DateTime.h"
 #include "Exception.h"
 #include "NyRecordset.h"
@@ -20,9 +21,9 @@ const QString kJoin = QStringLiteral(
     " CompiledTables.IDCompiledTable     ");
 const QString kChildren = QStringLiteral("SELECT * FROM Children ORDER BY Name, DateOfBirth, Info");
 
-class RecordsetTest : public ::testing::Test {
+class RecordsetTest : public ProviderTest {
 protected:
-    TestDatabase t;
+    TestDatabase t{GetParam()};
     std::unique_ptr<TNyRecordset> Open(const QString& sql) { return t.Db().OpenRecordset(sql); }
     QStringList Column(const QString& sql, const QString& column)
     {
@@ -42,7 +43,7 @@ protected:
 
 // --- reading -------------------------------------------------------------
 
-TEST_F(RecordsetTest, NullAndEmptyFieldsReadAsDefaults)
+TEST_P(RecordsetTest, NullAndEmptyFieldsReadAsDefaults)
 {
     t.Db().Execute(QStringLiteral("INSERT INTO Children(Name, DateOfBirth, Info) VALUES(NULL, NULL, '')"));
     auto rs = Open(QStringLiteral("SELECT * FROM Children"));
@@ -55,7 +56,7 @@ TEST_F(RecordsetTest, NullAndEmptyFieldsReadAsDefaults)
     EXPECT_EQ(max->GetFieldAsInteger(QStringLiteral("MaxQuestionOrder")), 0);
 }
 
-TEST_F(RecordsetTest, EmptyRecordsetAndUnknownColumnsRaiseWithTheBracketedName)
+TEST_P(RecordsetTest, EmptyRecordsetAndUnknownColumnsRaiseWithTheBracketedName)
 {
     auto rs = Open(kChildren);
     EXPECT_TRUE(rs->Bof());
@@ -84,7 +85,7 @@ TEST_F(RecordsetTest, EmptyRecordsetAndUnknownColumnsRaiseWithTheBracketedName)
     EXPECT_EQ(one->GetFieldAsString(QStringLiteral("NAME")), QStringLiteral("Anna"));
 }
 
-TEST_F(RecordsetTest, ColumnsAreFoundByNameInAnyLetterCaseAndNoOther)
+TEST_P(RecordsetTest, ColumnsAreFoundByNameInAnyLetterCaseAndNoOther)
 {
     t.AddChild(QStringLiteral("Anna"));
     auto rs = Open(QStringLiteral("SELECT Name, 7 AS \"Et\u00e0\", 8 AS Namex FROM Children"));
@@ -107,7 +108,7 @@ TEST_F(RecordsetTest, ColumnsAreFoundByNameInAnyLetterCaseAndNoOther)
     }
 }
 
-TEST_F(RecordsetTest, WalkingPastTheEnd)
+TEST_P(RecordsetTest, WalkingPastTheEnd)
 {
     AddChildren({"Anna", "Bruno", "Carla"});
     auto rs = Open(kChildren);
@@ -134,7 +135,7 @@ TEST_F(RecordsetTest, WalkingPastTheEnd)
     EXPECT_EQ(rs->GetFieldAsString(QStringLiteral("Name")), QStringLiteral("Anna"));
 }
 
-TEST_F(RecordsetTest, DateTimeColumnsReadAsShortDateAndTimeOnlyWhenNotMidnight)
+TEST_P(RecordsetTest, DateTimeColumnsReadAsShortDateAndTimeOnlyWhenNotMidnight)
 {
     t.AddChild(QStringLiteral("Anna")); // born 2020-03-04 00:00:00
     auto rs = Open(kChildren);
@@ -152,15 +153,17 @@ TEST_F(RecordsetTest, DateTimeColumnsReadAsShortDateAndTimeOnlyWhenNotMidnight)
     EXPECT_EQ(rs->GetFieldAsString(QStringLiteral("IDChild")), QString::number(rs->GetFieldAsInteger(QStringLiteral("IDChild"))));
 }
 
-TEST_F(RecordsetTest, ClosedOrBrokenRecordsetsFailWithAMessage)
+TEST_P(RecordsetTest, ClosedOrBrokenRecordsetsFailWithAMessage)
 {
     TNyRecordset rs(t.Db().Connection());
     EXPECT_EQ(MessageOf([&] { rs.Eof(); }),
               QStringLiteral("NYADO exception: TNyRecordset::Eof: Operation is not allowed when the object is closed."));
     EXPECT_EQ(MessageOf([&] { rs.Open(QStringLiteral("SELECT * FROM Nope")); }),
-              QStringLiteral("NYADO exception: TNyRecordset::Open: no such table: Nope"));
+              QStringLiteral("NYADO exception: TNyRecordset::Open: ")
+                  + t.EngineText("no such table: Nope", "relation \"nope\" does not exist"));
     EXPECT_EQ(MessageOf([&] { t.Db().OpenRecordset(QStringLiteral("SELECT * FROM")); }),
-              QStringLiteral("NYADO exception: TNyRecordset::Open: near \"FROM\": syntax error"));
+              QStringLiteral("NYADO exception: TNyRecordset::Open: ")
+                  + t.EngineText("near \"FROM\": syntax error", "syntax error at end of input"));
     // Nothing of a text holding a second statement is run.
     t.AddChild(QStringLiteral("Anna"));
     EXPECT_EQ(MessageOf([&] { t.Db().OpenRecordset(QStringLiteral("SELECT * FROM Children; DELETE FROM Children")); }),
@@ -177,7 +180,7 @@ TEST_F(RecordsetTest, ClosedOrBrokenRecordsetsFailWithAMessage)
 
 // --- adding and changing rows ---------------------------------------------
 
-TEST_F(RecordsetTest, GeneratedKeysAreReadableRightAfterUpdate)
+TEST_P(RecordsetTest, GeneratedKeysAreReadableRightAfterUpdate)
 {
     auto children = Open(kChildren);
     children->AddNew();
@@ -205,7 +208,7 @@ TEST_F(RecordsetTest, GeneratedKeysAreReadableRightAfterUpdate)
     EXPECT_EQ(t.Count(QStringLiteral("CompiledTables"), QStringLiteral("IDCompiledTable=%1 AND IDChild=%2").arg(id).arg(anna)), 1);
 }
 
-TEST_F(RecordsetTest, CompilationsJoinReadsBothNamesAndWritesCompiledTables)
+TEST_P(RecordsetTest, CompilationsJoinReadsBothNamesAndWritesCompiledTables)
 {
     const int anna = t.AddChild(QStringLiteral("Anna"));
     const int bruno = t.AddChild(QStringLiteral("Bruno"));
@@ -239,7 +242,7 @@ TEST_F(RecordsetTest, CompilationsJoinReadsBothNamesAndWritesCompiledTables)
     for (int i = 0; i < rs->FieldCount(); ++i)
         names << rs->FieldName(i);
     EXPECT_EQ(names, QStringList({QStringLiteral("IDCompiledTable"), QStringLiteral("IDChild"), QStringLiteral("IDTeacher"),
-                                  QStringLiteral("DateTime"), QStringLiteral("Description"),
+                                  QStringLiteral("DateTime"), QStringLiteral("Description"), QStringLiteral("ChangeCount"),
                                   QStringLiteral("Children.Name"), QStringLiteral("Teachers.Name")}));
 
     rs->Edit();
@@ -252,7 +255,7 @@ TEST_F(RecordsetTest, CompilationsJoinReadsBothNamesAndWritesCompiledTables)
     EXPECT_EQ(t.Count(QStringLiteral("CompiledTables")), 1);
 }
 
-TEST_F(RecordsetTest, CompilationsJoinOrdersByDateNamesDescriptionAndKey)
+TEST_P(RecordsetTest, CompilationsJoinOrdersByDateNamesDescriptionAndKey)
 {
     const int anna = t.AddChild(QStringLiteral("Anna"));
     const int bruno = t.AddChild(QStringLiteral("Bruno"));
@@ -266,7 +269,7 @@ TEST_F(RecordsetTest, CompilationsJoinOrdersByDateNamesDescriptionAndKey)
               QStringList({QString::number(second), QString::number(third), QString::number(first), QString::number(fourth)}));
 }
 
-TEST_F(RecordsetTest, RefusedUpdateKeepsTheChangeUntilCancelUpdate)
+TEST_P(RecordsetTest, RefusedUpdateKeepsTheChangeUntilCancelUpdate)
 {
     AddChildren({"Anna", "Bruno"});
     auto rs = Open(kChildren);
@@ -274,7 +277,10 @@ TEST_F(RecordsetTest, RefusedUpdateKeepsTheChangeUntilCancelUpdate)
     rs->Edit();
     rs->SetField(QStringLiteral("Name"), QStringLiteral("ANNA"));
     EXPECT_EQ(MessageOf([&] { rs->Update(); }),
-              QStringLiteral("NYADO exception: TNyRecordset::Update: UNIQUE constraint failed: Children.Name"));
+              QStringLiteral("NYADO exception: TNyRecordset::Update: ")
+                  + t.EngineText("UNIQUE constraint failed: Children.Name",
+                                 "duplicate key value violates unique constraint \"children_name_key\". "
+                                 "Key (name)=(ANNA) already exists."));
     EXPECT_EQ(rs->GetFieldAsString(QStringLiteral("Name")), QStringLiteral("ANNA"));
     EXPECT_NO_THROW(rs->CancelUpdate());
     EXPECT_EQ(rs->GetFieldAsString(QStringLiteral("Name")), QStringLiteral("Bruno"));
@@ -287,7 +293,7 @@ TEST_F(RecordsetTest, RefusedUpdateKeepsTheChangeUntilCancelUpdate)
     EXPECT_EQ(ChildNames(), QStringList({QStringLiteral("Anna"), QStringLiteral("Bruna")}));
 }
 
-TEST_F(RecordsetTest, MovingWritesAPendingChangeOrRaisesWithoutLosingIt)
+TEST_P(RecordsetTest, MovingWritesAPendingChangeOrRaisesWithoutLosingIt)
 {
     AddChildren({"Anna", "Bruno", "Carla"});
     auto rs = Open(kChildren);
@@ -300,7 +306,10 @@ TEST_F(RecordsetTest, MovingWritesAPendingChangeOrRaisesWithoutLosingIt)
     // A change the database refuses stops the walk instead of looping on it.
     rs->SetField(QStringLiteral("Name"), QStringLiteral("carla"));
     EXPECT_EQ(MessageOf([&] { rs->MoveNext(); }),
-              QStringLiteral("NYADO exception: TNyRecordset::MoveNext: UNIQUE constraint failed: Children.Name"));
+              QStringLiteral("NYADO exception: TNyRecordset::MoveNext: ")
+                  + t.EngineText("UNIQUE constraint failed: Children.Name",
+                                 "duplicate key value violates unique constraint \"children_name_key\". "
+                                 "Key (name)=(carla) already exists."));
     EXPECT_EQ(rs->GetAbsolutePosition(), 2);
     EXPECT_THROW(rs->MoveFirst(), Exception);
     EXPECT_THROW(rs->SetAbsolutePosition(3), Exception);
@@ -313,7 +322,7 @@ TEST_F(RecordsetTest, MovingWritesAPendingChangeOrRaisesWithoutLosingIt)
     EXPECT_EQ(ChildNames(), QStringList({QStringLiteral("Anna"), QStringLiteral("Bruno"), QStringLiteral("Carla")}));
 }
 
-TEST_F(RecordsetTest, CancelledOrDeletedNewRowGivesBackThePosition)
+TEST_P(RecordsetTest, CancelledOrDeletedNewRowGivesBackThePosition)
 {
     AddChildren({"Anna", "Bruno", "Carla"});
     auto rs = Open(kChildren);
@@ -339,7 +348,7 @@ TEST_F(RecordsetTest, CancelledOrDeletedNewRowGivesBackThePosition)
     EXPECT_EQ(ChildNames(), QStringList({QStringLiteral("Anna"), QStringLiteral("Bruno"), QStringLiteral("Carla")}));
 }
 
-TEST_F(RecordsetTest, EditCancelledLeavesRowAndTableAsTheyWere)
+TEST_P(RecordsetTest, EditCancelledLeavesRowAndTableAsTheyWere)
 {
     AddChildren({"Anna"});
     auto rs = Open(kChildren);
@@ -353,7 +362,7 @@ TEST_F(RecordsetTest, EditCancelledLeavesRowAndTableAsTheyWere)
     EXPECT_EQ(ChildNames(), QStringList({QStringLiteral("Anna")}));
 }
 
-TEST_F(RecordsetTest, ChangingTheKeyFindsTheRowByItsOldKey)
+TEST_P(RecordsetTest, ChangingTheKeyFindsTheRowByItsOldKey)
 {
     t.AddArea(3, QStringLiteral("Motoria"));
     t.AddArea(5, QStringLiteral("Linguaggio"));
@@ -366,11 +375,14 @@ TEST_F(RecordsetTest, ChangingTheKeyFindsTheRowByItsOldKey)
     rs->MoveNext();
     rs->SetField(QStringLiteral("IDArea"), 4);
     EXPECT_EQ(MessageOf([&] { rs->Update(); }),
-              QStringLiteral("NYADO exception: TNyRecordset::Update: UNIQUE constraint failed: Areas.IDArea"));
+              QStringLiteral("NYADO exception: TNyRecordset::Update: ")
+                  + t.EngineText("UNIQUE constraint failed: Areas.IDArea",
+                                 "duplicate key value violates unique constraint \"areas_pkey\". "
+                                 "Key (idarea)=(4) already exists."));
     rs->CancelUpdate();
 }
 
-TEST_F(RecordsetTest, ChangeOfARowDeletedMeanwhileIsReported)
+TEST_P(RecordsetTest, ChangeOfARowDeletedMeanwhileIsReported)
 {
     AddChildren({"Anna"});
     auto rs = Open(kChildren);
@@ -385,7 +397,7 @@ TEST_F(RecordsetTest, ChangeOfARowDeletedMeanwhileIsReported)
               QStringLiteral("NYADO exception: TNyRecordset::Update: Row cannot be located for deletion."));
 }
 
-TEST_F(RecordsetTest, RowsWithoutTheirKeyAreChangedOnlyWhenTheyAreUnique)
+TEST_P(RecordsetTest, RowsWithoutTheirKeyAreChangedOnlyWhenTheyAreUnique)
 {
     t.Db().Execute(QStringLiteral("INSERT INTO Teachers(Name, Info) VALUES('Irene', 'part time'), ('Ugo', 'Part Time'),"
                                   " ('Vera', 'full time')"));
@@ -409,7 +421,7 @@ TEST_F(RecordsetTest, RowsWithoutTheirKeyAreChangedOnlyWhenTheyAreUnique)
 
 // --- deleting rows ----------------------------------------------------------
 
-TEST_F(RecordsetTest, DeleteDuringAWalkVisitsEveryRow)
+TEST_P(RecordsetTest, DeleteDuringAWalkVisitsEveryRow)
 {
     AddChildren({"Anna", "Bruno", "Carla", "Dario"});
     auto rs = Open(kChildren);
@@ -442,7 +454,7 @@ TEST_F(RecordsetTest, DeleteDuringAWalkVisitsEveryRow)
                              "Either BOF or EOF is True, or the current record has been deleted."));
 }
 
-TEST_F(RecordsetTest, DeletingAnAreaInUseIsRefusedAtUpdate)
+TEST_P(RecordsetTest, DeletingAnAreaInUseIsRefusedAtUpdate)
 {
     t.AddArea(1, QStringLiteral("Motoria"));
     t.AddArea(2, QStringLiteral("Linguaggio"));
@@ -451,7 +463,11 @@ TEST_F(RecordsetTest, DeletingAnAreaInUseIsRefusedAtUpdate)
     auto rs = Open(QStringLiteral("SELECT * FROM Areas ORDER BY IDArea"));
     rs->Delete();
     EXPECT_EQ(MessageOf([&] { rs->Update(); }),
-              QStringLiteral("NYADO exception: TNyRecordset::Update: FOREIGN KEY constraint failed"));
+              QStringLiteral("NYADO exception: TNyRecordset::Update: ")
+                  + t.EngineText("FOREIGN KEY constraint failed",
+                                 "update or delete on table \"areas\" violates foreign key constraint "
+                                 "\"questions_idarea_fkey\" on table \"questions\". Key (idarea)=(1) is still "
+                                 "referenced from table \"questions\"."));
     EXPECT_NO_THROW(rs->CancelUpdate());
     EXPECT_EQ(rs->RecordCount(), 2);
     EXPECT_EQ(rs->GetFieldAsString(QStringLiteral("Description")), QStringLiteral("Motoria"));
@@ -465,7 +481,7 @@ TEST_F(RecordsetTest, DeletingAnAreaInUseIsRefusedAtUpdate)
               QStringList({QStringLiteral("Motoria")}));
 }
 
-TEST_F(RecordsetTest, DeletingAChildTakesItsCompilationsAlong)
+TEST_P(RecordsetTest, DeletingAChildTakesItsCompilationsAlong)
 {
     const int anna = t.AddChild(QStringLiteral("Anna"));
     const int bruno = t.AddChild(QStringLiteral("Bruno"));
@@ -477,5 +493,7 @@ TEST_F(RecordsetTest, DeletingAChildTakesItsCompilationsAlong)
     EXPECT_NO_THROW(rs->Update());
     EXPECT_EQ(Column(kJoin, QStringLiteral("Description")), QStringList({QStringLiteral("B")}));
 }
+
+INSTANTIATE_FOR_EACH_PROVIDER(RecordsetTest);
 
 } // namespace

@@ -2,18 +2,77 @@
 
 #include "DatabaseFile.h"
 #include "NyRecordset.h"
+#include "ServerSchema.h"
 #include "SqlText.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <atomic>
 
 #include <gtest/gtest.h>
 #include <stdexcept>
 
-TestDatabase::TestDatabase()
+namespace {
+
+// Replaces the Database key of a server connection string.
+QString WithDatabase(const QString& connection, const QString& database)
+{
+    QStringList pairs;
+    for (const QString& pair : connection.split(QLatin1Char(';'))) {
+        if (!pair.trimmed().toLower().startsWith(QLatin1String("database=")))
+            pairs << pair;
+    }
+    pairs << QStringLiteral("Database=") + database;
+    return pairs.join(QLatin1Char(';'));
+}
+
+void RunOnServer(const QString& sql)
+{
+    TNyConnection admin;
+    admin.Open(TestDatabase::ServerConnection());
+    admin.Execute(sql);
+}
+
+} // namespace
+
+QString TestDatabase::ServerConnection()
+{
+    return qEnvironmentVariable("BALTERO_TEST_PG");
+}
+
+std::string ProviderName(const ::testing::TestParamInfo<TestProvider>& info)
+{
+    return info.param == TestProvider::File ? "File" : "Server";
+}
+
+TestDatabase::TestDatabase(TestProvider provider)
+    : provider_(provider)
 {
     if (!dir_.isValid())
         throw std::runtime_error("cannot create a temporary folder");
     databasePath_ = dir_.filePath(QStringLiteral("Baltero.mdb"));
-    CreateDatabaseFile(databasePath_);
     TDatabase* db = TDatabase::GetInstance();
+    if (provider_ == TestProvider::Server) {
+        // Skipped by the fixture when there is no server.
+        if (ServerConnection().isEmpty())
+            return;
+        static std::atomic<int> counter{0};
+        serverDatabaseName_ = QStringLiteral("baltero_test_%1_%2_%3")
+                                  .arg(QCoreApplication::applicationPid())
+                                  .arg(QDateTime::currentMSecsSinceEpoch())
+                                  .arg(++counter);
+        RunOnServer(QStringLiteral("CREATE DATABASE ") + serverDatabaseName_);
+        serverConnection_ = WithDatabase(ServerConnection(), serverDatabaseName_);
+        {
+            TNyConnection creator;
+            creator.Open(serverConnection_);
+            CreateServerSchema(creator);
+        }
+        db->SetConnectionTemplate(serverConnection_);
+        db->Open(databasePath_);
+        return;
+    }
+    CreateDatabaseFile(databasePath_);
     db->SetConnectionTemplate(DefaultConnectionTemplate());
     db->Open(databasePath_);
 }
@@ -21,6 +80,13 @@ TestDatabase::TestDatabase()
 TestDatabase::~TestDatabase()
 {
     TDatabase::ReleaseInstance();
+    if (!serverDatabaseName_.isEmpty()) {
+        try {
+            RunOnServer(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(serverDatabaseName_));
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "the test database was not dropped: " << e.what();
+        }
+    }
 }
 
 static int LastKey(TDatabase& db, const QString& table, const QString& key)

@@ -1,0 +1,108 @@
+// What the connection, recordset, query and command ask of a database
+// engine: prepared statements with values bound in order, rows read column by
+// column with each column's origin, transactions and the few facts about a
+// table a recordset needs to write rows back. One implementation drives the
+// encrypted file (SQLCipher), one a PostgreSQL server; nothing above
+// TNyConnection knows which one is in use.
+//
+// Failures are reported by a false or Failed result; the engine's description
+// of the last one is ErrorText().
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// One result column and where it comes from.
+struct TDbColumn {
+    QString name;       // as the program wrote it, where the text names it
+    QString engineName; // as the engine names it, for use in SQL text
+    QString table;      // base table, empty for expressions; spelled as name is
+    QString origin;     // base column, empty for expressions; spelled as name is
+    QString declType;   // declared type of the base column
+};
+
+class TDbStatement {
+public:
+    enum class TStep { Row, Done, Failed };
+
+    virtual ~TDbStatement() = default;
+
+    virtual int ParameterCount() const = 0;
+    // 1-based. A null value binds NULL, qlonglong/int an integer, double a
+    // real, QByteArray a blob, anything else its text.
+    virtual void Bind(int index, const QVariant& value) = 0;
+    virtual void ClearBindings() = 0;
+    // Runs the statement on the first call after preparing or Reset, then
+    // moves through its rows.
+    virtual TStep Step() = 0;
+    virtual void Reset() = 0;
+
+    virtual int ColumnCount() const = 0;
+    virtual TDbColumn Column(int index) = 0;
+    // The current row's value: null, qlonglong, double, QString or QByteArray.
+    virtual QVariant Value(int index) const = 0;
+
+    // Rows inserted, changed or deleted by the last run; 0 for other kinds.
+    virtual int Changes() const = 0;
+};
+
+// The primary key of a table as the recordset locates rows by it.
+struct TDbTableKey {
+    std::vector<QString> columns;
+    // The single integer column whose value the engine generates on
+    // insertion; empty when there is none.
+    QString generated;
+};
+
+class TDbEngine {
+public:
+    enum class TProvider { SQLCipher, PostgreSQL };
+
+    virtual ~TDbEngine() = default;
+
+    virtual TProvider Provider() const = 0;
+    // The engine's description of the last failure.
+    virtual QString ErrorText() const = 0;
+
+    // Prepares the first statement of sql; rest, when given, receives the
+    // text after it. Gives nullptr with ok set: nothing but blanks and
+    // comments were left (ok true) or the text was refused (ok false).
+    virtual std::unique_ptr<TDbStatement> Prepare(const QString& sql, bool& ok, QString* rest = nullptr) = 0;
+    // Runs fixed statements that return no rows (transaction control).
+    virtual bool Run(const QString& sql) = 0;
+
+    virtual bool InTransaction() const = 0;
+    // Transaction control for nesting level (1 for the outermost).
+    virtual QString BeginSql(int level) const = 0;
+    virtual QString CommitSql(int level) const = 0;
+
+    virtual void SetBusyTimeout(int milliseconds) = 0;
+
+    // The primary key of table; nothing when the engine cannot tell.
+    virtual std::optional<TDbTableKey> TableKey(const QString& table) = 0;
+    // The collation a column sorts by when the ORDER BY names none, as the
+    // program names collations ("BINARY", "NOCASE", "ITALIAN"); empty when
+    // it is none the program can follow.
+    virtual QString ColumnCollation(const QString& table, const QString& column) = 0;
+
+    // A table's or column's name, as a result column tells it, quoted for
+    // the engine's SQL.
+    virtual QString QuoteName(const QString& name) const = 0;
+    // The comparison "column matches value, NULL matching NULL" ahead of a
+    // placeholder: "IS" on the file.
+    virtual QString NullSafeEquals() const = 0;
+    // What an INSERT into a table with a generated key adds so that the
+    // statement gives the key as its row ("" when the engine tells it
+    // otherwise); LastInsertKey reads it.
+    virtual QString ReturningKeySql(const QString& keyColumn) const = 0;
+    // The key the last insertion generated: from the statement's row when
+    // ReturningKeySql added one, from the engine otherwise.
+    virtual std::optional<qint64> LastInsertKey(TDbStatement& insert) = 0;
+    // The WHERE clause, with one placeholder for LastInsertKey, that reads
+    // back the row just inserted into a table with this key; empty when the
+    // row cannot be found that way.
+    virtual QString InsertedRowWhere(const std::optional<TDbTableKey>& key) const = 0;
+};
