@@ -8,6 +8,7 @@
 #include "IniFile.h"
 #include "MaintenanceMessages.h"
 #include "Messages.h"
+#include "NyConnection.h"
 #include "OpenedFileCheck.h"
 #include "PasswordDialogs.h"
 #include "PasswordTries.h"
@@ -26,6 +27,37 @@ void MakeFolderOf(const QString& path)
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         throw EFileError(QStringLiteral("%1: the folder cannot be created.").arg(folder));
+}
+
+// The school's server asked for a password the settings do not hold (nor
+// libpq's password file or environment): the user logs in, three tries at
+// most. The password stays in memory; the settings file never holds it.
+void LogInToServer(QWidget* owner, TDatabase& database)
+{
+    const QString settingsTemplate = database.ConnectionTemplate();
+    const TConnectionSettings settings = ParseConnectionString(settingsTemplate);
+    QString user = settings.user.isEmpty() ? qEnvironmentVariable("PGUSER", qEnvironmentVariable("USER"))
+                                           : settings.user;
+    const QString server = settings.host.isEmpty() ? QStringLiteral("di questo computer") : settings.host;
+    for (int attempt = 1;; ++attempt) {
+        QString password;
+        if (!ServerLoginBox(owner, server, user, password)) {
+            database.SetConnectionTemplate(settingsTemplate);
+            throw Exception(PasswordNotGivenText());
+        }
+        database.SetConnectionTemplate(settingsTemplate + QStringLiteral(";User=") + QuoteConnectionValue(user)
+                                       + QStringLiteral(";Password=") + QuoteConnectionValue(password));
+        try {
+            database.Open(QString());
+            return;
+        } catch (const EKeyRefused&) {
+            if (attempt == PasswordTries) {
+                database.SetConnectionTemplate(settingsTemplate);
+                throw;
+            }
+            WarningBox(owner, WrongPasswordText());
+        }
+    }
 }
 
 } // namespace
@@ -85,6 +117,10 @@ bool OpenDatabaseOrReport(QWidget* owner, const QString& settingsPath, const QSt
         try {
             OpenDatabaseAtStartup(settingsPath, databasePath);
         } catch (const EKeyRefused&) {
+            if (database->UsesServer()) {
+                LogInToServer(owner, *database);
+                return true;
+            }
             // The school's own password: the built-in one did not open it.
             WithPassword(
                 {TDatabase::Password()},
@@ -109,6 +145,8 @@ bool OpenDatabaseOrReport(QWidget* owner, const QString& settingsPath, const QSt
         return false;
     }
     tellRecovery();
+    if (database->UsesServer())
+        return true;
     // Said now, once, rather than at the first save the user tries.
     const TOpenedFileCheck check = CheckOpenedFile(TDatabase::GetInstance()->Connection(), databasePath);
     if (!check.CanSave())

@@ -327,17 +327,23 @@ void TFormMain::MainMenuStrumentiCompactAndRepairDatabaseClick()
         SetStatusText(Message20000());
     }
     if (done)
-        InformationBox(this, CompactDoneText());
+        InformationBox(this, TDatabase::GetInstance()->UsesServer() ? ServerCompactDoneText() : CompactDoneText());
     else
         WarningBox(this, CompactFailedText() + failure);
 }
 
 void TFormMain::UpdatePasswordCommands()
 {
-    const bool own = TDatabase::GetInstance()->HasOwnPassword();
-    ui_->MainMenuStrumentiProtectWithPassword->setVisible(!own);
-    ui_->MainMenuStrumentiChangePassword->setVisible(own);
-    ui_->MainMenuStrumentiRemovePassword->setVisible(own);
+    TDatabase* database = TDatabase::GetInstance();
+    // The password, backups and restores of a server database are its
+    // administrator's: those commands are for the file only.
+    const bool file = !database->UsesServer();
+    const bool own = database->HasOwnPassword();
+    ui_->MainMenuStrumentiProtectWithPassword->setVisible(file && !own);
+    ui_->MainMenuStrumentiChangePassword->setVisible(file && own);
+    ui_->MainMenuStrumentiRemovePassword->setVisible(file && own);
+    ui_->MainMenuStrumentiBackup->setVisible(file);
+    ui_->MainMenuStrumentiRestore->setVisible(file);
 }
 
 bool TFormMain::ConfirmCurrentPassword()
@@ -481,7 +487,7 @@ void TFormMain::OfferBackupAtExit()
     TDatabase* database = TDatabase::GetInstance();
     TSettings* settings = TSettings::GetInstance();
     const QDate today = QDate::currentDate();
-    if (!database->Connected() || !settings->BackupReminderDue(today, BackupReminderDays))
+    if (!database->Connected() || database->UsesServer() || !settings->BackupReminderDue(today, BackupReminderDays))
         return;
     // An empty register has nothing to lose yet.
     if (database->Lookup(QStringLiteral("SELECT COUNT(*) AS Children FROM Children"), QStringLiteral("Children"))

@@ -185,6 +185,14 @@ void TDatabase::CompactAndRepair(const TCompactHook& hook)
 {
     if (!connected_)
         throw Exception(QStringLiteral("The database is not open."));
+    if (UsesServer()) {
+        // The server keeps its own files: it is asked to reclaim the space
+        // of deleted rows and to renew what its planner knows of the tables.
+        connection_.Execute(QStringLiteral("VACUUM (ANALYZE) Application, Children, Teachers, Areas, Phases, "
+                                           "Questions, CompiledTables, CompiledTablesAnswers, "
+                                           "CompiledTablesStartPhase"));
+        return;
+    }
 
     // A database reached through a symbolic link is compacted in its own
     // folder; the link goes on naming it.

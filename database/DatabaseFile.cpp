@@ -1,4 +1,6 @@
 #include "DatabaseFile.h"
+
+#include "ServerSchema.h"
 #include "ExampleQuestionnaire.h"
 
 #include "Database.h"
@@ -100,4 +102,27 @@ void CreateDatabaseWithQuestionnaire(const QString& path, const QString& questio
         }
         database->Close();
     });
+}
+
+void CreateServerDatabase(const QString& connectionString, const QString& questionFile)
+{
+    {
+        TNyConnection connection;
+        connection.Open(connectionString);
+        CreateServerSchema(connection);
+    }
+    if (questionFile.isEmpty())
+        return;
+    TDatabase* database = TDatabase::GetInstance();
+    database->SetConnectionTemplate(connectionString);
+    database->Open(QString());
+    try {
+        database->ImportLegacyQuestions(questionFile);
+        SetExamplePhaseAgeRanges(*database);
+    } catch (const Exception& e) {
+        database->Close();
+        throw Exception(ImportFailedText() + e.Message()
+                        + QStringLiteral("\r\nLe tabelle sono state create senza il questionario."));
+    }
+    database->Close();
 }

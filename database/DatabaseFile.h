@@ -33,3 +33,9 @@ void CreateSettingsFile(const QString& path);
 // at the path always has it. Raises Exception (an import failure with the
 // text of the maintenance command in front).
 void CreateDatabaseWithQuestionnaire(const QString& path, const QString& questionFile);
+
+// Creates the program's tables on the empty server database the connection
+// string names and, when questionFile is given, imports it as a new file's
+// questionnaire is imported. Raises Exception; a failed import is reported
+// as such, the tables staying created.
+void CreateServerDatabase(const QString& connectionString, const QString& questionFile = QString());

@@ -78,14 +78,6 @@ void CopyTable(TNyConnection& source, TNyConnection& target, const TTableLayout&
     }
 }
 
-// Keys written as they were leave a server's key generators behind, and
-// the next new row would take a key already in use; the file's engine
-// follows the largest key by itself.
-void AdvanceKeyGenerators(TNyConnection& connection)
-{
-    (void)connection;
-}
-
 } // namespace
 
 const std::vector<TTableLayout>& ProgramTables()
@@ -150,9 +142,10 @@ std::map<QString, int> CopyDatabaseContents(TNyConnection& source, TNyConnection
     }
     TNyTransaction transaction(target);
     TNyCommand(target, QStringLiteral("UPDATE Application SET School = ?")).Execute({SchoolName(source)});
+    // Keys are written as they were; the next new row's key still follows the
+    // highest one, on the file by the engine, on a server by the schema.
     for (const TTableLayout& table : ProgramTables())
         CopyTable(source, target, table);
-    AdvanceKeyGenerators(target);
     const std::map<QString, int> copied = TableRowCounts(target);
     if (copied != TableRowCounts(source))
         throw Exception(QStringLiteral("la copia non contiene tutte le righe dell'origine: nulla \u00e8 stato copiato."));

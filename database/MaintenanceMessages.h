@@ -70,6 +70,13 @@ inline QString RemovePasswordQuestionText()
                           "interna del programma: chiunque abbia il programma e una copia del file potr\u00e0 "
                           "leggerne i dati. Proseguire?");
 }
+// Compaction of a database on the school's server.
+inline QString ServerCompactDoneText()
+{
+    return QStringLiteral("Il database della scuola \u00e8 sul server: il server ha recuperato lo spazio dei dati "
+                          "eliminati e aggiornato le sue statistiche. Le copie di sicurezza del database sul "
+                          "server sono compito del suo amministratore.");
+}
 inline QString PasswordStatusText() { return QStringLiteral("Cifratura del database in corso..."); }
 inline QString PasswordSetText()
 {

@@ -92,10 +92,34 @@ QString NeedsPasswordText(const QString& option)
         .arg(option);
 }
 
+// "Provider=..." names a database server (or a file) by its connection
+// string; anything else is a database file.
+bool IsConnectionString(const QString& text)
+{
+    return text.trimmed().startsWith(QLatin1String("provider="), Qt::CaseInsensitive);
+}
+
+// The file-only maintenance refuses a server, whose files and backups are
+// its administrator's.
+void RequireFile(const QString& store)
+{
+    if (IsConnectionString(store))
+        throw Exception(QStringLiteral("this command works on a database file; the backups and passwords of a "
+                                       "server database are its administrator's."));
+}
+
 // Opens the database with the password of --password-file, or the built-in
-// one, or one typed at the terminal.
+// one, or one typed at the terminal; a connection string opens the server
+// it names (its password from the string, libpq's password file or
+// environment).
 void OpenWithPassword(const QString& path, TDatabase::TOpenFor purpose)
 {
+    if (IsConnectionString(path)) {
+        TDatabase* database = TDatabase::GetInstance();
+        database->SetConnectionTemplate(path);
+        database->Open(QString(), purpose);
+        return;
+    }
     TDatabase* database = TDatabase::GetInstance();
     const QString file = GivenValues().value(PasswordFileOption);
     auto tellRecovery = [database] {
@@ -194,13 +218,6 @@ int CompilationKey(const QString& text)
     return id;
 }
 
-// "Provider=..." names a database server (or a file) by its connection
-// string; anything else is a database file.
-bool IsConnectionString(const QString& text)
-{
-    return text.trimmed().startsWith(QLatin1String("provider="), Qt::CaseInsensitive);
-}
-
 // Opens the database a copy reads or writes. A file opens with password; a
 // missing file is created first when mayCreate, and true says it was.
 bool OpenStore(TNyConnection& connection, const QString& store, const QString& password, bool mayCreate)
@@ -243,19 +260,23 @@ const std::map<QString, Command>& Commands()
 {
     static const std::map<QString, Command> commands = {
         {QStringLiteral("create"),
-         {QStringLiteral("create [DBFILE] [--with-example-questionnaire]"),
-          QStringLiteral("create a new encrypted database from the schema (never overwrites), "
-                         "optionally holding the example questionnaire that comes with the program"),
+         {QStringLiteral("create [DBFILE | CONNECTION] [--with-example-questionnaire]"),
+          QStringLiteral("create a new encrypted database file (never overwrites), or the tables on an empty "
+                         "server database, optionally holding the example questionnaire"),
           1,
           [](const QStringList& args) {
-              if (!args.contains(WithExampleOption)) {
-                  CreateDatabaseFile(args[0]);
-                  return;
+              QString questionnaire;
+              if (args.contains(WithExampleOption)) {
+                  questionnaire = ExampleQuestionnaireFilePath();
+                  if (questionnaire.isEmpty())
+                      throw Exception(QStringLiteral("the example questionnaire was not found."));
               }
-              const QString questionnaire = ExampleQuestionnaireFilePath();
-              if (questionnaire.isEmpty())
-                  throw Exception(QStringLiteral("the example questionnaire was not found."));
-              CreateDatabaseWithQuestionnaire(args[0], questionnaire);
+              if (IsConnectionString(args[0]))
+                  CreateServerDatabase(args[0], questionnaire);
+              else if (questionnaire.isEmpty())
+                  CreateDatabaseFile(args[0]);
+              else
+                  CreateDatabaseWithQuestionnaire(args[0], questionnaire);
           },
           {WithExampleOption}, [] { return InMadeFolder(DatabaseFilePath()); }}},
         {QStringLiteral("import-questions"),
@@ -272,18 +293,28 @@ const std::map<QString, Command>& Commands()
           [](const QStringList& args) {
               OpenWithPassword(args[0], TDatabase::TOpenFor::Writing);
               ReportingAs(CompactFailedText(), [] { TDatabase::GetInstance()->CompactAndRepair(); });
-              std::printf("%s\n", qPrintable(CompactDoneText()));
+              std::printf("%s\n", qPrintable(TDatabase::GetInstance()->UsesServer() ? ServerCompactDoneText()
+                                                                                      : CompactDoneText()));
           },
           {}, DatabaseFilePath, {PasswordFileOption}}},
         {QStringLiteral("check"),
-         {QStringLiteral("check [DBFILE]"),
-          QStringLiteral("run the engine's integrity check; fails unless the file is sound"), 1,
+         {QStringLiteral("check [DBFILE | CONNECTION]"),
+          QStringLiteral("check the file's integrity, or count a server's rows, and every reference; fails "
+                         "unless all is sound"),
+          1,
           [](const QStringList& args) {
               // Checking goes on while the program has the file open.
               OpenWithPassword(args[0], TDatabase::TOpenFor::Reading);
-              const QStringList problems = IntegrityProblems(TDatabase::GetInstance()->Connection());
+              TNyConnection& connection = TDatabase::GetInstance()->Connection();
+              // A server answers for its own pages; its rows are counted.
+              QStringList problems = connection.IsServer() ? QStringList() : IntegrityProblems(connection);
+              problems << BrokenReferences(connection);
               if (!problems.isEmpty())
                   throw Exception(args[0] + QStringLiteral(": the database is damaged:\n") + problems.join(QLatin1Char('\n')));
+              if (connection.IsServer()) {
+                  for (const auto& [table, rows] : TableRowCounts(connection))
+                      std::printf("%-26s %d\n", qPrintable(table), rows);
+              }
               std::printf("ok\n");
           },
           {}, DatabaseFilePath, {PasswordFileOption}}},
@@ -334,6 +365,7 @@ const std::map<QString, Command>& Commands()
                          "built-in one (--remove); asks at the terminal when no file is given"),
           1,
           [](const QStringList& args) {
+              RequireFile(args[0]);
               OpenWithPassword(args[0], TDatabase::TOpenFor::Writing);
               const QString password = NewPasswordOf(args);
               ReportingAs(PasswordChangeFailedText(), [&] { TDatabase::GetInstance()->ChangePassword(password); });
@@ -346,6 +378,7 @@ const std::map<QString, Command>& Commands()
                          "works while the program has the database open"),
           2,
           [](const QStringList& args) {
+              RequireFile(args[0]);
               if (!QFileInfo(args[1]).isDir())
                   throw Exception(QStringLiteral("%1: no such folder.").arg(args[1]));
               OpenWithPassword(args[0], TDatabase::TOpenFor::Reading);
@@ -363,6 +396,7 @@ const std::map<QString, Command>& Commands()
                          "under a dated name (--copy-password-file FILE when the copy's password differs)"),
           2,
           [](const QStringList& args) {
+              RequireFile(args[0]);
               OpenWithPassword(args[0], TDatabase::TOpenFor::Writing);
               TDatabase* database = TDatabase::GetInstance();
               const QString file = GivenValues().value(CopyPasswordFileOption);

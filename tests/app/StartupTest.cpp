@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 #include "Database.h"
 #include "DatabaseFile.h"
+#include "NyConnection.h"
 #include "Dialogs.h"
 #include "Messages.h"
 #include "SingleInstance.h"
@@ -8,6 +9,7 @@
 #include "Startup.h"
 #include "StartupFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
@@ -386,3 +388,45 @@ TEST(QtTranslations, MessageBoxButtonsReadInItalian)
 }
 
 } // namespace
+
+// The school's server named in the settings without a password: the user
+// logs in (a wrong password is told and asked again), and the password
+// reaches neither the settings file nor the connection the settings give.
+TEST_F(DatabaseAtStartupTest, ServerWithoutPasswordAsksForTheLogin)
+{
+    const QString server = qEnvironmentVariable("BALTERO_TEST_PG");
+    if (server.isEmpty())
+        GTEST_SKIP() << "no test server: BALTERO_TEST_PG is not set (scripts/test.sh starts one)";
+    const TConnectionSettings given = ParseConnectionString(server);
+    const QString name = QStringLiteral("baltero_login_%1").arg(QCoreApplication::applicationPid());
+    TNyConnection admin;
+    admin.Open(server);
+    admin.Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name);
+    admin.Execute(QStringLiteral("CREATE DATABASE ") + name);
+    CreateServerDatabase(server + QStringLiteral(";Database=") + name);
+    QString withoutLogin;
+    for (const QString& pair : server.split(QLatin1Char(';'))) {
+        const QString key = pair.section(QLatin1Char('='), 0, 0).trimmed().toLower();
+        if (key != QLatin1String("password") && key != QLatin1String("user") && key != QLatin1String("database"))
+            withoutLogin += pair + QLatin1Char(';');
+    }
+    withoutLogin += QStringLiteral("Database=") + name;
+    const QString settings = Path(QStringLiteral("Baltero.ini"));
+    {
+        QFile file(settings);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("[DATABASE]\nConnectionString=%1\n").arg(withoutLogin).toUtf8());
+    }
+    for (const QString& text : {given.user, QStringLiteral("sbagliata"), given.user, given.password})
+        DialogScript::PushText(text);
+    ASSERT_TRUE(OpenDatabaseOrReport(nullptr, settings, Path(QStringLiteral("Baltero.mdb"))))
+        << DialogScript::Texts(QStringLiteral("error")).join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("login")).size(), 2);
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("warning")).size(), 1);
+    EXPECT_TRUE(TDatabase::GetInstance()->Connection().IsServer());
+    ShutDownDatabaseAndSettings(settings);
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains(given.password.toUtf8()));
+    admin.Execute(QStringLiteral("DROP DATABASE ") + name);
+}

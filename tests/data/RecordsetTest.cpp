@@ -241,9 +241,14 @@ TEST_P(RecordsetTest, CompilationsJoinReadsBothNamesAndWritesCompiledTables)
     QStringList names;
     for (int i = 0; i < rs->FieldCount(); ++i)
         names << rs->FieldName(i);
-    EXPECT_EQ(names, QStringList({QStringLiteral("IDCompiledTable"), QStringLiteral("IDChild"), QStringLiteral("IDTeacher"),
-                                  QStringLiteral("DateTime"), QStringLiteral("Description"), QStringLiteral("ChangeCount"),
-                                  QStringLiteral("Children.Name"), QStringLiteral("Teachers.Name")}));
+    QStringList expected{QStringLiteral("IDCompiledTable"), QStringLiteral("IDChild"), QStringLiteral("IDTeacher"),
+                         QStringLiteral("DateTime"),        QStringLiteral("Description"), QStringLiteral("ChangeCount"),
+                         QStringLiteral("Children.Name"),   QStringLiteral("Teachers.Name")};
+    // The server spells a name the statement never writes out (one that only
+    // "CompiledTables.*" brings) in lower case; lookups ignore the case.
+    if (t.OnServer())
+        expected[5] = expected[5].toLower();
+    EXPECT_EQ(names, expected);
 
     rs->Edit();
     rs->SetField(QStringLiteral("IDChild"), anna);

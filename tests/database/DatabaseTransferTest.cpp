@@ -6,9 +6,11 @@
 #include "Exception.h"
 #include "NyConnection.h"
 #include "NyRecordset.h"
+#include "ServerSchema.h"
 #include "SqlText.h"
 #include "TestDatabase.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 namespace {
@@ -98,4 +100,37 @@ TEST_F(DatabaseTransfer, BrokenReferencesAreNamed)
     EXPECT_EQ(BrokenReferences(from),
               QStringList({"Questions.IDArea: righe che rimandano a un record inesistente di Areas: 1",
                            "CompiledTablesAnswers.IDQuestion: righe che rimandano a un record inesistente di Questions: 1"}));
+}
+
+// A school moved onto the server and back: the same rows and keys each way,
+// and the server's next key after the copied ones.
+TEST_F(DatabaseTransfer, ToTheServerAndBackUnchanged)
+{
+    if (TestDatabase::ServerConnection().isEmpty())
+        GTEST_SKIP() << "no test server: BALTERO_TEST_PG is not set (scripts/test.sh starts one)";
+    const QString name = QStringLiteral("baltero_transfer_%1").arg(QCoreApplication::applicationPid());
+    TNyConnection admin;
+    admin.Open(TestDatabase::ServerConnection());
+    admin.Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name);
+    admin.Execute(QStringLiteral("CREATE DATABASE ") + name);
+    {
+        TNyConnection server;
+        server.Open(TestDatabase::ServerConnection() + QStringLiteral(";Database=") + name);
+        CreateServerSchema(server);
+        TNyConnection& file = source.Db().Connection();
+        CopyDatabaseContents(file, server);
+        EXPECT_EQ(Everything(server), Everything(file));
+        EXPECT_TRUE(BrokenReferences(server).isEmpty());
+        CopyDatabaseContents(server, target);
+        EXPECT_EQ(Everything(target), Everything(file));
+        TNyRecordset school(target);
+        school.Open(QStringLiteral("SELECT School FROM Application"));
+        EXPECT_EQ(school.GetFieldAsString(0), QStringLiteral("Scuola «Il Girasole»"));
+
+        server.Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('Nuovo')"));
+        TNyRecordset key(server);
+        key.Open(QStringLiteral("SELECT IDChild FROM Children WHERE Name = 'Nuovo'"));
+        EXPECT_EQ(key.GetFieldAsInteger(QStringLiteral("IDChild")), 3);
+    }
+    admin.Execute(QStringLiteral("DROP DATABASE ") + name);
 }

@@ -2,8 +2,11 @@
 // display: the PDF is drawn without a screen).
 #include "QuestionsTestSupport.h"
 #include "ToolProcess.h"
+#include "NyConnection.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -84,4 +87,39 @@ TEST_F(ExportCommands, CopyMakesAFileHoldingEverythingAndRefusesAFullOne)
     QFile file(copy);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);
+}
+
+// A school moved onto the server with the tool: the tables created, the file
+// copied in, checked, a report drawn from the server, compaction handed to
+// the server, and the file-only backup refused.
+TEST_F(ExportCommands, ServerCreatedFilledCheckedAndCompacted)
+{
+    const QString server = qEnvironmentVariable("BALTERO_TEST_PG");
+    if (server.isEmpty())
+        GTEST_SKIP() << "no test server: BALTERO_TEST_PG is not set (scripts/test.sh starts one)";
+    const QString name = QStringLiteral("baltero_tool_%1").arg(QCoreApplication::applicationPid());
+    TNyConnection admin;
+    admin.Open(server);
+    admin.Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name);
+    admin.Execute(QStringLiteral("CREATE DATABASE ") + name);
+    const QString target = server + QStringLiteral(";Database=") + name;
+
+    TToolRun run = RunTool({QStringLiteral("create"), target});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    run = RunTool({QStringLiteral("copy"), db.DatabasePath(), target});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    run = RunTool({QStringLiteral("check"), target});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    EXPECT_TRUE(run.out.contains(QRegularExpression(QStringLiteral("CompiledTablesAnswers +1\\nok\\n|ok\\n$"))));
+    const QString pdf = db.Path(QStringLiteral("server.pdf"));
+    run = RunTool({QStringLiteral("export-pdf"), target, QString::number(key), pdf});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    EXPECT_TRUE(QFileInfo(pdf).size() > 1000);
+    run = RunTool({QStringLiteral("compact"), target});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("sul server"))) << qPrintable(run.out);
+    run = RunTool({QStringLiteral("backup"), target, db.Path(QString())});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("administrator"))) << qPrintable(run.err);
+    admin.Execute(QStringLiteral("DROP DATABASE ") + name);
 }
