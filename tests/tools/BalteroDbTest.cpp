@@ -192,7 +192,7 @@ TEST_F(BalteroDbTest, HelpAndWrongUse)
 {
     const ToolRun help = Tool({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* command : {"create [DBFILE]", "create-settings [INIFILE]", "--help"})
+    for (const char* command : {"create [DBFILE | CONNECTION]", "copy SOURCE TARGET", "create-settings [INIFILE]", "--help"})
         EXPECT_TRUE(help.out.contains(QString::fromLatin1(command))) << command << "\n" << qPrintable(help.out);
 
     const ToolRun unknown = Tool({QStringLiteral("frobnicate"), Path("x")});
@@ -202,7 +202,7 @@ TEST_F(BalteroDbTest, HelpAndWrongUse)
 
     const ToolRun none = Tool({});
     EXPECT_EQ(none.exitCode, 1);
-    EXPECT_TRUE(none.err.contains(QStringLiteral("create [DBFILE]")));
+    EXPECT_TRUE(none.err.contains(QStringLiteral("create [DBFILE | CONNECTION]")));
 
     // The database may be left out, the question file may not.
     const ToolRun missingArgument = Tool({QStringLiteral("import-questions")});
