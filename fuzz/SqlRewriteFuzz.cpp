@@ -1,9 +1,11 @@
 // The program's SQL dialect rewrite and the quoting of values: the rewrite
 // only ever drops the "*" of a leading "DELETE * FROM", and a quoted value
-// ends nowhere before its closing quote.
+// ends nowhere before its closing quote. The server's reading of the text
+// (statements, numbered placeholders, names as written) stays within it.
 #include "FuzzSupport.h"
 
 #include "NyConnection.h"
+#include "ServerSqlText.h"
 #include "SqlText.h"
 
 namespace {
@@ -41,6 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(after.startsWith(QLatin1String("FROM"), Qt::CaseInsensitive));
         FUZZ_CHECK(translated == before + QLatin1Char(' ') + after);
     }
+
+    const qsizetype end = FirstStatementEnd(sql);
+    FUZZ_CHECK(end >= 0 && end <= sql.size());
+    int placeholders = -1;
+    const QString numbered = NumberPlaceholders(sql, placeholders);
+    FUZZ_CHECK(placeholders >= 0 && placeholders <= sql.count(QLatin1Char('?')));
+    FUZZ_CHECK(numbered.count(QLatin1Char('?')) == sql.count(QLatin1Char('?')) - placeholders);
+    for (const QString& written : WrittenNames(sql))
+        FUZZ_CHECK(sql.contains(written));
 
     const QString quoted = SQLQuote(sql);
     // Every quote comes in a pair, so the literal ends only at the closing quote.
