@@ -38,17 +38,26 @@ TNyCommand::~TNyCommand() = default;
 
 int TNyCommand::Execute(std::initializer_list<QVariant> values)
 {
+    return ExecuteValues(values.begin(), static_cast<qsizetype>(values.size()));
+}
+
+int TNyCommand::Execute(const std::vector<QVariant>& values)
+{
+    return ExecuteValues(values.data(), static_cast<qsizetype>(values.size()));
+}
+
+int TNyCommand::ExecuteValues(const QVariant* values, qsizetype count)
+{
     statement_->Reset();
     statement_->ClearBindings();
-    if (static_cast<int>(values.size()) != statement_->ParameterCount()) {
+    if (count != statement_->ParameterCount()) {
         connection_.Errors() << QStringLiteral("The command has %1 values for %2 placeholders.")
-                                    .arg(values.size())
+                                    .arg(count)
                                     .arg(statement_->ParameterCount());
         ThrowAdoError(QStringLiteral("TNyCommand::Execute"), connection_);
     }
-    int index = 1;
-    for (const QVariant& value : values)
-        statement_->Bind(index++, PlaceholderValue(value));
+    for (qsizetype i = 0; i < count; ++i)
+        statement_->Bind(static_cast<int>(i + 1), PlaceholderValue(values[i]));
     TDbStatement::TStep step;
     while ((step = statement_->Step()) == TDbStatement::TStep::Row) {
     }

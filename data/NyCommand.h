@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVariant>
 #include <initializer_list>
+#include <vector>
 #include <memory>
 
 class TNyConnection;
@@ -27,8 +28,13 @@ public:
     // integer), runs the statement and returns the rows it changed. After a
     // failure the command can be run again with other values.
     int Execute(std::initializer_list<QVariant> values);
+    // The same for values counted only when the command runs (a row of any
+    // table).
+    int Execute(const std::vector<QVariant>& values);
 
 private:
+    int ExecuteValues(const QVariant* values, qsizetype count);
+
     TNyConnection& connection_;
     std::unique_ptr<TDbStatement> statement_;
 };

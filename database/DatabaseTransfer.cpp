@@ -61,20 +61,11 @@ void CopyTable(TNyConnection& source, TNyConnection& target, const TTableLayout&
     TNyQuery rows(source, QStringLiteral("SELECT %1 FROM %2").arg(columns, table.name));
     TNyCommand insert(target, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(table.name, columns, marks.join(QStringLiteral(", "))));
-    const int count = static_cast<int>(table.columns.size());
+    std::vector<QVariant> values(table.columns.size());
     while (rows.Next()) {
-        // The program's tables have two to six columns.
-        QVariant v[6];
-        for (int c = 0; c < count; ++c)
-            v[c] = ValueOf(rows, c, table.kinds.at(c));
-        switch (count) {
-        case 2: insert.Execute({v[0], v[1]}); break;
-        case 3: insert.Execute({v[0], v[1], v[2]}); break;
-        case 4: insert.Execute({v[0], v[1], v[2], v[3]}); break;
-        case 5: insert.Execute({v[0], v[1], v[2], v[3], v[4]}); break;
-        case 6: insert.Execute({v[0], v[1], v[2], v[3], v[4], v[5]}); break;
-        default: throw Exception(QStringLiteral("%1: unexpected number of columns").arg(table.name));
-        }
+        for (int c = 0; c < static_cast<int>(values.size()); ++c)
+            values[c] = ValueOf(rows, c, table.kinds.at(c));
+        insert.Execute(values);
     }
 }
 

@@ -18,18 +18,21 @@
 
 namespace {
 
+// The children's names in order, joined by ','.
+QString ChildNames(TestDatabase& t)
+{
+    auto rs = t.Db().OpenRecordset(QStringLiteral("SELECT Name FROM Children ORDER BY Name"));
+    QStringList names;
+    for (; !rs->Eof(); rs->MoveNext())
+        names << rs->GetFieldAsString(QStringLiteral("Name"));
+    return names.join(QLatin1Char(','));
+}
+
 class ConnectionTest : public ProviderTest {
 protected:
     TestDatabase t{GetParam()};
     TNyConnection& Connection() { return t.Db().Connection(); }
-    QString Names()
-    {
-        auto rs = t.Db().OpenRecordset(QStringLiteral("SELECT Name FROM Children ORDER BY Name"));
-        QStringList names;
-        for (; !rs->Eof(); rs->MoveNext())
-            names << rs->GetFieldAsString(QStringLiteral("Name"));
-        return names.join(QLatin1Char(','));
-    }
+    QString Names() { return ChildNames(t); }
 };
 
 // What only the file has: its path, its key, its locks.
@@ -37,14 +40,7 @@ class FileConnectionTest : public ::testing::Test {
 protected:
     TestDatabase t;
     TNyConnection& Connection() { return t.Db().Connection(); }
-    QString Names()
-    {
-        auto rs = t.Db().OpenRecordset(QStringLiteral("SELECT Name FROM Children ORDER BY Name"));
-        QStringList names;
-        for (; !rs->Eof(); rs->MoveNext())
-            names << rs->GetFieldAsString(QStringLiteral("Name"));
-        return names.join(QLatin1Char(','));
-    }
+    QString Names() { return ChildNames(t); }
 };
 
 TEST_P(ConnectionTest, MessageWithoutEngineDescriptionsHasNoColon)
