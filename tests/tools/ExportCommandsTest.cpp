@@ -90,7 +90,7 @@ TEST_F(ExportCommands, CopyMakesAFileHoldingEverythingAndRefusesAFullOne)
 }
 
 // A school moved onto the server with the tool: the tables created, the file
-// copied in, checked, a report drawn from the server, compaction handed to
+// copied in, checked, the same report drawn from the server, compaction handed to
 // the server, and the file-only backup refused.
 TEST_F(ExportCommands, ServerCreatedFilledCheckedAndCompacted)
 {
@@ -111,6 +111,17 @@ TEST_F(ExportCommands, ServerCreatedFilledCheckedAndCompacted)
     run = RunTool({QStringLiteral("check"), target});
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_TRUE(run.out.contains(QRegularExpression(QStringLiteral("CompiledTablesAnswers +1\\nok\\n|ok\\n$"))));
+    // The same report, scores included, whichever store it is drawn from.
+    const QString fromFile = db.Path(QStringLiteral("file.html"));
+    const QString fromServer = db.Path(QStringLiteral("server.html"));
+    ASSERT_EQ(RunTool({QStringLiteral("export-report"), db.DatabasePath(), QString::number(key), fromFile}).exitCode, 0);
+    run = RunTool({QStringLiteral("export-report"), target, QString::number(key), fromServer});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    QFile fileReport(fromFile), serverReport(fromServer);
+    ASSERT_TRUE(fileReport.open(QIODevice::ReadOnly) && serverReport.open(QIODevice::ReadOnly));
+    const QByteArray report = fileReport.readAll();
+    EXPECT_TRUE(report.contains("0,50"));
+    EXPECT_EQ(serverReport.readAll(), report);
     const QString pdf = db.Path(QStringLiteral("server.pdf"));
     run = RunTool({QStringLiteral("export-pdf"), target, QString::number(key), pdf});
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
