@@ -23,6 +23,7 @@
 #include "DatabaseCopy.h"
 #include "DatabaseLock.h"
 #include "Exception.h"
+#include "NyRecordset.h"
 #include "MaintenanceMessages.h"
 #include "PlatformFiles.h"
 
@@ -188,6 +189,19 @@ void TDatabase::CompactAndRepair(const TCompactHook& hook)
     if (UsesServer()) {
         // The server keeps its own files: it is asked to reclaim the space
         // of deleted rows and to renew what its planner knows of the tables.
+        // It only warns, and skips the table, when the user may not vacuum
+        // it; that would be reported as done, so it is asked first.
+        TNyRecordset refused(connection_);
+        refused.Open(QStringLiteral(
+            "SELECT count(*) AS Refused FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+            "WHERE n.nspname = current_schema() AND c.relkind = 'r' AND c.relname IN ('application', "
+            "'children', 'teachers', 'areas', 'phases', 'questions', 'compiledtables', "
+            "'compiledtablesanswers', 'compiledtablesstartphase') "
+            "AND NOT pg_has_role(current_user, c.relowner, 'USAGE') "
+            "AND NOT pg_has_role(current_user, (SELECT datdba FROM pg_database WHERE datname = "
+            "current_database()), 'USAGE')"));
+        if (refused.GetFieldAsInteger(QStringLiteral("Refused")) > 0)
+            throw Exception(ServerCompactNotOwnerText());
         connection_.Execute(QStringLiteral("VACUUM (ANALYZE) Application, Children, Teachers, Areas, Phases, "
                                            "Questions, CompiledTables, CompiledTablesAnswers, "
                                            "CompiledTablesStartPhase"));

@@ -77,6 +77,12 @@ inline QString ServerCompactDoneText()
                           "eliminati e aggiornato le sue statistiche. Le copie di sicurezza del database sul "
                           "server sono compito del suo amministratore.");
 }
+// The server lets only the owner of the tables or of the database vacuum them.
+inline QString ServerCompactNotOwnerText()
+{
+    return QStringLiteral("Sul server solo l'amministratore del database (il proprietario delle tabelle) pu\u00f2 "
+                          "compattarlo: chiedere a lui di farlo.");
+}
 inline QString PasswordStatusText() { return QStringLiteral("Cifratura del database in corso..."); }
 inline QString PasswordSetText()
 {

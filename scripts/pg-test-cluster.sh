@@ -55,7 +55,7 @@ start() {
   local superuser
   superuser="$(as_owner id -un)"
   as_owner "$bindir/psql" -h "$dir" -p "$port" -U "$superuser" -d postgres -v ON_ERROR_STOP=1 -q \
-    -c "CREATE ROLE baltero LOGIN CREATEDB PASSWORD '$password'" \
+    -c "CREATE ROLE baltero LOGIN CREATEDB CREATEROLE PASSWORD '$password'" \
     -c "CREATE DATABASE baltero OWNER baltero" >/dev/null
   echo "export BALTERO_TEST_PG_DIR='$dir'"
   echo "export BALTERO_TEST_PG='Provider=PostgreSQL;Host=127.0.0.1;Port=$port;Database=baltero;User=baltero;Password=$password'"

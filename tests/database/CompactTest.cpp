@@ -1,10 +1,12 @@
 // Compacting the real encrypted database file, and every way it can fail.
 #include "DatabaseFile.h"
 #include "Exception.h"
+#include "MaintenanceMessages.h"
 #include "NyConnection.h"
 #include "NyRecordset.h"
 #include "TestDatabase.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -354,4 +356,33 @@ TEST_F(Compact, ConnectionOnAnotherFileIsNeverTakenForTheDatabase)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), database);
     EXPECT_FALSE(QFileInfo::exists(Backup()));
+}
+
+// On the server the owner's compaction runs. An educator who may only read
+// and write the tables, whom the server would merely warn while skipping
+// every table, is told to ask the administrator rather than that it is done.
+TEST(ServerCompact, OnlyTheOwnerMayVacuum)
+{
+    if (TestDatabase::ServerConnection().isEmpty())
+        GTEST_SKIP() << "no test server: BALTERO_TEST_PG is not set (scripts/test.sh starts one)";
+    TestDatabase db(TestProvider::Server);
+    EXPECT_NO_THROW(db.Db().CompactAndRepair());
+
+    const QString role = QStringLiteral("educatore_%1").arg(QCoreApplication::applicationPid());
+    db.Db().Execute(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD 'scuola'").arg(role));
+    db.Db().Execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO ") + role);
+    db.Db().Close();
+    db.Db().SetConnectionTemplate(db.ServerDatabase() + QStringLiteral(";User=%1;Password=scuola").arg(role));
+    ASSERT_TRUE(db.Db().Open(QString()));
+    try {
+        db.Db().CompactAndRepair();
+        ADD_FAILURE() << "an educator's compaction was reported as done";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), ServerCompactNotOwnerText());
+    }
+    db.Db().Close();
+    TNyConnection owner;
+    owner.Open(db.ServerDatabase());
+    owner.Execute(QStringLiteral("REVOKE ALL ON ALL TABLES IN SCHEMA public FROM ") + role);
+    owner.Execute(QStringLiteral("DROP ROLE ") + role);
 }
