@@ -520,6 +520,24 @@ void TNyRecordset::Delete()
     currentDeleted_ = true;
 }
 
+bool TNyRecordset::CurrentRowStored()
+{
+    RequireOpen("CurrentRowStored");
+    if (!HasCurrentRow() || pending_ == Pending::Add) {
+        connection_.Errors() << QStringLiteral("Either BOF or EOF is True, or the current record has been deleted.");
+        ThrowAdoError(Operation("CurrentRowStored"), connection_);
+    }
+    QString where;
+    std::vector<QVariant> keyValues;
+    if (!LocateRow(pending_ == Pending::Edit ? original_ : rows_[current_], where, keyValues))
+        ThrowAdoError(Operation("CurrentRowStored"), connection_);
+    const auto count = RunStatement(connection_, QStringLiteral("SELECT COUNT(*) FROM ") + TableName(writeTable_) + where,
+                                    keyValues);
+    if (!count)
+        ThrowAdoError(Operation("CurrentRowStored"), connection_);
+    return count->Value(0).toLongLong() > 0;
+}
+
 bool TNyRecordset::LocateRow(const std::vector<QVariant>& row, QString& where, std::vector<QVariant>& values)
 {
     if (writeTable_.isEmpty() || !LoadKeyColumns()) {

@@ -95,6 +95,10 @@ public:
     // columns of the result; only reopening brings the copy up to date then.
     // A pending change is written first.
     std::optional<int> RequeryCurrentRow();
+    // Whether the current row, as it was read, is still in its table: false
+    // when another connection deleted it since, and an Update of it then
+    // finds nothing to change.
+    bool CurrentRowStored();
 
     struct Column {
         QString name;        // the result column's name

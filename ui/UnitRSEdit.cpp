@@ -1,6 +1,7 @@
 #include "UnitRSEdit.h"
 
 #include "Database.h"
+#include "Dialogs.h"
 #include "Exception.h"
 #include "NyRecordset.h"
 #include "RecordFormLook.h"
@@ -11,6 +12,18 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+
+namespace {
+
+const QString& RecordDeletedWhileOpenText()
+{
+    static const QString text = QStringLiteral("Questo record \u00e8 stato eliminato da un altro utente dopo "
+                                               "l'apertura della finestra: non pu\u00f2 essere salvato. "
+                                               "Con Annulla si torna all'elenco aggiornato.");
+    return text;
+}
+
+} // namespace
 
 TFormRSEdit::TFormRSEdit(QWidget* owner, TNyRecordset& recordset, bool editMode)
     : QDialog(owner)
@@ -104,10 +117,23 @@ void TFormRSEdit::BitBtnOKClick()
         SaveRecord(recordset_);
         recordset_.Update();
     } catch (const Exception& e) {
-        ShowUpdateError(e.Message());
+        if (editMode_ && !RecordStillStored())
+            WarningBox(this, RecordDeletedWhileOpenText());
+        else
+            ShowUpdateError(e.Message());
         return;
     }
     accept();
+}
+
+bool TFormRSEdit::RecordStillStored()
+{
+    try {
+        return recordset_.CurrentRowStored();
+    } catch (const Exception&) {
+        // Unknown: the failure's own message is the one to show.
+        return true;
+    }
 }
 
 void TFormRSEdit::BitBtnCancelClick()

@@ -59,6 +59,8 @@ protected:
 private:
     // True when the typed name may be saved.
     bool NameIsFree();
+    // False when another user deleted the record this window edits.
+    bool RecordStillStored();
 
     TNyRecordset& recordset_;
     bool editMode_;

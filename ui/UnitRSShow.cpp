@@ -436,12 +436,26 @@ void TFormRSShow::BitBtnEditClick()
     const int record = recordset_->GetAbsolutePosition() - 1;
     if (record >= 0 && !RecordAsStored(record))
         return;
-    if (ExecuteEditForm(true) != ResultOk)
+    if (ExecuteEditForm(true) != ResultOk) {
+        if (record >= 0)
+            DropIfDeletedElsewhere();
         return;
+    }
     try {
         if (record >= 0)
             ShowSavedRecord(record);
         else
+            RefreshList();
+    } catch (const Exception& e) {
+        WarningBox(this, e.Message());
+    }
+}
+
+void TFormRSShow::DropIfDeletedElsewhere()
+{
+    try {
+        // The editor has said so already; the list only follows.
+        if (!recordset_->CurrentRowStored())
             RefreshList();
     } catch (const Exception& e) {
         WarningBox(this, e.Message());

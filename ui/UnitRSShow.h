@@ -118,6 +118,9 @@ private:
     // it is edited; false, with the list read again and the user told, when
     // it was deleted or moved in the list by a change from elsewhere.
     bool RecordAsStored(int record);
+    // After an edit was cancelled: the list read again when the record was
+    // deleted from elsewhere while its window was open.
+    void DropIfDeletedElsewhere();
     // Enter on the list or the search field: opens the selected row.
     bool OpenSelectedRow();
     // The row showing the record at position (from 1); null when none does.

@@ -217,6 +217,27 @@ TEST_F(ListUpdateTest, ChangesMadeElsewhereAreShownAndADeletedRecordIsNotEdited)
     EXPECT_EQ(Column(0), QStringList({"Aaron", "Anna", "Bruno", "Dario"}));
 }
 
+// Deleted by another user while its window is open: OK says so in place of
+// the name check's message, and Annulla goes back to a list without it.
+TEST_F(ListUpdateTest, ARecordDeletedWhileOpenIsNotSavedAndLeavesTheList)
+{
+    Open(TRecordWindow::Children);
+    ClickRow(1); // Bruno
+    auto edited = OnModal<QDialog>([this](QDialog* dialog) {
+        db_.Db().Execute(QStringLiteral("DELETE FROM Children WHERE Name = 'Bruno'"));
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("BitBtnOK")), Qt::LeftButton);
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->reject();
+    });
+    QTest::mouseClick(Button("BitBtnEdit"), Qt::LeftButton);
+    ASSERT_TRUE(*edited);
+    const QStringList warnings = DialogScript::Texts("warning");
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("eliminato da un altro utente"))) << qPrintable(warnings[0]);
+    EXPECT_EQ(Column(0), QStringList({"Anna", "Carla", "Dario"}));
+    EXPECT_EQ(db_.Count(QStringLiteral("Children")), 3);
+}
+
 INSTANTIATE_TEST_SUITE_P(Windows, ListUpdate, ::testing::ValuesIn(kActions),
                          [](const ::testing::TestParamInfo<TListAction>& info) { return info.param.name; });
 
