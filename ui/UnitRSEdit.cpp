@@ -118,12 +118,17 @@ void TFormRSEdit::BitBtnOKClick()
         recordset_.Update();
     } catch (const Exception& e) {
         if (editMode_ && !RecordStillStored())
-            WarningBox(this, RecordDeletedWhileOpenText());
+            ShowDeletedMeanwhileError(e.Message());
         else
             ShowUpdateError(e.Message());
         return;
     }
     accept();
+}
+
+void TFormRSEdit::ShowDeletedMeanwhileError(const QString&)
+{
+    WarningBox(this, RecordDeletedWhileOpenText());
 }
 
 bool TFormRSEdit::RecordStillStored()

@@ -51,6 +51,9 @@ protected:
     virtual void LoadRecord(bool editMode, TNyRecordset& recordset) = 0;
     virtual void SaveRecord(TNyRecordset& recordset) = 0;
     virtual void ShowUpdateError(const QString& message) = 0;
+    // A save refused because another user deleted the record meanwhile; by
+    // default the message says so in place of the dialog's save error.
+    virtual void ShowDeletedMeanwhileError(const QString& message);
     virtual bool ConfirmCancel();
 
     QPushButton* BitBtnOK = nullptr;

@@ -4,6 +4,8 @@
 // one read when the compilation was opened.
 #pragma once
 
+#include <vector>
+
 class TNyConnection;
 
 enum class TStoredCompilation { AsOpened, ChangedMeanwhile, Deleted };
@@ -16,3 +18,12 @@ int CompilationChangeCount(TNyConnection& connection, int idCompiledTable);
 // otherwise. Meant for the first step of the save's transaction: the count
 // written holds off any other save until the transaction ends.
 TStoredCompilation ClaimCompilationSave(TNyConnection& connection, int idCompiledTable, int openedCount);
+
+// What a compilation refers to that another user may delete while it is
+// open in an editor.
+enum class TMissingReference { None, Child, Teacher, Questions };
+
+// After a save the database refused: the first of the compilation's child,
+// its educator and the questions it answers that is no longer stored.
+TMissingReference MissingReference(TNyConnection& connection, int idChild, int idTeacher,
+                                   const std::vector<int>& questionKeys);

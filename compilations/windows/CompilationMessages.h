@@ -57,6 +57,26 @@ inline QString CompilationDeletedText()
     return QStringLiteral("La compilazione \u00e8 stata eliminata da un altro utente: non pu\u00f2 pi\u00f9 essere "
                           "salvata. Nient'altro \u00e8 stato modificato.");
 }
+// A save refused because another user deleted, since the editor opened,
+// something the compilation refers to.
+inline QString ChildDeletedMeanwhileText()
+{
+    return QStringLiteral("Il bambino scelto \u00e8 stato eliminato da un altro utente dopo l'apertura della "
+                          "finestra: la compilazione non pu\u00f2 essere salvata per lui. Nient'altro \u00e8 "
+                          "stato modificato.");
+}
+inline QString TeacherDeletedMeanwhileText()
+{
+    return QStringLiteral("L'educatore scelto \u00e8 stato eliminato da un altro utente dopo l'apertura della "
+                          "finestra: scegliere un altro educatore per salvare la compilazione. Nient'altro "
+                          "\u00e8 stato modificato.");
+}
+inline QString QuestionsDeletedMeanwhileText()
+{
+    return QStringLiteral("Un altro utente ha eliminato alcune domande del questionario dopo l'apertura della "
+                          "finestra: la compilazione non pu\u00f2 essere salvata cos\u00ec. Nient'altro \u00e8 "
+                          "stato modificato; chiudere con Annulla e riaprire la compilazione.");
+}
 inline QString Message19001()
 {
     return QStringLiteral("ATTENZIONE: sono state apportate delle modifiche. Chiudendo la finestra queste verranno "

@@ -582,8 +582,38 @@ void TFormTableEdit::SaveRecord(TNyRecordset& recordset)
     } catch (const Exception&) {
         if (posted)
             UndoPostedRow(recordset, inserting, storedHeader_);
+        if (!refusedSave_) {
+            const QString missing = MissingReferenceText(connection, header);
+            if (!missing.isEmpty()) {
+                missingReference_ = true;
+                throw Exception(missing);
+            }
+        }
         throw;
     }
+}
+
+QString TFormTableEdit::MissingReferenceText(TNyConnection& connection, const THeader& header) const
+{
+    std::vector<int> questions;
+    questions.reserve(questionnaire_->QuestionList.size());
+    for (const TQuestion& question : questionnaire_->QuestionList)
+        questions.push_back(question.IDQuestion);
+    try {
+        switch (MissingReference(connection, header.IDChild, header.IDTeacher, questions)) {
+        case TMissingReference::Child:
+            return ChildDeletedMeanwhileText();
+        case TMissingReference::Teacher:
+            return TeacherDeletedMeanwhileText();
+        case TMissingReference::Questions:
+            return QuestionsDeletedMeanwhileText();
+        case TMissingReference::None:
+            break;
+        }
+    } catch (const Exception&) {
+        // The failure's own message is the one to show.
+    }
+    return QString();
 }
 
 void TFormTableEdit::ShowUpdateError(const QString& message)
@@ -595,7 +625,8 @@ void TFormTableEdit::ShowUpdateError(const QString& message)
             ReloadStoredCompilation();
         return;
     }
-    WarningBox(this, refused ? message : Message11301() + message);
+    const bool explained = std::exchange(missingReference_, false) || refused;
+    WarningBox(this, explained ? message : Message11301() + message);
 }
 
 void TFormTableEdit::ReloadStoredCompilation()

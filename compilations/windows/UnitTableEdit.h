@@ -53,6 +53,8 @@ protected:
     void LoadRecord(bool editMode, TNyRecordset& recordset) override;
     void SaveRecord(TNyRecordset& recordset) override;
     void ShowUpdateError(const QString& message) override;
+    // The save's own check of the stored compilation has said so already.
+    void ShowDeletedMeanwhileError(const QString& message) override { ShowUpdateError(message); }
     bool ConfirmCancel() override;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -88,6 +90,9 @@ private:
         void Write(TNyRecordset& recordset) const;
     };
     static void UndoPostedRow(TNyRecordset& recordset, bool inserted, const THeader& stored);
+    // Why a save the database refused failed, when another user deleted
+    // something the compilation refers to; empty otherwise.
+    QString MissingReferenceText(TNyConnection& connection, const THeader& header) const;
 
     // Start phases from the child's age. A new compilation starts every
     // area at the phase whose age range holds the child's age at the
@@ -124,6 +129,9 @@ private:
     // how the last save found it when it did not go ahead.
     int openedChangeCount_ = 0;
     std::optional<TStoredCompilation> refusedSave_;
+    // The last save failed because something it refers to was deleted
+    // meanwhile, and its message says what.
+    bool missingReference_ = false;
     bool modified_ = false;
     std::vector<TPhaseAgeRange> phaseAgeRanges_;
     bool startPhaseSetByHand_ = false;

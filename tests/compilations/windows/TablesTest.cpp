@@ -667,5 +667,21 @@ TEST_F(Tables, ASaveOverAChangeMadeElsewhereIsRefused)
     ASSERT_TRUE(*deleted);
     EXPECT_EQ(DialogScript::Texts(QStringLiteral("warning")), QStringList{CompilationDeletedText()});
     EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 1);
+    EXPECT_EQ(List()->topLevelItemCount(), 1);
+    EXPECT_EQ(Content(other), otherContent);
+
+    // A question deleted while the compilation is open: the save says so.
+    DialogScript::ClearShown();
+    ClickRow(List(), 0);
+    auto questionGone = OnModal<TFormTableEdit>([&](TFormTableEdit* editor) {
+        db.Db().Execute(QStringLiteral("DELETE FROM Questions WHERE IDQuestion = (SELECT MAX(IDQuestion) FROM Questions)"));
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BitBtnOK")), Qt::LeftButton);
+        EXPECT_TRUE(editor->isVisible());
+        DialogScript::PushAnswer(TBoxAnswer::Yes);
+        editor->reject();
+    });
+    Click("BitBtnEdit");
+    ASSERT_TRUE(*questionGone);
+    EXPECT_EQ(DialogScript::Texts(QStringLiteral("warning")), QStringList{QuestionsDeletedMeanwhileText()});
     EXPECT_EQ(Content(other), otherContent);
 }
