@@ -57,6 +57,15 @@ inline QString CompilationDeletedText()
     return QStringLiteral("La compilazione \u00e8 stata eliminata da un altro utente: non pu\u00f2 pi\u00f9 essere "
                           "salvata. Nient'altro \u00e8 stato modificato.");
 }
+// A question of the questionnaire was deleted from another computer while
+// the compilation was open: its answer has nowhere to go.
+inline QString QuestionDeletedText()
+{
+    return QStringLiteral("Una o pi\u00f9 domande del questionario sono state eliminate da un altro utente dopo che "
+                          "la compilazione \u00e8 stata aperta in questa finestra: la compilazione non \u00e8 stata "
+                          "salvata e nient'altro \u00e8 stato modificato. Chiudere la finestra e riaprire la "
+                          "compilazione.");
+}
 inline QString Message19001()
 {
     return QStringLiteral("ATTENZIONE: sono state apportate delle modifiche. Chiudendo la finestra queste verranno "

@@ -7,6 +7,7 @@
 #include "Exception.h"
 #include "FillFunctions.h"
 #include "ListViewDelegate.h"
+#include "NyQuery.h"
 #include "NyTransaction.h"
 #include "ReadableReport.h"
 #include "QuestionsModel.h"
@@ -23,6 +24,7 @@
 
 #include <QButtonGroup>
 #include <QKeyEvent>
+#include <QSet>
 #include <algorithm>
 #include <utility>
 
@@ -595,7 +597,28 @@ void TFormTableEdit::ShowUpdateError(const QString& message)
             ReloadStoredCompilation();
         return;
     }
+    if (!refused && QuestionsDeletedMeanwhile()) {
+        WarningBox(this, QuestionDeletedText());
+        return;
+    }
     WarningBox(this, refused ? message : Message11301() + message);
+}
+
+bool TFormTableEdit::QuestionsDeletedMeanwhile() const
+{
+    if (!questionnaire_ || questionnaire_->QuestionCount() == 0)
+        return false;
+    try {
+        QSet<int> stored;
+        TNyQuery questions(TDatabase::GetInstance()->Connection(), QStringLiteral("SELECT IDQuestion FROM Questions"));
+        while (questions.Next())
+            stored.insert(questions.Integer(0));
+        return std::any_of(questionnaire_->QuestionList.begin(), questionnaire_->QuestionList.end(),
+                           [&stored](const TQuestion& question) { return !stored.contains(question.IDQuestion); });
+    } catch (const Exception&) {
+        // The save's own message says what went wrong.
+        return false;
+    }
 }
 
 void TFormTableEdit::ReloadStoredCompilation()

@@ -105,6 +105,9 @@ private:
     // Reads the compilation again as stored, dropping what this window
     // changed: the choice offered when someone else saved it meanwhile.
     void ReloadStoredCompilation();
+    // Whether a question of the questionnaire shown was deleted since it was
+    // read (from another computer): the answers cannot be saved then.
+    bool QuestionsDeletedMeanwhile() const;
 
     std::unique_ptr<Ui::TFormTableEdit> ui_;
     std::unique_ptr<TQuestions> questionnaire_;

@@ -56,8 +56,16 @@ TListView ViewOf(TFormRSShow* window)
 
 class ListUpdateTest : public RecordWindowTest {
 public:
-    ListUpdateTest()
+    explicit ListUpdateTest(TestProvider provider = TestProvider::File)
+        : RecordWindowTest(provider)
     {
+    }
+
+    void SetUp() override
+    {
+        RecordWindowTest::SetUp();
+        if (IsSkipped())
+            return;
         for (const char* name : {"Carla", "Anna", "Dario", "Bruno"}) {
             db_.AddChild(QLatin1String(name));
             db_.AddTeacher(QLatin1String(name));
@@ -192,23 +200,34 @@ TEST_P(ListUpdate, ShowsWhatAWindowOpenedAfreshShows)
     EXPECT_EQ(selected, selection());
 }
 
-// Another computer's changes: F5 ("Aggiorna") shows them with the selection
-// kept on its record, and a record deleted meanwhile is not edited.
-TEST_F(ListUpdateTest, ChangesMadeElsewhereAreShownAndADeletedRecordIsNotEdited)
+// Another computer's changes, through a connection of its own: F5
+// ("Aggiorna") shows them with the selection kept on its record, and a
+// record deleted meanwhile is not edited. On the file and on the server.
+class ChangesElsewhereTest : public ListUpdateTest, public ::testing::WithParamInterface<TestProvider> {
+public:
+    ChangesElsewhereTest()
+        : ListUpdateTest(GetParam())
+    {
+    }
+};
+
+TEST_P(ChangesElsewhereTest, ChangesMadeElsewhereAreShownAndADeletedRecordIsNotEdited)
 {
     Open(TRecordWindow::Children);
     window_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
     ASSERT_TRUE(Button("BitBtnRefresh")->isVisible());
     ClickRow(2); // Carla
-    db_.AddChild(QStringLiteral("Aaron"));
+    TNyConnection elsewhere;
+    db_.OpenSecondConnection(elsewhere);
+    elsewhere.Execute(QStringLiteral("INSERT INTO Children(Name, DateOfBirth, Info) VALUES('Aaron', '2020-03-04 00:00:00', '')"));
     // The key presses the button a moment later, as a click would.
     QTest::keyClick(window_, Qt::Key_F5);
     QTest::qWaitFor([this] { return List()->topLevelItemCount() == 5; }, 2000);
     ASSERT_EQ(Column(0), QStringList({"Aaron", "Anna", "Bruno", "Carla", "Dario"}));
     EXPECT_EQ(List()->selectedItems().value(0) ? List()->selectedItems().first()->text(0) : QString(), "Carla");
 
-    db_.Db().Execute(QStringLiteral("DELETE FROM Children WHERE Name = 'Carla'"));
+    elsewhere.Execute(QStringLiteral("DELETE FROM Children WHERE Name = 'Carla'"));
     auto editor = OnModal<QDialog>([](QDialog* dialog) { dialog->reject(); }, 500);
     QTest::mouseClick(Button("BitBtnEdit"), Qt::LeftButton);
     QTest::qWait(50);
@@ -217,6 +236,7 @@ TEST_F(ListUpdateTest, ChangesMadeElsewhereAreShownAndADeletedRecordIsNotEdited)
     EXPECT_EQ(Column(0), QStringList({"Aaron", "Anna", "Bruno", "Dario"}));
 }
 
+INSTANTIATE_FOR_EACH_PROVIDER(ChangesElsewhereTest);
 INSTANTIATE_TEST_SUITE_P(Windows, ListUpdate, ::testing::ValuesIn(kActions),
                          [](const ::testing::TestParamInfo<TListAction>& info) { return info.param.name; });
 
