@@ -1,4 +1,5 @@
-// Importing a Baltero 1.x question file into a real encrypted database.
+// Importing a Baltero 1.x question file into a real encrypted database and
+// into a database on the server.
 #include "ExampleQuestionnaire.h"
 #include "Exception.h"
 #include "NyRecordset.h"
@@ -10,9 +11,9 @@
 
 namespace {
 
-class LegacyImport : public ::testing::Test {
+class LegacyImport : public ProviderTest {
 protected:
-    TestDatabase db;
+    TestDatabase db{GetParam()};
 
     QString WriteFile(const QString& name, const QByteArray& bytes)
     {
@@ -67,7 +68,7 @@ const QByteArray WorkedExample = "*Linguaggio\r\n"
 
 } // namespace
 
-TEST_F(LegacyImport, WorkedExampleRowForRowReplacingThePreviousQuestionnaire)
+TEST_P(LegacyImport, WorkedExampleRowForRowReplacingThePreviousQuestionnaire)
 {
     AddPreviousQuestionnaire();
     db.Db().ImportLegacyQuestions(WriteFile(QStringLiteral("esempio.ini"), WorkedExample));
@@ -84,7 +85,7 @@ TEST_F(LegacyImport, WorkedExampleRowForRowReplacingThePreviousQuestionnaire)
     EXPECT_EQ(db.Db().Connection().TransactionLevel(), 0);
 }
 
-TEST_F(LegacyImport, FilesWithoutImportableLinesEmptyTheQuestionnaire)
+TEST_P(LegacyImport, FilesWithoutImportableLinesEmptyTheQuestionnaire)
 {
     for (const QByteArray& content : {QByteArray(), QByteArray("\r\n  \r\n\t\n"), QByteArray("Solo testo\r\n#Fase\r\n")}) {
         AddPreviousQuestionnaire();
@@ -93,7 +94,7 @@ TEST_F(LegacyImport, FilesWithoutImportableLinesEmptyTheQuestionnaire)
     }
 }
 
-TEST_F(LegacyImport, QuestionsBeforeTheFirstPhaseAreDroppedButTheAreaStays)
+TEST_P(LegacyImport, QuestionsBeforeTheFirstPhaseAreDroppedButTheAreaStays)
 {
     db.Db().ImportLegacyQuestions(
         WriteFile(QStringLiteral("q.ini"), "*Area senza fasi\nDomanda persa\n*Area\nAncora persa\n#Fase\nTenuta\n"));
@@ -102,7 +103,7 @@ TEST_F(LegacyImport, QuestionsBeforeTheFirstPhaseAreDroppedButTheAreaStays)
     EXPECT_EQ(Questions(), QStringList{QStringLiteral("0|Tenuta|2|1|1")});
 }
 
-TEST_F(LegacyImport, CapacitiesOfAreasPhasesAndQuestions)
+TEST_P(LegacyImport, CapacitiesOfAreasPhasesAndQuestions)
 {
     // 51 areas; the 51st area line is dropped and its lines go to the 50th.
     QByteArray content;
@@ -138,7 +139,7 @@ TEST_F(LegacyImport, CapacitiesOfAreasPhasesAndQuestions)
               QStringLiteral("Domanda 1000"));
 }
 
-TEST_F(LegacyImport, ApostrophesAndQuotesAreStoredUnchanged)
+TEST_P(LegacyImport, ApostrophesAndQuotesAreStoredUnchanged)
 {
     db.Db().ImportLegacyQuestions(WriteFile(
         QStringLiteral("apostrofi.ini"), "*L'area dell'io\n#Fase d'inizio\nDov'\xe8 l'orso?\n'Ciao', dice; -- \"ok\"\n"));
@@ -148,7 +149,7 @@ TEST_F(LegacyImport, ApostrophesAndQuotesAreStoredUnchanged)
                                         QStringLiteral("1|'Ciao', dice; -- \"ok\"|1|1|2")}));
 }
 
-TEST_F(LegacyImport, TextsThatLookLikePlaceholdersAreStoredAsWritten)
+TEST_P(LegacyImport, TextsThatLookLikePlaceholdersAreStoredAsWritten)
 {
     const QString texts[] = {
         QStringLiteral("Riconosce il 50%3 dei colori?"),
@@ -170,7 +171,7 @@ TEST_F(LegacyImport, TextsThatLookLikePlaceholdersAreStoredAsWritten)
     }
 }
 
-TEST_F(LegacyImport, AccentedTextInWindows1252AndInUtf8)
+TEST_P(LegacyImport, AccentedTextInWindows1252AndInUtf8)
 {
     const QString area = QStringLiteral("Socialit\u00e0 \u2013 \u201cautonomia\u201d");
     const QString question = QStringLiteral("Perch\u00e9 pu\u00f2 andare gi\u00f9? Costa 5 \u20ac");
@@ -189,7 +190,7 @@ TEST_F(LegacyImport, AccentedTextInWindows1252AndInUtf8)
     }
 }
 
-TEST_F(LegacyImport, AnswersOfCompilationsRefuseTheImportAndKeepEverything)
+TEST_P(LegacyImport, AnswersOfCompilationsRefuseTheImportAndKeepEverything)
 {
     AddPreviousQuestionnaire();
     const int question = db.AddQuestion(7, 3, 3, QStringLiteral("Domanda risposta"));
@@ -203,37 +204,36 @@ TEST_F(LegacyImport, AnswersOfCompilationsRefuseTheImportAndKeepEverything)
 
     const QString message = ImportFailure(WriteFile(QStringLiteral("esempio.ini"), WorkedExample));
     EXPECT_TRUE(message.startsWith(QStringLiteral("NYADO exception: TNyConnection::Execute: "))) << message.toStdString();
-    EXPECT_TRUE(message.contains(QStringLiteral("FOREIGN KEY"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(db.EngineText("FOREIGN KEY", "foreign key"))) << message.toStdString();
     EXPECT_EQ(Questionnaire(), before);
     EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesAnswers")), 1);
     EXPECT_EQ(db.Db().Connection().TransactionLevel(), 0);
 }
 
-TEST_F(LegacyImport, AFailingStatementMidWayLeavesThePreviousQuestionnaire)
+TEST_P(LegacyImport, AFailingStatementMidWayLeavesThePreviousQuestionnaire)
 {
     AddPreviousQuestionnaire();
     const QStringList before = Questionnaire();
     // The engine refuses one row as a full disk or a broken file would.
-    db.Db().Execute(QStringLiteral("CREATE TRIGGER RefuseThird BEFORE INSERT ON Questions WHEN NEW.IDQuestion = 2 "
-                                   "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
+    db.RefuseRows("INSERT", QStringLiteral("Questions"), QStringLiteral("NEW.IDQuestion = 2"),
+                  QStringLiteral("database or disk is full"));
     const QString message = ImportFailure(WriteFile(QStringLiteral("esempio.ini"), WorkedExample));
     EXPECT_TRUE(message.contains(QStringLiteral("database or disk is full"))) << message.toStdString();
     EXPECT_EQ(Questionnaire(), before);
 
     // A refused phase is a failure too, not a duplicate to skip.
-    db.Db().Execute(QStringLiteral("DROP TRIGGER RefuseThird"));
-    db.Db().Execute(QStringLiteral("CREATE TRIGGER RefusePhase BEFORE INSERT ON Phases WHEN NEW.IDPhase = 2 "
-                                   "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
+    db.StopRefusing();
+    db.RefuseRows("INSERT", QStringLiteral("Phases"), QStringLiteral("NEW.IDPhase = 2"), QStringLiteral("disk I/O error"));
     EXPECT_FALSE(ImportFailure(WriteFile(QStringLiteral("esempio.ini"), WorkedExample)).isEmpty());
     EXPECT_EQ(Questionnaire(), before);
 
     // And the database takes a good import afterwards.
-    db.Db().Execute(QStringLiteral("DROP TRIGGER RefusePhase"));
+    db.StopRefusing();
     db.Db().ImportLegacyQuestions(WriteFile(QStringLiteral("esempio.ini"), WorkedExample));
     EXPECT_EQ(Questions().size(), 4);
 }
 
-TEST_F(LegacyImport, UnreadableFilesChangeNothing)
+TEST_P(LegacyImport, UnreadableFilesChangeNothing)
 {
     AddPreviousQuestionnaire();
     const QStringList before = Questionnaire();
@@ -244,7 +244,7 @@ TEST_F(LegacyImport, UnreadableFilesChangeNothing)
     EXPECT_EQ(Questionnaire(), before);
 }
 
-TEST_F(LegacyImport, ExampleQuestionnaireShippedWithTheProgram)
+TEST_P(LegacyImport, ExampleQuestionnaireShippedWithTheProgram)
 {
     QFile file(QStringLiteral(BALTERO_EXAMPLE_QUESTIONNAIRE));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -259,13 +259,13 @@ TEST_F(LegacyImport, ExampleQuestionnaireShippedWithTheProgram)
     EXPECT_EQ(Areas().first(), QStringLiteral("1|Motricit\u00e0 globale"));
     EXPECT_EQ(Phases().first(), QStringLiteral("1|0\u201312 mesi"));
     // Every area asks something in every phase.
-    EXPECT_EQ(db.Count(QStringLiteral("(SELECT DISTINCT IDArea, IDPhase FROM Questions)")),
+    EXPECT_EQ(db.Count(QStringLiteral("(SELECT DISTINCT IDArea, IDPhase FROM Questions) AS Cells")),
               db.Count(QStringLiteral("Areas")) * db.Count(QStringLiteral("Phases")));
 }
 
 // The file carries no ages (an earlier program reads it as ever); the example
 // database gets them afterwards, only for phases still as the example has them.
-TEST_F(LegacyImport, ExamplePhaseAgesGoOnlyToTheExamplesOwnPhases)
+TEST_P(LegacyImport, ExamplePhaseAgesGoOnlyToTheExamplesOwnPhases)
 {
     db.Db().ImportLegacyQuestions(QStringLiteral(BALTERO_EXAMPLE_QUESTIONNAIRE));
     const QString ages = QStringLiteral("SELECT IDPhase, AgeFromMonths, AgeToMonths FROM Phases ORDER BY IDPhase");
@@ -275,3 +275,5 @@ TEST_F(LegacyImport, ExamplePhaseAgesGoOnlyToTheExamplesOwnPhases)
     SetExamplePhaseAgeRanges(db.Db());
     EXPECT_EQ(Rows(ages), QStringList({"1|0|11", "2||", "3|24|35", "4|36|47", "5|48|71"}));
 }
+
+INSTANTIATE_FOR_EACH_PROVIDER(LegacyImport);

@@ -56,8 +56,16 @@ TListView ViewOf(TFormRSShow* window)
 
 class ListUpdateTest : public RecordWindowTest {
 public:
-    ListUpdateTest()
+    explicit ListUpdateTest(TestProvider provider = TestProvider::File)
+        : RecordWindowTest(provider)
     {
+    }
+
+    void SetUp() override
+    {
+        RecordWindowTest::SetUp();
+        if (IsSkipped())
+            return;
         for (const char* name : {"Carla", "Anna", "Dario", "Bruno"}) {
             db_.AddChild(QLatin1String(name));
             db_.AddTeacher(QLatin1String(name));
@@ -192,23 +200,34 @@ TEST_P(ListUpdate, ShowsWhatAWindowOpenedAfreshShows)
     EXPECT_EQ(selected, selection());
 }
 
-// Another computer's changes: F5 ("Aggiorna") shows them with the selection
-// kept on its record, and a record deleted meanwhile is not edited.
-TEST_F(ListUpdateTest, ChangesMadeElsewhereAreShownAndADeletedRecordIsNotEdited)
+// Another computer's changes, through a connection of its own: F5
+// ("Aggiorna") shows them with the selection kept on its record, and a
+// record deleted meanwhile is not edited. On the file and on the server.
+class ChangesElsewhereTest : public ListUpdateTest, public ::testing::WithParamInterface<TestProvider> {
+public:
+    ChangesElsewhereTest()
+        : ListUpdateTest(GetParam())
+    {
+    }
+};
+
+TEST_P(ChangesElsewhereTest, ChangesMadeElsewhereAreShownAndADeletedRecordIsNotEdited)
 {
     Open(TRecordWindow::Children);
     window_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
     ASSERT_TRUE(Button("BitBtnRefresh")->isVisible());
     ClickRow(2); // Carla
-    db_.AddChild(QStringLiteral("Aaron"));
+    TNyConnection elsewhere;
+    db_.OpenSecondConnection(elsewhere);
+    elsewhere.Execute(QStringLiteral("INSERT INTO Children(Name, DateOfBirth, Info) VALUES('Aaron', '2020-03-04 00:00:00', '')"));
     // The key presses the button a moment later, as a click would.
     QTest::keyClick(window_, Qt::Key_F5);
     QTest::qWaitFor([this] { return List()->topLevelItemCount() == 5; }, 2000);
     ASSERT_EQ(Column(0), QStringList({"Aaron", "Anna", "Bruno", "Carla", "Dario"}));
     EXPECT_EQ(List()->selectedItems().value(0) ? List()->selectedItems().first()->text(0) : QString(), "Carla");
 
-    db_.Db().Execute(QStringLiteral("DELETE FROM Children WHERE Name = 'Carla'"));
+    elsewhere.Execute(QStringLiteral("DELETE FROM Children WHERE Name = 'Carla'"));
     auto editor = OnModal<QDialog>([](QDialog* dialog) { dialog->reject(); }, 500);
     QTest::mouseClick(Button("BitBtnEdit"), Qt::LeftButton);
     QTest::qWait(50);
@@ -219,12 +238,14 @@ TEST_F(ListUpdateTest, ChangesMadeElsewhereAreShownAndADeletedRecordIsNotEdited)
 
 // Deleted by another user while its window is open: OK says so in place of
 // the name check's message, and Annulla goes back to a list without it.
-TEST_F(ListUpdateTest, ARecordDeletedWhileOpenIsNotSavedAndLeavesTheList)
+TEST_P(ChangesElsewhereTest, ARecordDeletedWhileOpenIsNotSavedAndLeavesTheList)
 {
     Open(TRecordWindow::Children);
     ClickRow(1); // Bruno
     auto edited = OnModal<QDialog>([this](QDialog* dialog) {
-        db_.Db().Execute(QStringLiteral("DELETE FROM Children WHERE Name = 'Bruno'"));
+        TNyConnection elsewhere;
+        db_.OpenSecondConnection(elsewhere);
+        elsewhere.Execute(QStringLiteral("DELETE FROM Children WHERE Name = 'Bruno'"));
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("BitBtnOK")), Qt::LeftButton);
         EXPECT_TRUE(dialog->isVisible());
         dialog->reject();
@@ -238,6 +259,7 @@ TEST_F(ListUpdateTest, ARecordDeletedWhileOpenIsNotSavedAndLeavesTheList)
     EXPECT_EQ(db_.Count(QStringLiteral("Children")), 3);
 }
 
+INSTANTIATE_FOR_EACH_PROVIDER(ChangesElsewhereTest);
 INSTANTIATE_TEST_SUITE_P(Windows, ListUpdate, ::testing::ValuesIn(kActions),
                          [](const ::testing::TestParamInfo<TListAction>& info) { return info.param.name; });
 

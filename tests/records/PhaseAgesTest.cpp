@@ -6,7 +6,7 @@
 
 namespace {
 
-class PhaseAgesTest : public RecordWindowTest {
+class PhaseAgesTest : public ProviderRecordWindowTest {
 protected:
     // Types the two ages into the dialog the button opens and presses OK.
     void EnterAges(const char* button, const QString& from, const QString& to)
@@ -25,7 +25,7 @@ protected:
     QStringList Ages() { return Rows("SELECT IDPhase, AgeFromMonths, AgeToMonths FROM Phases ORDER BY IDPhase"); }
 };
 
-TEST_F(PhaseAgesTest, BothAgesAreOptionalAndShownAsTheDialogSaysThem)
+TEST_P(PhaseAgesTest, BothAgesAreOptionalAndShownAsTheDialogSaysThem)
 {
     const struct {
         const char *from, *to;
@@ -62,7 +62,7 @@ TEST_F(PhaseAgesTest, BothAgesAreOptionalAndShownAsTheDialogSaysThem)
     });
 }
 
-TEST_F(PhaseAgesTest, ARangeThatEndsBeforeItBeginsIsRefusedAndCanBeMended)
+TEST_P(PhaseAgesTest, ARangeThatEndsBeforeItBeginsIsRefusedAndCanBeMended)
 {
     db_.AddPhase(1, QStringLiteral("Prima"));
     Open(TRecordWindow::Phases);
@@ -79,5 +79,7 @@ TEST_F(PhaseAgesTest, ARangeThatEndsBeforeItBeginsIsRefusedAndCanBeMended)
     EXPECT_EQ(DialogScript::Texts("warning"), QStringList{PhaseAgeRangeReversedText(24, 12)});
     EXPECT_EQ(Ages(), QStringList{"1|24|35"});
 }
+
+INSTANTIATE_FOR_EACH_PROVIDER(PhaseAgesTest);
 
 } // namespace

@@ -7,7 +7,7 @@
 
 namespace {
 
-class QuestionnaireWindowsTest : public RecordWindowTest {
+class QuestionnaireWindowsTest : public ProviderRecordWindowTest {
 protected:
     // Area, phase and number of every question, with its text, in the
     // questionnaire's order.
@@ -56,7 +56,7 @@ protected:
     }
 };
 
-TEST_F(QuestionnaireWindowsTest, AreaNumbersRunFromOneTo255AndATakenOneCanBeCorrected)
+TEST_P(QuestionnaireWindowsTest, AreaNumbersRunFromOneTo255AndATakenOneCanBeCorrected)
 {
     db_.AddArea(1, QStringLiteral("Autonomia"));
     Open(TRecordWindow::Areas);
@@ -102,7 +102,7 @@ TEST_F(QuestionnaireWindowsTest, AreaNumbersRunFromOneTo255AndATakenOneCanBeCorr
     EXPECT_EQ(Column(0), QStringList({"1", "12"}));
 }
 
-TEST_F(QuestionnaireWindowsTest, AreasAreListedByNumberAndKeepTheirNumberWhenEdited)
+TEST_P(QuestionnaireWindowsTest, AreasAreListedByNumberAndKeepTheirNumberWhenEdited)
 {
     db_.AddArea(10, QStringLiteral("Autonomia"));
     db_.AddArea(7, QStringLiteral("Vecchia"));
@@ -128,7 +128,7 @@ TEST_F(QuestionnaireWindowsTest, AreasAreListedByNumberAndKeepTheirNumberWhenEdi
               QStringList({"2|Zeta", "7|Motricit\u00e0", "10|Autonomia"}));
 }
 
-TEST_F(QuestionnaireWindowsTest, PhaseUsedByQuestionsCannotBeDeleted)
+TEST_P(QuestionnaireWindowsTest, PhaseUsedByQuestionsCannotBeDeleted)
 {
     db_.AddArea(1, QStringLiteral("Autonomia"));
     db_.AddPhase(1, QStringLiteral("Prima"));
@@ -142,7 +142,8 @@ TEST_F(QuestionnaireWindowsTest, PhaseUsedByQuestionsCannotBeDeleted)
     const QStringList warnings = DialogScript::Texts("warning");
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_TRUE(warnings[0].startsWith(Message11014())) << warnings[0].toStdString();
-    EXPECT_TRUE(warnings[0].contains("FOREIGN KEY constraint failed")) << warnings[0].toStdString();
+    EXPECT_TRUE(warnings[0].contains(db_.EngineText("FOREIGN KEY constraint failed", "violates foreign key constraint")))
+        << warnings[0].toStdString();
     EXPECT_EQ(Items(), before);
     EXPECT_EQ(db_.Count("Phases"), 2);
     EXPECT_EQ(Questions(), QStringList({"1|1|1|Mangia da solo?"}));
@@ -152,7 +153,7 @@ TEST_F(QuestionnaireWindowsTest, PhaseUsedByQuestionsCannotBeDeleted)
     EXPECT_EQ(DialogScript::Texts("warning").size(), 1);
 }
 
-TEST_F(QuestionnaireWindowsTest, NewQuestionsAreNumberedWithinTheirAreaAndPhase)
+TEST_P(QuestionnaireWindowsTest, NewQuestionsAreNumberedWithinTheirAreaAndPhase)
 {
     AddGrid();
     db_.AddQuestion(2, 1, 1, QStringLiteral("Dice il suo nome?"));
@@ -189,7 +190,7 @@ TEST_F(QuestionnaireWindowsTest, NewQuestionsAreNumberedWithinTheirAreaAndPhase)
     EXPECT_TRUE(DialogScript::Texts("warning").isEmpty());
 }
 
-TEST_F(QuestionnaireWindowsTest, DeletingAQuestionClosesTheGapInItsGroupOnly)
+TEST_P(QuestionnaireWindowsTest, DeletingAQuestionClosesTheGapInItsGroupOnly)
 {
     AddGrid();
     for (int order = 1; order <= 4; ++order)
@@ -211,7 +212,7 @@ TEST_F(QuestionnaireWindowsTest, DeletingAQuestionClosesTheGapInItsGroupOnly)
     EXPECT_TRUE(DialogScript::Texts("warning").isEmpty());
 }
 
-TEST_F(QuestionnaireWindowsTest, RefusedDeletionLeavesEveryNumberAsItWas)
+TEST_P(QuestionnaireWindowsTest, RefusedDeletionLeavesEveryNumberAsItWas)
 {
     AddGrid();
     QList<int> ids;
@@ -240,7 +241,7 @@ TEST_F(QuestionnaireWindowsTest, RefusedDeletionLeavesEveryNumberAsItWas)
     EXPECT_EQ(Questions(), QStringList({"1|1|1|Q1", "1|1|2|Q2", "1|1|3|Q4"}));
 }
 
-TEST_F(QuestionnaireWindowsTest, DeletionRepairsNumbersThatQuestionsShare)
+TEST_P(QuestionnaireWindowsTest, DeletionRepairsNumbersThatQuestionsShare)
 {
     AddGrid();
     db_.AddQuestion(1, 1, 1, QStringLiteral("A"));
@@ -255,7 +256,7 @@ TEST_F(QuestionnaireWindowsTest, DeletionRepairsNumbersThatQuestionsShare)
     EXPECT_EQ(Questions(), QStringList({"1|1|1|B", "1|1|2|C", "1|1|3|D"}));
 }
 
-TEST_F(QuestionnaireWindowsTest, EditingAQuestionChangesOnlyItsText)
+TEST_P(QuestionnaireWindowsTest, EditingAQuestionChangesOnlyItsText)
 {
     AddGrid();
     db_.AddQuestion(1, 2, 1, QStringLiteral("Prima domanda"));
@@ -284,7 +285,7 @@ TEST_F(QuestionnaireWindowsTest, EditingAQuestionChangesOnlyItsText)
     EXPECT_EQ(Questions(), QStringList({"1|2|1|Prima domanda", "1|2|2|Nuovo testo\r\nsu due righe"}));
 }
 
-TEST_F(QuestionnaireWindowsTest, NewQuestionNeedsAreasAndPhases)
+TEST_P(QuestionnaireWindowsTest, NewQuestionNeedsAreasAndPhases)
 {
     db_.AddArea(1, QStringLiteral("Autonomia"));
     Open(TRecordWindow::Questions);
@@ -298,5 +299,7 @@ TEST_F(QuestionnaireWindowsTest, NewQuestionNeedsAreasAndPhases)
     EXPECT_EQ(db_.Count("Questions"), 0);
     EXPECT_EQ(List()->topLevelItemCount(), 0);
 }
+
+INSTANTIATE_FOR_EACH_PROVIDER(QuestionnaireWindowsTest);
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "RecordMessages.h"
 
 #include <ostream>
+#include <tuple>
 
 namespace {
 
@@ -32,11 +33,19 @@ const NamedWindow kNamedWindows[] = {
     {TRecordWindow::Phases, "Phases", "Description", "EditDescription", RepeatedPhaseDescriptionText},
 };
 
-class RepeatedNamesTest : public RecordWindowTest, public ::testing::WithParamInterface<NamedWindow> {
+// Each window on the file and on the server, which folds letter case its own way.
+class RepeatedNamesTest : public RecordWindowTest,
+                          public ::testing::WithParamInterface<std::tuple<NamedWindow, TestProvider>> {
 protected:
+    RepeatedNamesTest()
+        : RecordWindowTest(std::get<1>(GetParam()))
+    {
+    }
+    static const NamedWindow& Named() { return std::get<0>(GetParam()); }
+
     void Add(int number, const QString& name)
     {
-        switch (GetParam().window) {
+        switch (Named().window) {
         case TRecordWindow::Children: db_.AddChild(name); break;
         case TRecordWindow::Teachers: db_.AddTeacher(name); break;
         case TRecordWindow::Areas: db_.AddArea(number, name); break;
@@ -44,7 +53,7 @@ protected:
         }
     }
 
-    QStringList Names() { return Rows(QStringLiteral("SELECT ") + GetParam().nameField + " FROM " + GetParam().table); }
+    QStringList Names() { return Rows(QStringLiteral("SELECT ") + Named().nameField + " FROM " + Named().table); }
 
     // Types the name into the open dialog (a new area or phase gets a free
     // number) and presses OK; true when the dialog closed.
@@ -52,7 +61,7 @@ protected:
     {
         if (auto* number = dialog->findChild<QComboBox*>(QStringLiteral("ComboBoxID")); number && number->isEnabled())
             number->setCurrentIndex(50);
-        Replace(Field<QLineEdit>(dialog, GetParam().nameEdit), name);
+        Replace(Field<QLineEdit>(dialog, Named().nameEdit), name);
         ClickOK(dialog);
         return !dialog->isVisible();
     }
@@ -71,13 +80,13 @@ TEST_P(RepeatedNamesTest, NewNameTheSameButForLetterCaseIsRefusedLikeAnExactDupl
     int number = 1;
     for (const auto& c : cases)
         Add(number++, c.stored);
-    Open(GetParam().window);
+    Open(Named().window);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed.toStdString());
         DialogScript::ClearShown();
         ClickAndDrive(Button("BitBtnNew"), [&](QDialog* dialog) {
             EXPECT_FALSE(Save(dialog, c.typed));
-            EXPECT_EQ(DialogScript::Texts("warning"), QStringList({GetParam().header() + RepeatedNameText(c.typed, c.stored)}));
+            EXPECT_EQ(DialogScript::Texts("warning"), QStringList({Named().header() + RepeatedNameText(c.typed, c.stored)}));
             ClickCancel(dialog);
         });
     }
@@ -92,8 +101,8 @@ TEST_P(RepeatedNamesTest, RenamingToAnotherRecordsNameIsRefusedToItsOwnNameNot)
 {
     Add(1, QStringLiteral("Anna"));
     Add(2, QStringLiteral("\u00c9lisa"));
-    Open(GetParam().window);
-    const int anna = Column(0).indexOf(GetParam().window == TRecordWindow::Areas || GetParam().window == TRecordWindow::Phases
+    Open(Named().window);
+    const int anna = Column(0).indexOf(Named().window == TRecordWindow::Areas || Named().window == TRecordWindow::Phases
                                            ? QStringLiteral("1")
                                            : QStringLiteral("Anna"));
     ASSERT_GE(anna, 0);
@@ -111,13 +120,17 @@ TEST_P(RepeatedNamesTest, RenamingToAnotherRecordsNameIsRefusedToItsOwnNameNot)
     EXPECT_EQ(names, QStringList({"Anna", "\u00e9LISA"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Dialogs, RepeatedNamesTest, ::testing::ValuesIn(kNamedWindows),
-                         [](const ::testing::TestParamInfo<NamedWindow>& info) {
-                             return std::string(info.param.table);
+INSTANTIATE_TEST_SUITE_P(Dialogs, RepeatedNamesTest,
+                         ::testing::Combine(::testing::ValuesIn(kNamedWindows),
+                                            ::testing::Values(TestProvider::File, TestProvider::Server)),
+                         [](const ::testing::TestParamInfo<std::tuple<NamedWindow, TestProvider>>& info) {
+                             return std::string(std::get<0>(info.param).table) + "_"
+                                    + ProviderName({std::get<1>(info.param), info.index});
                          });
 
-// Names stored before the dialogs compared them this way may repeat; the
-// record keeps its name when only its notes change.
+// Names stored before the dialogs compared them this way may repeat (in a
+// file: the server's schema never took them); the record keeps its name when
+// only its notes change.
 TEST_F(RecordWindowTest, RecordStoredWithARepeatedNameCanStillBeEdited)
 {
     db_.AddChild(QStringLiteral("\u00c9lisa"));
@@ -133,7 +146,9 @@ TEST_F(RecordWindowTest, RecordStoredWithARepeatedNameCanStillBeEdited)
     EXPECT_EQ(db_.Count("Children", QStringLiteral("Info = 'Nota'")), 1);
 }
 
-TEST_F(RecordWindowTest, RegisterListsOrderAccentedNamesAmongTheOthers)
+class RegisterOrderTest : public ProviderRecordWindowTest {};
+
+TEST_P(RegisterOrderTest, RegisterListsOrderAccentedNamesAmongTheOthers)
 {
     const QStringList stored = {"Zoe", "\u00c9lisa", "bruno", "Anna", "\u00c8mma", "ettore", "\u00d2scar", "Nadia"};
     const QStringList ordered = {"Anna", "bruno", "\u00c9lisa", "\u00c8mma", "ettore", "Nadia", "\u00d2scar", "Zoe"};
@@ -148,5 +163,7 @@ TEST_F(RecordWindowTest, RegisterListsOrderAccentedNamesAmongTheOthers)
         delete window_.data();
     }
 }
+
+INSTANTIATE_FOR_EACH_PROVIDER(RegisterOrderTest);
 
 } // namespace

@@ -28,8 +28,15 @@
 
 class RecordWindowTest : public ::testing::Test {
 protected:
+    explicit RecordWindowTest(TestProvider provider = TestProvider::File)
+        : db_(provider)
+    {
+    }
+
     void SetUp() override
     {
+        if (db_.OnServer() && TestDatabase::ServerConnection().isEmpty())
+            GTEST_SKIP() << "no test server: BALTERO_TEST_PG is not set (scripts/test.sh starts one)";
         DialogScript::Begin();
         owner_ = std::make_unique<QWidget>();
         owner_->show();
@@ -37,6 +44,8 @@ protected:
 
     void TearDown() override
     {
+        if (IsSkipped())
+            return;
         delete window_.data();
         owner_.reset();
         DialogScript::End();
@@ -186,4 +195,13 @@ protected:
     TestDatabase db_;
     std::unique_ptr<QWidget> owner_;
     QPointer<TFormRSShow> window_;
+};
+
+// The same windows on the file and on the test server (INSTANTIATE_FOR_EACH_PROVIDER).
+class ProviderRecordWindowTest : public RecordWindowTest, public ::testing::WithParamInterface<TestProvider> {
+protected:
+    ProviderRecordWindowTest()
+        : RecordWindowTest(GetParam())
+    {
+    }
 };

@@ -89,6 +89,13 @@ TestDatabase::~TestDatabase()
     }
 }
 
+void TestDatabase::OpenSecondConnection(TNyConnection& connection) const
+{
+    connection.Open(OnServer() ? serverConnection_
+                               : TDatabase::BuildConnectionString(DefaultConnectionTemplate(), databasePath_,
+                                                                  TDatabase::Password()));
+}
+
 static int LastKey(TDatabase& db, const QString& table, const QString& key)
 {
     return db.Lookup(QStringLiteral("SELECT MAX(%1) AS K FROM %2").arg(key, table), QStringLiteral("K")).toInt();
@@ -161,6 +168,32 @@ QStringList TestDatabase::Rows(const QString& sql)
         rows << fields.join(QLatin1Char('|'));
     }
     return rows;
+}
+
+void TestDatabase::RefuseRows(const char* event, const QString& table, const QString& condition,
+                              const QString& message)
+{
+    const QString when = condition.isEmpty() ? QString() : QStringLiteral(" WHEN (%1)").arg(condition);
+    if (OnServer()) {
+        Db().Execute(QStringLiteral("CREATE OR REPLACE FUNCTION test_refusal() RETURNS trigger LANGUAGE plpgsql "
+                                    "AS $body$BEGIN RAISE EXCEPTION '%1'; END$body$")
+                         .arg(SQLQuote(message)));
+        Db().Execute(QStringLiteral("CREATE TRIGGER test_refusal BEFORE %1 ON %2 FOR EACH ROW%3 "
+                                    "EXECUTE FUNCTION test_refusal()")
+                         .arg(QLatin1String(event), table, when));
+    } else {
+        Db().Execute(QStringLiteral("CREATE TEMP TRIGGER test_refusal BEFORE %1 ON %2%3 "
+                                    "BEGIN SELECT RAISE(ABORT, '%4'); END")
+                         .arg(QLatin1String(event), table, when, SQLQuote(message)));
+    }
+    refusingTable_ = table;
+}
+
+void TestDatabase::StopRefusing()
+{
+    Db().Execute(OnServer() ? QStringLiteral("DROP TRIGGER test_refusal ON ") + refusingTable_
+                            : QStringLiteral("DROP TRIGGER temp.test_refusal"));
+    refusingTable_.clear();
 }
 
 void StoreAnswer(TestDatabase& db, int idCompiledTable, int idQuestion, int idAnswer)

@@ -39,6 +39,9 @@ public:
     QString Path(const QString& fileName) const { return dir_.filePath(fileName); }
     const QString& DatabasePath() const { return databasePath_; }
     TDatabase& Db() { return *TDatabase::GetInstance(); }
+    // Opens connection on this test's database as another program (another
+    // computer's, on the server) opens it: a connection of its own.
+    void OpenSecondConnection(TNyConnection& connection) const;
 
     // Adds rows with plain SQL; returns the generated key where there is one.
     int AddChild(const QString& name);
@@ -51,12 +54,21 @@ public:
     // Every row of the statement as text, its fields joined by '|'.
     QStringList Rows(const QString& sql);
 
+    // Until StopRefusing, the engine refuses with message each row of table
+    // that event ("INSERT", "UPDATE") would write and condition (on NEW, in
+    // the SQL both engines read; empty: every row) holds for, as a full disk
+    // or a rule of the database would. One refusal at a time.
+    void RefuseRows(const char* event, const QString& table, const QString& condition = QString(),
+                    const QString& message = QStringLiteral("refused"));
+    void StopRefusing();
+
 private:
     TestProvider provider_;
     QTemporaryDir dir_;
     QString databasePath_;
     QString serverConnection_;
     QString serverDatabaseName_;
+    QString refusingTable_;
 };
 
 // A test that runs once on the file and once on the test server (skipped,

@@ -8,11 +8,15 @@
 
 namespace {
 
-// Areas 10, 20, 30; phases 1 to 3; seven questions, none in area 30.
-class Saving : public ::testing::Test {
+// Areas 10, 20, 30; phases 1 to 3; seven questions, none in area 30. On
+// the file and on the server.
+class Saving : public ProviderTest {
 protected:
-    Saving()
+    void SetUp() override
     {
+        ProviderTest::SetUp();
+        if (IsSkipped())
+            return;
         db.AddArea(10, QStringLiteral("Motricit\u00e0"));
         db.AddArea(20, QStringLiteral("Linguaggio"));
         db.AddArea(30, QStringLiteral("Gioco"));
@@ -69,7 +73,7 @@ protected:
         StoreStartPhase(db, other, 10, 2);
     }
 
-    TestDatabase db;
+    TestDatabase db{GetParam()};
     TQuestions q;
     QList<int> keys; // in load order
     int compilation = 0;
@@ -78,7 +82,7 @@ protected:
 
 } // namespace
 
-TEST_F(Saving, LeavesExactlyOneRowPerQuestionAndPerAreaWhateverWasStored)
+TEST_P(Saving, LeavesExactlyOneRowPerQuestionAndPerAreaWhateverWasStored)
 {
     StoreEarlierRows();
     const QStringList otherAnswers = Answers(other);
@@ -105,7 +109,7 @@ TEST_F(Saving, LeavesExactlyOneRowPerQuestionAndPerAreaWhateverWasStored)
     EXPECT_EQ(StartPhases(other), otherStartPhases);
 }
 
-TEST_F(Saving, TheTransactionalSaveWritesTheSameRows)
+TEST_P(Saving, TheTransactionalSaveWritesTheSameRows)
 {
     StoreEarlierRows();
     q.Load();
@@ -134,7 +138,7 @@ TEST_F(Saving, TheTransactionalSaveWritesTheSameRows)
         EXPECT_EQ(reloaded.Areas[i].StartPhase, q.Areas[i].StartPhase) << "area " << i;
 }
 
-TEST_F(Saving, ACopyToANewCompilationCarriesEveryRow)
+TEST_P(Saving, ACopyToANewCompilationCarriesEveryRow)
 {
     StoreEarlierRows();
     const int copy = NewCompilation(db, QStringLiteral("Carla"));
@@ -148,7 +152,7 @@ TEST_F(Saving, ACopyToANewCompilationCarriesEveryRow)
     EXPECT_EQ(StartPhases(copy), QStringList({Pair(10, 2), Pair(20, 1), Pair(30, 1)}));
 }
 
-TEST_F(Saving, ARefusedAnswerInTheMiddleLeavesEveryEarlierRowUntouched)
+TEST_P(Saving, ARefusedAnswerInTheMiddleLeavesEveryEarlierRowUntouched)
 {
     StoreEarlierRows();
     const QStringList answersBefore = Answers(compilation);
@@ -159,9 +163,7 @@ TEST_F(Saving, ARefusedAnswerInTheMiddleLeavesEveryEarlierRowUntouched)
     for (TQuestion& question : q.QuestionList)
         question.Answer = AnswerSometimes;
     q.SetStartPhase(2, true);
-    db.Db().Execute(QStringLiteral("CREATE TEMP TRIGGER refuse_answer BEFORE INSERT ON CompiledTablesAnswers "
-                                   "WHEN NEW.IDQuestion = %1 BEGIN SELECT RAISE(ABORT, 'refused'); END")
-                        .arg(keys[3]));
+    db.RefuseRows("INSERT", QStringLiteral("CompiledTablesAnswers"), QStringLiteral("NEW.IDQuestion = %1").arg(keys[3]));
 
     try {
         q.SaveStartPhasesAndAnswers(compilation);
@@ -177,7 +179,7 @@ TEST_F(Saving, ARefusedAnswerInTheMiddleLeavesEveryEarlierRowUntouched)
     EXPECT_EQ(db.Db().Connection().TransactionLevel(), 0);
 
     // Once the obstacle is gone the same save goes through.
-    db.Db().Execute(QStringLiteral("DROP TRIGGER refuse_answer"));
+    db.StopRefusing();
     q.SaveStartPhasesAndAnswers(compilation);
     EXPECT_EQ(Answers(compilation).size(), 7);
     EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesAnswers"),
@@ -186,11 +188,9 @@ TEST_F(Saving, ARefusedAnswerInTheMiddleLeavesEveryEarlierRowUntouched)
     EXPECT_EQ(StartPhases(compilation), QStringList({Pair(10, 2), Pair(20, 2), Pair(30, 2)}));
 }
 
-TEST_F(Saving, ARefusalOnANewCompilationLeavesItWithoutRows)
+TEST_P(Saving, ARefusalOnANewCompilationLeavesItWithoutRows)
 {
-    db.Db().Execute(QStringLiteral("CREATE TEMP TRIGGER refuse_answer BEFORE INSERT ON CompiledTablesAnswers "
-                                   "WHEN NEW.IDQuestion = %1 BEGIN SELECT RAISE(ABORT, 'refused'); END")
-                        .arg(keys[6]));
+    db.RefuseRows("INSERT", QStringLiteral("CompiledTablesAnswers"), QStringLiteral("NEW.IDQuestion = %1").arg(keys[6]));
     q.Load();
 
     EXPECT_THROW(q.SaveStartPhasesAndAnswers(compilation), Exception);
@@ -199,9 +199,17 @@ TEST_F(Saving, ARefusalOnANewCompilationLeavesItWithoutRows)
     EXPECT_TRUE(StartPhases(compilation).isEmpty());
 }
 
-TEST(SavingMany, AThousandAnswersAreSavedAndReadBack)
+namespace {
+
+class SavingMany : public ProviderTest {
+protected:
+    TestDatabase db{GetParam()};
+};
+
+} // namespace
+
+TEST_P(SavingMany, AThousandAnswersAreSavedAndReadBack)
 {
-    TestDatabase db;
     db.AddArea(1, QStringLiteral("Grande"));
     db.AddPhase(1, QStringLiteral("Unica"));
     db.Db().Execute(QStringLiteral(
@@ -230,3 +238,6 @@ TEST(SavingMany, AThousandAnswersAreSavedAndReadBack)
     for (int i = 0; i < reloaded.QuestionCount(); ++i)
         ASSERT_EQ(reloaded.QuestionList[i].Answer, codes[i % 5]) << "question " << i;
 }
+
+INSTANTIATE_FOR_EACH_PROVIDER(Saving);
+INSTANTIATE_FOR_EACH_PROVIDER(SavingMany);

@@ -6,11 +6,14 @@
 namespace {
 
 // Areas 10 and 20, phases 1 to 3, inserted out of order so that the load
-// order has to come from the queries.
-class Loading : public ::testing::Test {
+// order has to come from the queries. On the file and on the server.
+class Loading : public ProviderTest {
 protected:
-    Loading()
+    void SetUp() override
     {
+        ProviderTest::SetUp();
+        if (IsSkipped())
+            return;
         db.AddPhase(3, QStringLiteral("Autonomia piena"));
         db.AddPhase(1, QStringLiteral("Esplorazione"));
         db.AddPhase(2, QStringLiteral("Imitazione"));
@@ -48,15 +51,19 @@ protected:
 
     static QString Pair(int idQuestion, int idAnswer) { return QStringLiteral("%1:%2").arg(idQuestion).arg(idAnswer); }
 
-    TestDatabase db;
+    TestDatabase db{GetParam()};
     TQuestions q;
     EditorWidgets w;
     int m1 = 0, m2 = 0, m3 = 0, l1a = 0, l1b = 0, l2 = 0;
 };
 
+// What the editor's lists make of the loaded questionnaire, and a file
+// written without its keys: on the file only.
+class LoadedQuestionnaire : public Loading {};
+
 } // namespace
 
-TEST_F(Loading, LoadReadsTheWholeGridInKeyOrder)
+TEST_P(Loading, LoadReadsTheWholeGridInKeyOrder)
 {
     q.Load();
 
@@ -88,7 +95,7 @@ TEST_F(Loading, LoadReadsTheWholeGridInKeyOrder)
     EXPECT_EQ(q.CurrentArea, 0);
 }
 
-TEST_F(Loading, ALoadReplacesWhatWasLoadedBefore)
+TEST_P(Loading, ALoadReplacesWhatWasLoadedBefore)
 {
     const int compilation = NewCompilation(db);
     StoreAnswer(db, compilation, m1, AnswerYes);
@@ -108,7 +115,7 @@ TEST_F(Loading, ALoadReplacesWhatWasLoadedBefore)
     EXPECT_EQ(q.CurrentArea, 0);
 }
 
-TEST_F(Loading, QuestionsOutsideTheLoadedGridAreSkipped)
+TEST_P(LoadedQuestionnaire, QuestionsOutsideTheLoadedGridAreSkipped)
 {
     // Only a database written without its keys can hold these.
     db.Db().Execute(QStringLiteral("PRAGMA foreign_keys=OFF"));
@@ -125,7 +132,7 @@ TEST_F(Loading, QuestionsOutsideTheLoadedGridAreSkipped)
     EXPECT_EQ(q.UnansweredCount, 6);
 }
 
-TEST_F(Loading, StoredAnswersOverlayTheQuestionnaire)
+TEST_P(Loading, StoredAnswersOverlayTheQuestionnaire)
 {
     const int compilation = NewCompilation(db, QStringLiteral("Anna"));
     const int other = NewCompilation(db, QStringLiteral("Bruno"));
@@ -152,7 +159,7 @@ TEST_F(Loading, StoredAnswersOverlayTheQuestionnaire)
     EXPECT_EQ(q.QuestionList[5].Answer, AnswerNone);
 }
 
-TEST_F(Loading, AnAnswerRowWithoutAValidCodeIsNoAnswer)
+TEST_P(Loading, AnAnswerRowWithoutAValidCodeIsNoAnswer)
 {
     const int compilation = NewCompilation(db);
     db.Db().Execute(QStringLiteral("INSERT INTO CompiledTablesAnswers(IDCompiledTable, IDQuestion, IDAnswer) "
@@ -178,7 +185,7 @@ TEST_F(Loading, AnAnswerRowWithoutAValidCodeIsNoAnswer)
     EXPECT_DOUBLE_EQ(q.Phases[1].AreaPoints[0], 1.0);
 }
 
-TEST_F(Loading, StoredStartPhasesOverlayTheAreasAndThoseOfDeletedAreasAreIgnored)
+TEST_P(Loading, StoredStartPhasesOverlayTheAreasAndThoseOfDeletedAreasAreIgnored)
 {
     const int compilation = NewCompilation(db, QStringLiteral("Anna"));
     const int other = NewCompilation(db, QStringLiteral("Bruno"));
@@ -198,7 +205,7 @@ TEST_F(Loading, StoredStartPhasesOverlayTheAreasAndThoseOfDeletedAreasAreIgnored
     EXPECT_EQ(w.AreaRow(1), QStringList({QStringLiteral("Linguaggio"), QString(), QString(), QStringLiteral("3")}));
 }
 
-TEST_F(Loading, FillQuestionListShowsTheActiveQuestionsWithTheirIndex)
+TEST_P(LoadedQuestionnaire, FillQuestionListShowsTheActiveQuestionsWithTheirIndex)
 {
     q.Load();
     q.Areas[0].StartPhase = 2;
@@ -225,7 +232,7 @@ TEST_F(Loading, FillQuestionListShowsTheActiveQuestionsWithTheirIndex)
     EXPECT_EQ(indexes, QList<int>({1, 2, 3, 4, 5}));
 }
 
-TEST_F(Loading, FillAreaListBuildsOnceAndThenOnlyRewritesTheStartPhases)
+TEST_P(LoadedQuestionnaire, FillAreaListBuildsOnceAndThenOnlyRewritesTheStartPhases)
 {
     q.Load();
     w.View().FillAreaList(q);
@@ -248,7 +255,7 @@ TEST_F(Loading, FillAreaListBuildsOnceAndThenOnlyRewritesTheStartPhases)
     EXPECT_EQ(w.AreaRow(1).at(3), QStringLiteral("2"));
 }
 
-TEST_F(Loading, ARaisedStartPhaseHidesEarlierQuestionsWhoseAnswersAreStillSaved)
+TEST_P(LoadedQuestionnaire, ARaisedStartPhaseHidesEarlierQuestionsWhoseAnswersAreStillSaved)
 {
     const int compilation = NewCompilation(db);
     StoreAnswer(db, compilation, l1a, AnswerNo);
@@ -287,7 +294,7 @@ TEST_F(Loading, ARaisedStartPhaseHidesEarlierQuestionsWhoseAnswersAreStillSaved)
               QStringLiteral("2"));
 }
 
-TEST_F(Loading, FindActiveQuestionSkipsQuestionsBeforeTheStartPhase)
+TEST_P(LoadedQuestionnaire, FindActiveQuestionSkipsQuestionsBeforeTheStartPhase)
 {
     q.Load();
     // Indexes: 0 m1, 1 m2, 2 m3 (area 10); 3 l1a, 4 l1b, 5 l2 (area 20).
@@ -306,7 +313,7 @@ TEST_F(Loading, FindActiveQuestionSkipsQuestionsBeforeTheStartPhase)
     EXPECT_FALSE(q.IsActive(2));
 }
 
-TEST_F(Loading, ShowQuestionShowsTextAnswerAreaAndPhase)
+TEST_P(LoadedQuestionnaire, ShowQuestionShowsTextAnswerAreaAndPhase)
 {
     const int compilation = NewCompilation(db);
     StoreAnswer(db, compilation, l1b, AnswerNo);
@@ -339,7 +346,7 @@ TEST_F(Loading, ShowQuestionShowsTextAnswerAreaAndPhase)
     EXPECT_EQ(w.phase.text(), QStringLiteral("Fase 3: Autonomia piena"));
 }
 
-TEST_F(Loading, ShowQuestionOfNoneClearsTheLabelsAndButtons)
+TEST_P(LoadedQuestionnaire, ShowQuestionOfNoneClearsTheLabelsAndButtons)
 {
     const int compilation = NewCompilation(db);
     StoreAnswer(db, compilation, l2, AnswerYes);
@@ -456,3 +463,6 @@ TEST(SelectingAreasAfterAnEmptyFirstArea, EachAreaGetsItsFirstQuestion)
         EXPECT_EQ(q.CurrentQuestion, c.expected);
     }
 }
+
+INSTANTIATE_FOR_EACH_PROVIDER(Loading);
+INSTANTIATE_TEST_SUITE_P(, LoadedQuestionnaire, ::testing::Values(TestProvider::File), ProviderName);

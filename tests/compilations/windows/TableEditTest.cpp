@@ -129,11 +129,14 @@ std::vector<int> VerticalRules(const QImage& page, int top, int bottom)
 // Areas 10 and 20, phases 1 to 3. Area 10: two questions in phase 1, two in
 // phase 2, one in phase 3; area 20: one in phase 1, one in phase 2, three in
 // phase 3. Ten questions in all; children Anna and Bruno, educators Carla and
-// Dario.
-class TableEdit : public ::testing::Test {
+// Dario. On the file and on the server.
+class TableEdit : public ProviderTest {
 protected:
-    TableEdit()
+    void SetUp() override
     {
+        ProviderTest::SetUp();
+        if (IsSkipped())
+            return;
         db.AddArea(10, QStringLiteral("Motricit\u00e0"));
         db.AddArea(20, QStringLiteral("Linguaggio"));
         for (int phase = 1; phase <= 3; ++phase)
@@ -224,11 +227,9 @@ protected:
 
     void Refuse(int idQuestion)
     {
-        db.Db().Execute(QStringLiteral("CREATE TEMP TRIGGER t BEFORE INSERT ON CompiledTablesAnswers WHEN "
-                                       "NEW.IDQuestion=%1 BEGIN SELECT RAISE(ABORT,'refused'); END")
-                            .arg(idQuestion));
+        db.RefuseRows("INSERT", QStringLiteral("CompiledTablesAnswers"), QStringLiteral("NEW.IDQuestion=%1").arg(idQuestion));
     }
-    void StopRefusing() { db.Db().Execute(QStringLiteral("DROP TRIGGER temp.t")); }
+    void StopRefusing() { db.StopRefusing(); }
 
     // A compilation of Bruno and Dario with some answers and area 20 starting
     // at phase 2.
@@ -248,7 +249,7 @@ protected:
         return key;
     }
 
-    TestDatabase db;
+    TestDatabase db{GetParam()};
     ScriptedDialogs dialogs;
     QList<int> keys; // in questionnaire order
     int anna = 0, bruno = 0, carla = 0, dario = 0;
@@ -256,9 +257,13 @@ protected:
     std::unique_ptr<TFormTableEdit> editor;
 };
 
+// What the editor does with keys, buttons and its own fields, whichever
+// engine holds the data: on the file only.
+class EditorControls : public TableEdit {};
+
 } // namespace
 
-TEST_F(TableEdit, NewCompilationStartsFromTodayTheFirstChildAndEducator)
+TEST_P(EditorControls, NewCompilationStartsFromTodayTheFirstChildAndEducator)
 {
     Open(false);
     const TDateTime today = DateTimeFromQDate(QDate::currentDate());
@@ -288,7 +293,7 @@ TEST_F(TableEdit, NewCompilationStartsFromTodayTheFirstChildAndEducator)
     EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 0);
 }
 
-TEST_F(TableEdit, StoredCompilationOpensWithItsAnswersStartPhasesAndHeader)
+TEST_P(TableEdit, StoredCompilationOpensWithItsAnswersStartPhasesAndHeader)
 {
     const int key = StoredCompilation();
     Open(true, key);
@@ -315,7 +320,7 @@ TEST_F(TableEdit, StoredCompilationOpensWithItsAnswersStartPhasesAndHeader)
         << "the time of day is kept";
 }
 
-TEST_F(TableEdit, LowerCaseKeysAnswerTheSelectedQuestion)
+TEST_P(EditorControls, LowerCaseKeysAnswerTheSelectedQuestion)
 {
     Open(false);
     ClickRow(Questions(), 1);
@@ -361,7 +366,7 @@ TEST_F(TableEdit, LowerCaseKeysAnswerTheSelectedQuestion)
     EXPECT_EQ(Areas()->topLevelItem(0)->text(2), QStringLiteral("4"));
 }
 
-TEST_F(TableEdit, ButtonsAnswerAndAPressedButtonReleasedLeavesTheQuestionUnanswered)
+TEST_P(EditorControls, ButtonsAnswerAndAPressedButtonReleasedLeavesTheQuestionUnanswered)
 {
     Open(false);
     ClickRow(Questions(), 5); // area 20, phase 1
@@ -389,7 +394,7 @@ TEST_F(TableEdit, ButtonsAnswerAndAPressedButtonReleasedLeavesTheQuestionUnanswe
     EXPECT_EQ(PressedButtons(), QStringLiteral("S"));
 }
 
-TEST_F(TableEdit, AutoAdvanceMovesOnButStaysOnTheLastRow)
+TEST_P(EditorControls, AutoAdvanceMovesOnButStaysOnTheLastRow)
 {
     TSettings::GetInstance()->SetAutoAdvancing(true);
     Open(false);
@@ -414,7 +419,7 @@ TEST_F(TableEdit, AutoAdvanceMovesOnButStaysOnTheLastRow)
     EXPECT_FALSE(TSettings::GetInstance()->AutoAdvancing());
 }
 
-TEST_F(TableEdit, LettersTypedIntoTheHeaderFieldsAreNotAnswers)
+TEST_P(EditorControls, LettersTypedIntoTheHeaderFieldsAreNotAnswers)
 {
     Open(false);
     auto* description = Child<QLineEdit>("EditDescription");
@@ -438,7 +443,7 @@ TEST_F(TableEdit, LettersTypedIntoTheHeaderFieldsAreNotAnswers)
     EXPECT_EQ(PressedButtons(), QString());
 }
 
-TEST_F(TableEdit, StartPhaseForTheCurrentAreaHidesItsEarlierQuestionsAndRescores)
+TEST_P(EditorControls, StartPhaseForTheCurrentAreaHidesItsEarlierQuestionsAndRescores)
 {
     Open(false);
     ClickRow(Questions(), 1);
@@ -476,7 +481,7 @@ TEST_F(TableEdit, StartPhaseForTheCurrentAreaHidesItsEarlierQuestionsAndRescores
     EXPECT_EQ(Column(Areas(), 3), (QStringList{"1", "2"})) << "cancelled: nothing changes";
 }
 
-TEST_F(TableEdit, StartPhaseForEveryAreaHidesEveryEarlierQuestion)
+TEST_P(EditorControls, StartPhaseForEveryAreaHidesEveryEarlierQuestion)
 {
     const int key = StoredCompilation();
     Open(true, key);
@@ -493,7 +498,7 @@ TEST_F(TableEdit, StartPhaseForEveryAreaHidesEveryEarlierQuestion)
     EXPECT_EQ(Label("LabelQuestion"), QStringLiteral("Domanda 10.3.1"));
 }
 
-TEST_F(TableEdit, AreaClickSelectsTheAreasFirstActiveQuestion)
+TEST_P(EditorControls, AreaClickSelectsTheAreasFirstActiveQuestion)
 {
     Open(false);
     ClickRow(Areas(), 1);
@@ -506,7 +511,7 @@ TEST_F(TableEdit, AreaClickSelectsTheAreasFirstActiveQuestion)
     EXPECT_EQ(SelectedRow(Questions()), 5);
 }
 
-TEST_F(TableEdit, ChangedDateAsksBeforeClosing)
+TEST_P(EditorControls, ChangedDateAsksBeforeClosing)
 {
     const int key = StoredCompilation();
     const QStringList before = StoredCompilations(db);
@@ -530,7 +535,7 @@ TEST_F(TableEdit, ChangedDateAsksBeforeClosing)
     EXPECT_EQ(list->GetFieldAsString(QStringLiteral("Description")), QStringLiteral("Osservazione di marzo"));
 }
 
-TEST_F(TableEdit, FailedSaveInTheMiddleOfTheAnswersStoresNothingAndKeepsTheInput)
+TEST_P(TableEdit, FailedSaveInTheMiddleOfTheAnswersStoresNothingAndKeepsTheInput)
 {
     const int key = StoredCompilation();
     const QStringList before = StoredCompilations(db);
@@ -586,15 +591,14 @@ TEST_F(TableEdit, FailedSaveInTheMiddleOfTheAnswersStoresNothingAndKeepsTheInput
               2);
 }
 
-TEST_F(TableEdit, AfterTwoDifferentFailedSavesCancelLeavesTheListRowAsStored)
+TEST_P(TableEdit, AfterTwoDifferentFailedSavesCancelLeavesTheListRowAsStored)
 {
     const int key = StoredCompilation();
     Open(true, key);
     Child<QLineEdit>("EditDescription")->setText(QStringLiteral("Mai salvata"));
-    db.Db().Execute(QStringLiteral("CREATE TEMP TRIGGER h BEFORE UPDATE ON CompiledTables "
-                                   "BEGIN SELECT RAISE(ABORT,'header refused'); END"));
+    db.RefuseRows("UPDATE", QStringLiteral("CompiledTables"), QString(), QStringLiteral("header refused"));
     QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
-    db.Db().Execute(QStringLiteral("DROP TRIGGER temp.h"));
+    db.StopRefusing();
     Refuse(keys[2]);
     QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
     const QStringList warnings = DialogScript::Texts(QStringLiteral("warning"));
@@ -609,7 +613,7 @@ TEST_F(TableEdit, AfterTwoDifferentFailedSavesCancelLeavesTheListRowAsStored)
     EXPECT_EQ(db.Count(QStringLiteral("CompiledTables"), QStringLiteral("Description='Osservazione di marzo'")), 1);
 }
 
-TEST_F(TableEdit, NewCompilationWhoseFirstSaveFailedIsStoredOnceUnderItsOwnKey)
+TEST_P(TableEdit, NewCompilationWhoseFirstSaveFailedIsStoredOnceUnderItsOwnKey)
 {
     const int earlier = StoredCompilation();
     const QStringList before = StoredCompilations(db);
@@ -635,7 +639,7 @@ TEST_F(TableEdit, NewCompilationWhoseFirstSaveFailedIsStoredOnceUnderItsOwnKey)
     EXPECT_EQ(db.Count(QStringLiteral("CompiledTablesAnswers")), 20);
 }
 
-TEST_F(TableEdit, SavedNewCompilationReopensIdentical)
+TEST_P(TableEdit, SavedNewCompilationReopensIdentical)
 {
     Open(false);
     Child<QComboBox>("ComboBoxChild")->setCurrentIndex(1);
@@ -676,7 +680,7 @@ TEST_F(TableEdit, SavedNewCompilationReopensIdentical)
     EXPECT_EQ(reloaded, codes) << "the hidden phase-1 answers of area 10 were saved too";
 }
 
-TEST_F(TableEdit, ExportAsksAboutUnansweredQuestionsWritesTheReportAndPrints)
+TEST_P(EditorControls, ExportAsksAboutUnansweredQuestionsWritesTheReportAndPrints)
 {
     const int key = StoredCompilation();
     Open(true, key);
@@ -720,7 +724,7 @@ TEST_F(TableEdit, ExportAsksAboutUnansweredQuestionsWritesTheReportAndPrints)
     EXPECT_FALSE(QFile::exists(db.Path(QStringLiteral("missing/report.html"))));
 }
 
-TEST_F(TableEdit, ThePrintedReportHasTheGridAndTheColumnsOfTheSavedOne)
+TEST_P(EditorControls, ThePrintedReportHasTheGridAndTheColumnsOfTheSavedOne)
 {
     const int key = StoredCompilation();
     db.Db().Execute(QStringLiteral("UPDATE Children SET DateOfBirth=NULL WHERE IDChild=%1").arg(bruno));
@@ -777,7 +781,7 @@ TEST_F(TableEdit, ThePrintedReportHasTheGridAndTheColumnsOfTheSavedOne)
     EXPECT_NEAR(columns.back(), rows.front().to, 2);
 }
 
-TEST_F(TableEdit, ExportOfAFullyAnsweredCompilationAsksNothingBeforeTheSaveDialog)
+TEST_P(EditorControls, ExportOfAFullyAnsweredCompilationAsksNothingBeforeTheSaveDialog)
 {
     Open(false);
     SetAutoAdvance(true);
@@ -791,7 +795,7 @@ TEST_F(TableEdit, ExportOfAFullyAnsweredCompilationAsksNothingBeforeTheSaveDialo
     EXPECT_TRUE(DialogScript::Texts(QStringLiteral("print")).isEmpty());
 }
 
-TEST_F(TableEdit, ALongStoredDescriptionIsNotCutByTheEditor)
+TEST_P(TableEdit, ALongStoredDescriptionIsNotCutByTheEditor)
 {
     const int key = StoredCompilation();
     const QString description = QStringLiteral("Copia di ").repeated(12) + QStringLiteral("Osservazione");
@@ -815,7 +819,7 @@ struct TypedObservationCase {
 };
 
 // The children were born on 4 March 2020.
-TEST_F(TableEdit, ObservationDateTypedByHandIsStoredAsTypedAndNeverBeforeTheBirth)
+TEST_P(TableEdit, ObservationDateTypedByHandIsStoredAsTypedAndNeverBeforeTheBirth)
 {
     const QString field = TFormTableEdit::DateFieldName();
     const QString birth = QStringLiteral("la data di nascita del bambino");
@@ -857,7 +861,7 @@ TEST_F(TableEdit, ObservationDateTypedByHandIsStoredAsTypedAndNeverBeforeTheBirt
 
 namespace {
 
-TEST_F(TableEdit, EveryControlThatTakesTheFocusHasAnAccessibleName)
+TEST_P(EditorControls, EveryControlThatTakesTheFocusHasAnAccessibleName)
 {
     Open(false);
     QStringList unnamed;
@@ -874,7 +878,7 @@ TEST_F(TableEdit, EveryControlThatTakesTheFocusHasAnAccessibleName)
     EXPECT_GE(reachable, 10);
 }
 
-TEST_F(TableEdit, TheChosenAnswerStandsOutAndTheAnswerButtonsTakeNoFocus)
+TEST_P(EditorControls, TheChosenAnswerStandsOutAndTheAnswerButtonsTakeNoFocus)
 {
     Open(false);
     ClickRow(Questions(), 0);
@@ -893,7 +897,7 @@ TEST_F(TableEdit, TheChosenAnswerStandsOutAndTheAnswerButtonsTakeNoFocus)
         EXPECT_EQ(Button(name)->focusPolicy(), Qt::NoFocus) << name;
 }
 
-TEST_F(TableEdit, ListRowsHoldTheWholeLineAboveTheGridAtAnyFontSize)
+TEST_P(EditorControls, ListRowsHoldTheWholeLineAboveTheGridAtAnyFontSize)
 {
     const QFont original = QApplication::font();
     for (int pointSize : {9, 16}) {
@@ -913,7 +917,7 @@ TEST_F(TableEdit, ListRowsHoldTheWholeLineAboveTheGridAtAnyFontSize)
     QApplication::setFont(original);
 }
 
-TEST_F(TableEdit, ChildAndEducatorBoxesAreOrderedByNameShowTheBirthAndAreFoundByAnyPart)
+TEST_P(TableEdit, ChildAndEducatorBoxesAreOrderedByNameShowTheBirthAndAreFoundByAnyPart)
 {
     const int abramo = db.AddChild(QStringLiteral("Abramo Rossi"));
     db.AddTeacher(QStringLiteral("Adele"));
@@ -956,3 +960,6 @@ TEST_F(TableEdit, ChildAndEducatorBoxesAreOrderedByNameShowTheBirthAndAreFoundBy
 }
 
 } // namespace
+
+INSTANTIATE_FOR_EACH_PROVIDER(TableEdit);
+INSTANTIATE_TEST_SUITE_P(, EditorControls, ::testing::Values(TestProvider::File), ProviderName);
