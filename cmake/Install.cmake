@@ -30,8 +30,8 @@ configure_file(${CMAKE_SOURCE_DIR}/resources/desktop/baltero.metainfo.xml.in
 install(FILES ${CMAKE_BINARY_DIR}/desktop/${BALTERO_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The Debian package. Its dependencies are read from the libraries the
-# program and the server's module link (dpkg-shlibdeps), plus what is loaded at run time: Qt's platform plugins
-# and Qt's own Italian texts.
+# program and the server's module link (dpkg-shlibdeps), plus what is loaded
+# at run time: Qt's platform plugins and Qt's own Italian texts.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME baltero)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

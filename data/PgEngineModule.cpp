@@ -30,11 +30,12 @@ std::unique_ptr<TDbEngine> OpenServerEngine(const TConnectionSettings& settings,
     // run its code until they are closed.
     static QMutex mutex;
     static QString loadedFile;
-    static decltype(&BalteroOpenPgEngine) open = nullptr;
+    static decltype(&BalteroOpenPgEngine) loadedOpen = nullptr;
+    decltype(&BalteroOpenPgEngine) open = nullptr;
     {
         const QMutexLocker lock(&mutex);
         const QString file = ModuleFile();
-        if (!open || file != loadedFile) {
+        if (!loadedOpen || file != loadedFile) {
             if (!QFile::exists(file)) {
                 error = QStringLiteral("Manca il modulo che collega Baltero al server PostgreSQL (%1). "
                                        "Reinstallare Baltero.")
@@ -50,9 +51,10 @@ std::unique_ptr<TDbEngine> OpenServerEngine(const TConnectionSettings& settings,
                             .arg(module.errorString());
                 return nullptr;
             }
-            open = found;
+            loadedOpen = found;
             loadedFile = file;
         }
+        open = loadedOpen;
     }
     return std::unique_ptr<TDbEngine>(open(&settings, busyTimeoutMs, &error, &passwordRefused));
 }
