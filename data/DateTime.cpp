@@ -128,20 +128,26 @@ public:
 
     QString Write(const QDate& date) const
     {
-        if (!usable_ || !date.isValid() || date.year() < 1 || date.year() > 9999)
+        // The fields are worked out once and written as digits in place:
+        // a list of thousands of rows formats thousands of dates.
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        date.getDate(&year, &month, &day);
+        if (!usable_ || !date.isValid() || year < 1 || year > 9999)
             return RegionalLocale().toString(date, RegionalShortDateFormat());
         QString text;
         text.reserve(10);
         for (const TField& field : fields_) {
             switch (field.letter) {
             case 'd':
-                text += QString::number(date.day()).rightJustified(field.width, QLatin1Char('0'));
+                AppendNumber(text, day, field.width);
                 break;
             case 'M':
-                text += QString::number(date.month()).rightJustified(field.width, QLatin1Char('0'));
+                AppendNumber(text, month, field.width);
                 break;
             case 'y':
-                text += QString::number(date.year()).rightJustified(4, QLatin1Char('0'));
+                AppendNumber(text, year, 4);
                 break;
             default:
                 text += field.literal;
@@ -158,6 +164,21 @@ private:
     };
     std::vector<TField> fields_;
     bool usable_ = true;
+
+    // value (at most four digits) with leading zeros up to width.
+    static void AppendNumber(QString& text, int value, int width)
+    {
+        QChar digits[4];
+        int count = 0;
+        do {
+            digits[count++] = QLatin1Char(char('0' + value % 10));
+            value /= 10;
+        } while (value > 0 && count < 4);
+        for (int i = count; i < width; ++i)
+            text += QLatin1Char('0');
+        while (count > 0)
+            text += digits[--count];
+    }
 };
 
 QString ShortDateText(const QDate& date)

@@ -1,7 +1,7 @@
 #include "NyConnection.h"
 
 #include "Exception.h"
-#include "PgEngine.h"
+#include "PgEngineModule.h"
 #include "SqlCipherEngine.h"
 
 #include <QRegularExpression>
@@ -59,7 +59,7 @@ void TNyConnection::OpenDatabase(const QString& connectionString)
         fail(QStringLiteral("No provider is named in the connection string."));
     QString error;
     if (settings.provider.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0) {
-        engine_ = TPgEngine::Open(settings, busyTimeoutMs_, error, keyRefused_);
+        engine_ = OpenServerEngine(settings, busyTimeoutMs_, error, keyRefused_);
     } else {
         if (settings.provider.compare(QLatin1String("SQLCipher"), Qt::CaseInsensitive) != 0)
             fail(QStringLiteral("Provider cannot be found: '%1'.").arg(settings.provider));

@@ -569,3 +569,12 @@ QString TPgEngine::InsertedRowWhere(const std::optional<TDbTableKey>& key) const
         return QString();
     return QStringLiteral(" WHERE ") + QuoteIdentifier(key->generated) + QStringLiteral(" = ?");
 }
+
+// The module's entry point, as the data layer finds it.
+#include "PgEngineModule.h"
+
+extern "C" Q_DECL_EXPORT TDbEngine* BalteroOpenPgEngine(const TConnectionSettings* settings, int busyTimeoutMs,
+                                                        QString* error, bool* passwordRefused)
+{
+    return TPgEngine::Open(*settings, busyTimeoutMs, *error, *passwordRefused).release();
+}

@@ -51,16 +51,18 @@ void TFormTables::AddFilterRow()
         combo->setObjectName(QLatin1String(objectName));
         combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         combo->setMinimumContentsLength(10);
-        combo->addItem(all);
+        // The names go in at once: one insertion for the box, not one each.
+        QStringList items{all};
         try {
             // ITALIAN: the program's name order (NameText.h).
             auto names = Database->OpenRecordset(QStringLiteral("SELECT Name FROM %1 ORDER BY Name COLLATE ITALIAN")
                                                      .arg(QLatin1String(table)));
             for (; !names->Eof(); names->MoveNext())
-                combo->addItem(names->GetFieldAsString(QStringLiteral("Name")));
+                items << names->GetFieldAsString(0);
         } catch (const Exception&) {
             // Without the names the list is simply not narrowed by them.
         }
+        combo->addItems(items);
         MakeComboBoxSearchable(combo);
         return combo;
     };

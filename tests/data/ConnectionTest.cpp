@@ -6,12 +6,14 @@
 #include "Exception.h"
 #include "NyConnection.h"
 #include "NyTransaction.h"
+#include "PgEngineModule.h"
 #include "TestDatabase.h"
 #include "TestText.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
 #include <ostream>
@@ -161,6 +163,46 @@ TEST_F(FileConnectionTest, RefusedConnectionStrings)
     }
     // Opening a missing file must not create it.
     EXPECT_FALSE(QFile::exists(t.Path(QStringLiteral("none.mdb"))));
+}
+
+// The server's engine is a module loaded when a server is named: a missing
+// or damaged one is a refusal with its reason, and this build's own reaches
+// libpq (here refused by a port nobody listens on).
+TEST(ServerModuleTest, MissingOrDamagedModuleIsRefusedWithItsReason)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString damaged = folder.filePath(QStringLiteral("baltero-pg.so"));
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+
+    const QByteArray ownModule = qgetenv(kPgModuleVariable);
+    const QString open = QStringLiteral("NYADO exception: TNyConnection::Open: ");
+    const QString missing = folder.filePath(QStringLiteral("missing/baltero-pg.so"));
+    struct Case {
+        QString moduleFile;
+        QString messageStart;
+        QString messagePart;
+    };
+    const Case cases[] = {
+        {missing, open + QStringLiteral("Manca il modulo che collega Baltero al server PostgreSQL (") + missing,
+         QStringLiteral("Reinstallare Baltero.")},
+        {damaged, open + QStringLiteral("Il modulo che collega Baltero al server PostgreSQL non si carica ("),
+         QStringLiteral("invalid ELF header")},
+        {QString::fromLocal8Bit(ownModule), open, QStringLiteral("port 1 failed")},
+    };
+    for (const Case& c : cases) {
+        qputenv(kPgModuleVariable, c.moduleFile.toLocal8Bit());
+        TNyConnection connection;
+        const QString message =
+            MessageOf([&] { connection.Open(QStringLiteral("Provider=PostgreSQL;Host=127.0.0.1;Port=1;User=x")); });
+        EXPECT_TRUE(message.startsWith(c.messageStart)) << qPrintable(message);
+        EXPECT_TRUE(message.contains(c.messagePart)) << qPrintable(message);
+        EXPECT_FALSE(connection.IsOpen());
+    }
+    qputenv(kPgModuleVariable, ownModule);
 }
 
 TEST_F(FileConnectionTest, ConnectionStringKeysIgnoreCaseAndValuesMayBeQuoted)

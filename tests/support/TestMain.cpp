@@ -1,6 +1,7 @@
 // One main for every test program: a QApplication on the offscreen platform,
 // so that tests of windows and of code that formats with the regional
 // settings run as they do in the program.
+#include "PgEngineModule.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>
@@ -9,6 +10,10 @@
 int main(int argc, char** argv)
 {
     PrepareTestEnvironment();
+    // The test programs lie deeper in the build folder than the program, so
+    // they name this build's server module; programs they start inherit it.
+    if (qEnvironmentVariableIsEmpty(kPgModuleVariable))
+        qputenv(kPgModuleVariable, BALTERO_TEST_PG_MODULE);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
