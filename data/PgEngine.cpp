@@ -440,6 +440,11 @@ std::unique_ptr<TPgEngine> TPgEngine::Open(const TConnectionSettings& settings, 
     return std::unique_ptr<TPgEngine>(new TPgEngine(std::move(session)));
 }
 
+pg_conn* TPgEngine::Handle() const
+{
+    return session_->conn;
+}
+
 QString TPgEngine::ErrorText() const
 {
     return session_->error;

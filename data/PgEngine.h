@@ -12,6 +12,7 @@
 
 struct TConnectionSettings;
 struct TPgSession;
+struct pg_conn;
 
 class TPgEngine : public TDbEngine {
 public:
@@ -21,6 +22,9 @@ public:
     static std::unique_ptr<TPgEngine> Open(const TConnectionSettings& settings, int busyTimeoutMs, QString& error,
                                            bool& passwordRefused);
     ~TPgEngine() override;
+
+    // libpq's handle of the open connection; nullptr once closed.
+    pg_conn* Handle() const;
 
     TProvider Provider() const override { return TProvider::PostgreSQL; }
     QString ErrorText() const override;
