@@ -47,6 +47,33 @@ public:
 
     // Rows inserted, changed or deleted by the last run; 0 for other kinds.
     virtual int Changes() const = 0;
+
+    // Runs the statement once for each row of values (ParameterCount()
+    // values a row, one after the other), as binding and stepping each row
+    // would, and stops at the first failure: the rows before it stay done,
+    // the failed one is undone. changes receives the rows the runs changed.
+    // An engine may send many rows at once.
+    virtual bool RunRows(const std::vector<QVariant>& values, int& changes)
+    {
+        changes = 0;
+        const size_t width = static_cast<size_t>(ParameterCount());
+        for (size_t first = 0; width > 0 && first + width <= values.size(); first += width) {
+            Reset();
+            ClearBindings();
+            for (size_t i = 0; i < width; ++i)
+                Bind(static_cast<int>(i + 1), values[first + i]);
+            TStep step;
+            while ((step = Step()) == TStep::Row) {
+            }
+            if (step != TStep::Done) {
+                Reset();
+                return false;
+            }
+            changes += Changes();
+        }
+        Reset();
+        return true;
+    }
 };
 
 // The primary key of a table as the recordset locates rows by it.

@@ -70,3 +70,24 @@ int TNyCommand::ExecuteValues(const QVariant* values, qsizetype count)
     statement_->Reset();
     return changes;
 }
+
+int TNyCommand::ExecuteRows(const std::vector<QVariant>& values)
+{
+    const int width = statement_->ParameterCount();
+    if (width == 0 || values.size() % static_cast<size_t>(width) != 0) {
+        connection_.Errors() << QStringLiteral("The command has %1 values for rows of %2 placeholders.")
+                                    .arg(values.size())
+                                    .arg(width);
+        ThrowAdoError(QStringLiteral("TNyCommand::Execute"), connection_);
+    }
+    std::vector<QVariant> bound;
+    bound.reserve(values.size());
+    for (const QVariant& value : values)
+        bound.push_back(PlaceholderValue(value));
+    int changes = 0;
+    if (!statement_->RunRows(bound, changes)) {
+        connection_.AddEngineError();
+        ThrowAdoError(QStringLiteral("TNyCommand::Execute"), connection_);
+    }
+    return changes;
+}

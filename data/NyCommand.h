@@ -31,6 +31,12 @@ public:
     // The same for values counted only when the command runs (a row of any
     // table).
     int Execute(const std::vector<QVariant>& values);
+    // Runs the command once for each row of values (as many values a row as
+    // placeholders, the rows one after the other) and returns the rows
+    // changed. As Execute for each row in turn, but the engine may send
+    // many rows at once: the rows before a failure stay done, the failed
+    // one and those after it are not.
+    int ExecuteRows(const std::vector<QVariant>& values);
 
 private:
     int ExecuteValues(const QVariant* values, qsizetype count);

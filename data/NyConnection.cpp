@@ -26,6 +26,13 @@ sqlite3* TNyConnection::Handle() const
     return nullptr;
 }
 
+pg_conn* TNyConnection::ServerHandle() const
+{
+    if (engine_ && engine_->Provider() == TDbEngine::TProvider::PostgreSQL)
+        return static_cast<TPgEngine*>(engine_.get())->Handle();
+    return nullptr;
+}
+
 void TNyConnection::Open(const QString& connectionString)
 {
     if (engine_) {

@@ -18,6 +18,7 @@
 #include <memory>
 
 struct sqlite3;
+struct pg_conn;
 
 class TNyConnection {
 public:
@@ -67,6 +68,8 @@ public:
 
     // The file's own engine handle; nullptr on a server or when closed.
     sqlite3* Handle() const;
+    // The server's own libpq handle; nullptr on the file or when closed.
+    pg_conn* ServerHandle() const;
     // The engine of the open connection (nullptr when closed), for the
     // recordset, query and command.
     TDbEngine* Engine() const { return engine_.get(); }

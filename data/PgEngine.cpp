@@ -4,7 +4,12 @@
 #include "ServerSqlText.h"
 
 #include <QHash>
+#include <QRegularExpression>
+#include <QSet>
 #include <QStringList>
+#include <algorithm>
+#include <functional>
+#include <optional>
 #include <libpq-fe.h>
 
 namespace {
@@ -123,14 +128,89 @@ TPgParam ToParam(const QVariant& value)
     return param;
 }
 
+// The server's code of a failure ("0A000"), empty when it gave none.
+QByteArray SqlState(const PGresult* result)
+{
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    return state ? QByteArray(state) : QByteArray();
+}
+
+bool Succeeded(const PGresult* result)
+{
+    const ExecStatusType status = PQresultStatus(result);
+    return result && (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK);
+}
+
+// Rows inserted, changed or deleted by the statement of result.
+int ChangedRows(PGresult* result)
+{
+    const QByteArray command = PQcmdStatus(result);
+    return command.startsWith("INSERT") || command.startsWith("UPDATE") || command.startsWith("DELETE")
+            || command.startsWith("MERGE")
+        ? QByteArray(PQcmdTuples(result)).toInt()
+        : 0;
+}
+
+// "INSERT INTO Table(Columns) VALUES " when sql is that followed by the
+// placeholders $1 to $width alone, in order, in one pair of brackets; empty
+// otherwise.
+QByteArray ValuesInsertHead(const QByteArray& sql, int width)
+{
+    static const QRegularExpression shape(
+        QStringLiteral("^(\\s*INSERT\\s+INTO\\s+[\\w.\"]+\\s*(\\([^()]*\\))?\\s*VALUES\\s*)(\\([^()]*\\))\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (width < 1)
+        return QByteArray();
+    const QRegularExpressionMatch match = shape.match(QString::fromUtf8(sql));
+    if (!match.hasMatch())
+        return QByteArray();
+    static const QRegularExpression blanks(QStringLiteral("\\s"));
+    QString values = match.captured(3);
+    values.remove(blanks);
+    QStringList placeholders;
+    for (int i = 1; i <= width; ++i)
+        placeholders << QStringLiteral("$%1").arg(i);
+    if (values != QLatin1Char('(') + placeholders.join(QLatin1Char(',')) + QLatin1Char(')'))
+        return QByteArray();
+    return match.captured(1).toUtf8();
+}
+
+// The most statements kept prepared under a name on one connection; the
+// least used beyond it are given up when no transaction is open.
+constexpr int kMostPrepared = 200;
+// The most texts remembered as accepted by the server.
+constexpr int kMostChecked = 2000;
+
 } // namespace
 
 // The connection shared by the engine and its statements: a statement that
 // outlives the connection finds it closed instead of freed.
+//
+// Each text runs as a statement the server keeps prepared under a name, one
+// for each text and kind of values, made the first time it runs and reused
+// afterwards: a command run a thousand times with new values is parsed and
+// planned once. The savepoint that guards a statement inside a transaction,
+// the statement and the savepoint's release go to the server together and
+// come back together, in one round trip.
 struct TPgSession {
     PGconn* conn = nullptr;
     QString error;
     QHash<Oid, TPgTable> tables;
+    // What the catalog said of the program's tables, by the names asked.
+    QHash<QString, TDbTableKey> keys;
+    QHash<QString, QString> collations;
+
+    struct TPrepared {
+        QByteArray name;
+        quint64 lastUse = 0;
+    };
+    // By the values' types, ':' and the text.
+    QHash<QByteArray, TPrepared> prepared;
+    QSet<QByteArray> checked;
+    // Names given up, deallocated when no transaction is open.
+    QList<QByteArray> unused;
+    quint64 uses = 0;
+    quint64 names = 0;
 
     ~TPgSession() { Close(); }
 
@@ -140,6 +220,11 @@ struct TPgSession {
             PQfinish(conn);
         conn = nullptr;
         tables.clear();
+        keys.clear();
+        collations.clear();
+        prepared.clear();
+        checked.clear();
+        unused.clear();
     }
 
     bool RequireOpen()
@@ -178,52 +263,319 @@ struct TPgSession {
         return ok;
     }
 
-    // Runs one statement with its values, inside a savepoint of its own when
-    // a transaction is open. Gives the result (the caller clears it), or
-    // nullptr with the server's description in error.
-    PGresult* Execute(const QByteArray& sql, const std::vector<TPgParam>& params, bool prepareOnly = false)
+    // Sends the count requests send queues and reads their results, all in
+    // one round trip; inside a transaction they run under a savepoint of
+    // their own, so that a refusal undoes them alone and the transaction
+    // goes on. results receives each request's result (nullptr for one
+    // that never ran; the caller clears them). False with the description
+    // of the first failure in error.
+    bool RunTogether(int count, const std::function<bool()>& send, std::vector<PGresult*>& results)
     {
+        results.assign(count, nullptr);
         if (!RequireOpen())
-            return nullptr;
+            return false;
         const bool guarded = PQtransactionStatus(conn) == PQTRANS_INTRANS;
-        if (guarded && !Run("SAVEPOINT nyado_statement"))
-            return nullptr;
-        PGresult* result = nullptr;
-        if (prepareOnly) {
-            result = PQprepare(conn, "", sql.constData(), 0, nullptr);
-        } else {
+        if (PQenterPipelineMode(conn) != 1) {
+            error = ServerMessage(PQerrorMessage(conn));
+            return false;
+        }
+        auto sendFixed = [this](const char* sql) {
+            return PQsendQueryParams(conn, sql, 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+        };
+        const bool sent = (!guarded || sendFixed("SAVEPOINT nyado_statement")) && send()
+            && (!guarded || sendFixed("RELEASE SAVEPOINT nyado_statement"));
+        QString failure = sent ? QString() : ServerMessage(PQerrorMessage(conn));
+        PQpipelineSync(conn);
+
+        // Each request's results end with a null one; the round trip ends
+        // with the result of the synchronisation.
+        const int requests = count + (guarded ? 2 : 0);
+        bool savepointTaken = !guarded;
+        for (int i = 0; i < requests && PQstatus(conn) == CONNECTION_OK; ++i) {
+            PGresult* first = nullptr;
+            while (PGresult* result = PQgetResult(conn)) {
+                if (!first)
+                    first = result;
+                else
+                    PQclear(result);
+            }
+            if (failure.isEmpty() && first && !Succeeded(first) && PQresultStatus(first) != PGRES_PIPELINE_ABORTED)
+                failure = ResultMessage(conn, first);
+            if (guarded && i == 0) {
+                savepointTaken = Succeeded(first);
+                PQclear(first);
+            } else if (i - (guarded ? 1 : 0) < count) {
+                results[i - (guarded ? 1 : 0)] = first;
+            } else {
+                PQclear(first);
+            }
+        }
+        while (PGresult* result = PQgetResult(conn)) {
+            const bool synchronised = PQresultStatus(result) == PGRES_PIPELINE_SYNC;
+            PQclear(result);
+            if (synchronised)
+                break;
+        }
+        PQexitPipelineMode(conn);
+        if (PQstatus(conn) != CONNECTION_OK && failure.isEmpty())
+            failure = ServerMessage(PQerrorMessage(conn));
+        if (failure.isEmpty())
+            return true;
+        if (guarded && savepointTaken)
+            Run("ROLLBACK TO SAVEPOINT nyado_statement; RELEASE SAVEPOINT nyado_statement");
+        error = failure;
+        return false;
+    }
+
+    // Asks the server whether it accepts the text, once for each text.
+    bool Check(const QByteArray& sql)
+    {
+        if (checked.contains(sql))
+            return true;
+        std::vector<PGresult*> results;
+        const bool ok = RunTogether(
+            1, [&] { return PQsendPrepare(conn, "", sql.constData(), 0, nullptr) == 1; }, results);
+        PQclear(results[0]);
+        if (!ok)
+            return false;
+        if (checked.size() >= kMostChecked)
+            checked.clear();
+        checked.insert(sql);
+        return true;
+    }
+
+    // Runs the statement once for each row of values, preparing it first
+    // for each kind of values not prepared yet, all in one round trip (see
+    // RunTogether). results receives each row's result (the caller clears
+    // them); on failure failedRow is the row that failed and the rows
+    // before it were undone with it.
+    bool RunPrepared(const QByteArray& sql, const std::vector<std::vector<TPgParam>>& rows,
+                     std::vector<PGresult*>& results, size_t& failedRow)
+    {
+        results.assign(rows.size(), nullptr);
+        failedRow = 0;
+        if (!RequireOpen())
+            return false;
+        ForgetUnused();
+        struct TRowValues {
+            QByteArray key;
             std::vector<Oid> types;
             std::vector<const char*> values;
             std::vector<int> lengths;
             std::vector<int> formats;
-            for (const TPgParam& param : params) {
-                types.push_back(param.type);
-                values.push_back(param.null ? nullptr : param.data.constData());
-                lengths.push_back(static_cast<int>(param.data.size()));
-                formats.push_back(param.binary ? 1 : 0);
+        };
+        std::vector<TRowValues> bound(rows.size());
+        for (size_t r = 0; r < rows.size(); ++r) {
+            TRowValues& row = bound[r];
+            for (const TPgParam& param : rows[r]) {
+                row.types.push_back(param.type);
+                row.values.push_back(param.null ? nullptr : param.data.constData());
+                row.lengths.push_back(static_cast<int>(param.data.size()));
+                row.formats.push_back(param.binary ? 1 : 0);
+                row.key += QByteArray::number(param.type) + ',';
             }
-            result = PQexecParams(conn, sql.constData(), static_cast<int>(params.size()), types.data(), values.data(),
-                                  lengths.data(), formats.data(), 0);
+            row.key += ':';
+            row.key += sql;
         }
-        const ExecStatusType status = PQresultStatus(result);
-        const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
-        if (!ok) {
-            error = ResultMessage(conn, result);
-            PQclear(result);
-            result = nullptr;
-        }
-        if (guarded) {
-            const QString failure = error;
-            const QByteArray end = ok ? QByteArray("RELEASE SAVEPOINT nyado_statement")
-                                      : QByteArray("ROLLBACK TO SAVEPOINT nyado_statement; RELEASE SAVEPOINT nyado_statement");
-            if (!Run(end) && ok) {
-                PQclear(result);
-                return nullptr;
+        struct TRequest {
+            bool prepare;
+            size_t row;
+            QByteArray name;
+        };
+        for (int attempt = 0;; ++attempt) {
+            std::vector<TRequest> requests;
+            QHash<QByteArray, QByteArray> preparing;
+            for (size_t r = 0; r < rows.size(); ++r) {
+                QByteArray name;
+                if (auto found = prepared.find(bound[r].key); found != prepared.end()) {
+                    found->lastUse = ++uses;
+                    name = found->name;
+                } else if (auto soon = preparing.constFind(bound[r].key); soon != preparing.constEnd()) {
+                    name = *soon;
+                } else {
+                    name = QByteArray("nyado_") + QByteArray::number(++names);
+                    preparing.insert(bound[r].key, name);
+                    requests.push_back({true, r, name});
+                }
+                requests.push_back({false, r, name});
             }
+            std::vector<PGresult*> all;
+            const bool ok = RunTogether(
+                static_cast<int>(requests.size()),
+                [&] {
+                    for (const TRequest& request : requests) {
+                        const TRowValues& row = bound[request.row];
+                        const int count = static_cast<int>(row.types.size());
+                        const bool sent = request.prepare
+                            ? PQsendPrepare(conn, request.name.constData(), sql.constData(), count, row.types.data())
+                            : PQsendQueryPrepared(conn, request.name.constData(), count, row.values.data(),
+                                                  row.lengths.data(), row.formats.data(), 0);
+                        if (sent != 1)
+                            return false;
+                    }
+                    return true;
+                },
+                all);
+            std::optional<size_t> failed;
+            for (size_t i = 0; i < requests.size(); ++i) {
+                // A statement prepared stays so, whatever became of its runs.
+                if (requests[i].prepare && Succeeded(all[i]))
+                    prepared.insert(bound[requests[i].row].key, {requests[i].name, ++uses});
+                if (!failed && !Succeeded(all[i]))
+                    failed = i;
+            }
+            bool stale = false;
+            if (failed) {
+                const TRequest& request = requests[*failed];
+                failedRow = request.row;
+                // A change of the tables (another program upgrading the
+                // layout) may leave a prepared statement unable to run:
+                // "cached plan must not change result type". Made again, it
+                // runs once more.
+                stale = !ok && attempt == 0 && !request.prepare && !preparing.contains(bound[request.row].key)
+                    && SqlState(all[*failed]) == "0A000";
+                if (stale)
+                    unused << prepared.take(bound[request.row].key).name;
+            }
+            for (size_t i = 0; i < requests.size(); ++i) {
+                if (!requests[i].prepare && !stale)
+                    results[requests[i].row] = all[i];
+                else
+                    PQclear(all[i]);
+            }
+            if (stale)
+                continue;
             if (!ok)
-                error = failure;
+                return false;
+            Forget(kMostPrepared);
+            for (PGresult* result : results) {
+                if (IsDefinition(result)) {
+                    tables.clear();
+                    keys.clear();
+                    collations.clear();
+                }
+            }
+            return true;
         }
-        return result;
+    }
+
+    // Runs one statement with its values, inside a savepoint of its own when
+    // a transaction is open. Gives the result (the caller clears it), or
+    // nullptr with the server's description in error.
+    PGresult* Execute(const QByteArray& sql, const std::vector<TPgParam>& params)
+    {
+        std::vector<PGresult*> results;
+        size_t failedRow = 0;
+        if (RunPrepared(sql, {params}, results, failedRow))
+            return results.front();
+        PQclear(results.front());
+        return nullptr;
+    }
+
+    // Runs the statement once for each row of values, a few hundred rows a
+    // round trip, and stops at the first failure: the rows before it stay
+    // done. changes receives the rows changed.
+    bool ExecuteRows(const QByteArray& sql, const std::vector<std::vector<TPgParam>>& rows, int& changes)
+    {
+        changes = 0;
+        const int width = rows.empty() ? 0 : static_cast<int>(rows.front().size());
+        const QByteArray head = ValuesInsertHead(sql, width);
+        // A few hundred rows a round trip: the round trips are already few,
+        // the values and results held at once stay small, and a refusal
+        // runs again at most that many rows.
+        constexpr size_t kRowsTogether = 250;
+        for (size_t first = 0; first < rows.size(); first += kRowsTogether) {
+            const auto end = rows.begin() + static_cast<std::ptrdiff_t>(std::min(rows.size(), first + kRowsTogether));
+            std::vector<std::vector<TPgParam>> chunk(rows.begin() + static_cast<std::ptrdiff_t>(first), end);
+            // An INSERT of one row of values becomes one INSERT of all the
+            // chunk's rows: the server runs one statement instead of
+            // hundreds. Refused, it is undone whole, and the rows run one by
+            // one to stop at the refused row as they would alone.
+            if (!head.isEmpty() && chunk.size() > 1 && RunInsertTogether(head, width, chunk, changes))
+                continue;
+            if (!RunRowsTogether(sql, std::move(chunk), changes))
+                return false;
+        }
+        return true;
+    }
+
+    bool RunInsertTogether(const QByteArray& head, int width, const std::vector<std::vector<TPgParam>>& rows,
+                           int& changes)
+    {
+        QByteArray sql = head;
+        std::vector<TPgParam> values;
+        values.reserve(rows.size() * static_cast<size_t>(width));
+        int number = 0;
+        for (const std::vector<TPgParam>& row : rows) {
+            sql += number == 0 ? "(" : ", (";
+            for (int c = 0; c < width; ++c)
+                sql += (c > 0 ? ", $" : "$") + QByteArray::number(++number);
+            sql += ')';
+            values.insert(values.end(), row.begin(), row.end());
+        }
+        std::vector<PGresult*> results;
+        size_t failedRow = 0;
+        const bool ok = RunPrepared(sql, {values}, results, failedRow);
+        if (ok)
+            changes += ChangedRows(results.front());
+        PQclear(results.front());
+        return ok;
+    }
+
+    bool RunRowsTogether(const QByteArray& sql, std::vector<std::vector<TPgParam>> rows, int& changes)
+    {
+        std::vector<PGresult*> results;
+        size_t failedRow = 0;
+        const bool ok = RunPrepared(sql, rows, results, failedRow);
+        for (PGresult* result : results) {
+            if (ok)
+                changes += ChangedRows(result);
+            PQclear(result);
+        }
+        if (ok)
+            return true;
+        // The rows before the failed one were undone with it: they run again.
+        const QString failure = error;
+        if (failedRow > 0 && failedRow < rows.size()) {
+            rows.resize(failedRow);
+            if (!RunRowsTogether(sql, std::move(rows), changes))
+                return false;
+        }
+        error = failure;
+        return false;
+    }
+
+    // Gives up the least used prepared statements beyond most.
+    void Forget(int most)
+    {
+        if (prepared.size() <= most)
+            return;
+        std::vector<std::pair<quint64, QByteArray>> byUse;
+        for (auto it = prepared.cbegin(); it != prepared.cend(); ++it)
+            byUse.emplace_back(it->lastUse, it.key());
+        std::sort(byUse.begin(), byUse.end());
+        for (size_t i = 0; i < byUse.size() - static_cast<size_t>(most / 2); ++i)
+            unused << prepared.take(byUse[i].second).name;
+    }
+
+    // Deallocates the statements given up, when no transaction is open (a
+    // failure there would end it).
+    void ForgetUnused()
+    {
+        if (unused.isEmpty() || PQtransactionStatus(conn) != PQTRANS_IDLE)
+            return;
+        QByteArray sql;
+        for (const QByteArray& name : unused)
+            sql += "DEALLOCATE " + name + ";";
+        unused.clear();
+        PQclear(PQexec(conn, sql.constData()));
+    }
+
+    static bool IsDefinition(const PGresult* result)
+    {
+        const char* command = PQcmdStatus(const_cast<PGresult*>(result));
+        return qstrncmp(command, "CREATE", 6) == 0 || qstrncmp(command, "ALTER", 5) == 0
+            || qstrncmp(command, "DROP", 4) == 0;
     }
 
     // The table with this identifier, read from the catalog once.
@@ -292,11 +644,7 @@ public:
             if (!result_)
                 return TStep::Failed;
             ran_ = true;
-            const QByteArray command = PQcmdStatus(result_);
-            changes_ = command.startsWith("INSERT") || command.startsWith("UPDATE") || command.startsWith("DELETE")
-                    || command.startsWith("MERGE")
-                ? QByteArray(PQcmdTuples(result_)).toInt()
-                : 0;
+            changes_ = ChangedRows(result_);
         }
         if (row_ + 1 < PQntuples(result_)) {
             ++row_;
@@ -366,6 +714,20 @@ public:
     }
 
     int Changes() const override { return changes_; }
+
+    bool RunRows(const std::vector<QVariant>& values, int& changes) override
+    {
+        Reset();
+        const size_t width = values_.size();
+        std::vector<std::vector<TPgParam>> rows;
+        for (size_t first = 0; width > 0 && first + width <= values.size(); first += width) {
+            std::vector<TPgParam> row;
+            for (size_t i = 0; i < width; ++i)
+                row.push_back(ToParam(values[first + i]));
+            rows.push_back(std::move(row));
+        }
+        return session_->ExecuteRows(sql_, rows, changes);
+    }
 
 private:
     std::shared_ptr<TPgSession> session_;
@@ -440,6 +802,11 @@ std::unique_ptr<TPgEngine> TPgEngine::Open(const TConnectionSettings& settings, 
     return std::unique_ptr<TPgEngine>(new TPgEngine(std::move(session)));
 }
 
+pg_conn* TPgEngine::Handle() const
+{
+    return session_->conn;
+}
+
 QString TPgEngine::ErrorText() const
 {
     return session_->error;
@@ -456,14 +823,11 @@ std::unique_ptr<TDbStatement> TPgEngine::Prepare(const QString& sql, bool& ok, Q
         return nullptr;
     int parameters = 0;
     const QByteArray text = NumberPlaceholders(first, parameters).toUtf8();
-    // Prepared once to be checked: a text the server refuses fails here,
-    // not when it runs.
-    PGresult* checked = session_->Execute(text, {}, true);
-    if (!checked) {
+    // Checked by the server: a text it refuses fails here, not when it runs.
+    if (!session_->RequireOpen() || !session_->Check(text)) {
         ok = false;
         return nullptr;
     }
-    PQclear(checked);
     return std::make_unique<TPgStatement>(session_, text, parameters, WrittenNames(first));
 }
 
@@ -495,7 +859,10 @@ void TPgEngine::SetBusyTimeout(int milliseconds)
 
 std::optional<TDbTableKey> TPgEngine::TableKey(const QString& table)
 {
-    const std::vector<TPgParam> params = {ToParam(CatalogName(table))};
+    const QString name = CatalogName(table);
+    if (auto known = session_->keys.constFind(name); known != session_->keys.constEnd())
+        return *known;
+    const std::vector<TPgParam> params = {ToParam(name)};
     PGresult* result = session_->Execute(
         "SELECT a.attname, a.attidentity <> '' OR EXISTS (SELECT 1 FROM pg_catalog.pg_attrdef d "
         "WHERE d.adrelid = c.oid AND d.adnum = a.attnum AND pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%') "
@@ -515,11 +882,15 @@ std::optional<TDbTableKey> TPgEngine::TableKey(const QString& table)
     PQclear(result);
     if (key.columns.size() == 1 && generated)
         key.generated = key.columns.front();
+    session_->keys.insert(name, key);
     return key;
 }
 
 QString TPgEngine::ColumnCollation(const QString& table, const QString& column)
 {
+    const QString name = CatalogName(table) + QLatin1Char('.') + CatalogName(column);
+    if (auto known = session_->collations.constFind(name); known != session_->collations.constEnd())
+        return *known;
     const std::vector<TPgParam> params = {ToParam(CatalogName(table)), ToParam(CatalogName(column))};
     PGresult* result = session_->Execute(
         "SELECT a.attcollation = 0, co.collname FROM pg_catalog.pg_class c "
@@ -540,6 +911,7 @@ QString TPgEngine::ColumnCollation(const QString& table, const QString& column)
             collation = QStringLiteral("ITALIAN");
     }
     PQclear(result);
+    session_->collations.insert(name, collation);
     return collation;
 }
 

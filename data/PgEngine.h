@@ -1,9 +1,11 @@
 // A PostgreSQL server's engine (libpq) behind TDbEngine.
 //
 // The program's SQL reaches the server as written but for its '?'
-// placeholders, which become $1..$n. Each statement is prepared under its own
-// name, so a command prepared once may run between other statements. Inside
-// a transaction every statement runs under a savepoint of its own: a refused
+// placeholders, which become $1..$n. Each text is prepared on the server
+// under a name of its own the first time it runs and reused afterwards, so a
+// command prepared once may run between other statements and a text run
+// again is not parsed again. Inside a transaction every statement runs under
+// a savepoint of its own, sent with it in one round trip: a refused
 // statement is undone alone and the transaction goes on, as it does on the
 // file, instead of the server refusing everything up to the rollback.
 #pragma once
@@ -12,6 +14,7 @@
 
 struct TConnectionSettings;
 struct TPgSession;
+struct pg_conn;
 
 class TPgEngine : public TDbEngine {
 public:
@@ -21,6 +24,9 @@ public:
     static std::unique_ptr<TPgEngine> Open(const TConnectionSettings& settings, int busyTimeoutMs, QString& error,
                                            bool& passwordRefused);
     ~TPgEngine() override;
+
+    // libpq's handle of the open connection; nullptr once closed.
+    pg_conn* Handle() const;
 
     TProvider Provider() const override { return TProvider::PostgreSQL; }
     QString ErrorText() const override;

@@ -32,6 +32,9 @@ void TDatabase::ImportLegacyQuestions(const QString& fileName)
 
     TNyCommand insert(connection_, QStringLiteral("INSERT INTO Questions(IDQuestion, QuestionText, IDArea, IDPhase, "
                                                   "QuestionOrder) VALUES(?, ?, ?, ?, ?)"));
+    // Sent together: a server gets them a few hundred at a time.
+    std::vector<QVariant> rows;
+    rows.reserve(questionnaire.questions.size() * 5);
     int previousArea = -1;
     int previousPhase = -1;
     int order = 0;
@@ -47,8 +50,10 @@ void TDatabase::ImportLegacyQuestions(const QString& fileName)
             order = 1;
         }
         // Identifiers start from 0, as the earlier version numbered them.
-        insert.Execute({static_cast<int>(p), question.text, area, phase, order});
+        rows.insert(rows.end(), {static_cast<int>(p), question.text, area, phase, order});
     }
+    if (!rows.empty())
+        insert.ExecuteRows(rows);
 
     transaction.Commit();
 }

@@ -306,8 +306,12 @@ int TQuestions::SaveStartPhases(int idCompiledTable)
     TNyCommand insert(database->Connection(),
                       QStringLiteral("INSERT INTO CompiledTablesStartPhase(IDCompiledTable, IDArea, IDPhase) "
                                      "VALUES(?, ?, ?)"));
+    std::vector<QVariant> rows;
+    rows.reserve(Areas.size() * 3);
     for (const TArea& area : Areas)
-        insert.Execute({idCompiledTable, area.IDArea, area.StartPhase});
+        rows.insert(rows.end(), {idCompiledTable, area.IDArea, area.StartPhase});
+    if (!rows.empty())
+        insert.ExecuteRows(rows);
     return AreaCount();
 }
 
@@ -316,15 +320,20 @@ int TQuestions::SaveAnswers(int idCompiledTable)
     TDatabase* database = TDatabase::GetInstance();
     const QString key = QString::number(idCompiledTable);
     database->Execute(QStringLiteral("DELETE * FROM CompiledTablesAnswers WHERE IDCompiledTable=") + key);
-    // One statement for all the rows, bound again for each.
+    // One statement for all the rows, bound again for each; a server gets
+    // the rows a few hundred at a time instead of one round trip each.
     TNyCommand insert(database->Connection(),
                       QStringLiteral("INSERT INTO CompiledTablesAnswers(IDCompiledTable, IDQuestion, IDAnswer) "
                                      "VALUES(?, ?, ?)"));
+    std::vector<QVariant> rows;
+    rows.reserve(QuestionList.size() * 3);
     for (const TQuestion& question : QuestionList) {
         // No answer (255) is stored as the byte read as signed: -1.
         const int stored = static_cast<std::int8_t>(question.Answer);
-        insert.Execute({idCompiledTable, question.IDQuestion, stored});
+        rows.insert(rows.end(), {idCompiledTable, question.IDQuestion, stored});
     }
+    if (!rows.empty())
+        insert.ExecuteRows(rows);
     return QuestionCount();
 }
 

@@ -4,6 +4,7 @@
 #include "Exception.h"
 #include "NyCommand.h"
 #include "NyConnection.h"
+#include "NyTransaction.h"
 #include "TestDatabase.h"
 #include "TestText.h"
 
@@ -67,6 +68,43 @@ TEST_P(CommandTest, FailuresAreReportedAndTheCommandStaysUsable)
                         .startsWith(QStringLiteral("NYADO exception: TNyCommand::Prepare")));
     }
     EXPECT_EQ(t.Count(QStringLiteral("Areas")), 2);
+}
+
+TEST_P(CommandTest, RowsRunTogetherStopAtTheFirstRefusalAndTheTransactionGoesOn)
+{
+    TNyCommand insert(Connection(), QStringLiteral("INSERT INTO Areas(IDArea, Description) VALUES(?, ?)"));
+    EXPECT_EQ(insert.ExecuteRows({1, QStringLiteral("Uno"), 2, QVariant()}), 2);
+    EXPECT_TRUE(MessageOf([&] { insert.ExecuteRows({3, QStringLiteral("Tre"), 4}); })
+                    .startsWith(QStringLiteral("NYADO exception: TNyCommand::Execute")));
+
+    // Rows 5 to 604 inside a transaction, row 450 taken already: a server
+    // gets them in several round trips, the refusal in the second.
+    insert.Execute({450, QStringLiteral("Presa")});
+    Connection().BeginTrans();
+    std::vector<QVariant> rows;
+    for (int a = 5; a <= 604; ++a)
+        rows.insert(rows.end(), {a, QStringLiteral("Area %1").arg(a)});
+    EXPECT_THROW(insert.ExecuteRows(rows), Exception);
+    // Those before the refused row are there, none after it; the
+    // transaction takes more work, a refusal too, and commits.
+    EXPECT_EQ(t.Count(QStringLiteral("Areas")), 3 + 445);
+    EXPECT_EQ(t.Count(QStringLiteral("Areas"), QStringLiteral("IDArea > 450")), 0);
+    EXPECT_THROW(insert.Execute({1, QStringLiteral("Uno")}), Exception);
+    EXPECT_EQ(insert.ExecuteRows({700, QStringLiteral("Dopo"), 701, QStringLiteral("Dopo")}), 2);
+    Connection().CommitTrans();
+    EXPECT_EQ(t.Count(QStringLiteral("Areas")), 3 + 445 + 2);
+}
+
+TEST_P(CommandTest, ATextRunsAgainAfterItsTableChanged)
+{
+    t.AddArea(1, QStringLiteral("Uno"));
+    const QString all = QStringLiteral("SELECT * FROM Areas");
+    EXPECT_EQ(t.Rows(all), QStringList({QStringLiteral("1|Uno")}));
+    TNyTransaction transaction(Connection());
+    Connection().Execute(QStringLiteral("ALTER TABLE Areas ADD COLUMN Extra INTEGER"));
+    Connection().Execute(QStringLiteral("UPDATE Areas SET Extra = 7"));
+    EXPECT_EQ(t.Rows(all), QStringList({QStringLiteral("1|Uno|7")}));
+    transaction.Commit();
 }
 
 INSTANTIATE_FOR_EACH_PROVIDER(CommandTest);
