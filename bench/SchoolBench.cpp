@@ -425,19 +425,6 @@ void ImportRaw()
     RawExec("COMMIT");
 }
 
-// ---- peak memory, in a process of its own ---------------------------------
-
-long PeakResidentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
 // ---- the measurements -----------------------------------------------------
 
 void MeasureWindows(const QTemporaryDir& dir, bool server)
@@ -745,32 +732,9 @@ void MeasureImport(const QTemporaryDir& dir, const QString& server)
     TDatabase::GetInstance()->Close();
 }
 
-// The environment variable that gives the memory child a server's
-// connection string instead of a file (not on its command line, which
-// anyone on the machine may read).
+// Where the memory child reads a server's connection string (not from its
+// command line, which anyone on the machine may read).
 const char* const kMemoryServer = "BALTERO_BENCH_MEMORY_SERVER";
-
-// The program with the big file (or the server database of
-// kMemoryServer), its compilations list and the editor open.
-int MemoryChild(const QString& path)
-{
-    if (qEnvironmentVariableIsSet(kMemoryServer))
-        OpenServerDatabase(qEnvironmentVariable(kMemoryServer));
-    else
-        OpenDatabaseFile(path);
-    auto* list = new TFormTables(nullptr);
-    list->show();
-    Settle();
-    list->Recordset()->SetAbsolutePosition(1);
-    auto editor = std::make_unique<TFormTableEdit>(list, *list->Recordset(), true);
-    editor->show();
-    Settle();
-    std::printf("%ld\n", PeakResidentKb());
-    editor.reset();
-    delete list;
-    TDatabase::GetInstance()->Close();
-    return 0;
-}
 
 // path: the file; server: the server database's connection string instead.
 void MeasureMemory(const QString& path, const QString& server)
@@ -783,7 +747,9 @@ void MeasureMemory(const QString& path, const QString& server)
     if (!server.isEmpty())
         environment.insert(QLatin1String(kMemoryServer), server);
     child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory"), path});
+    // A program of its own, linked as Baltero is: the bench's raw server
+    // floor links libpq, which Baltero loads only for a server.
+    child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/baltero-bench-memory"), {path});
     if (!child.waitForFinished(120000) || child.exitCode() != 0)
         throw std::runtime_error("the memory measurement failed: " + child.readAllStandardError().toStdString());
     TRow row;
@@ -876,8 +842,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     try {
-        if (arguments.size() == 3 && arguments[1] == QLatin1String("--memory"))
-            return MemoryChild(arguments[2]);
         auto value = [&](const char* option) {
             const int at = arguments.indexOf(QLatin1String(option));
             return at > 0 && at + 1 < arguments.size() ? arguments[at + 1] : QString();

@@ -84,6 +84,8 @@ struct TDbTableKey {
     QString generated;
 };
 
+struct pg_conn;
+
 class TDbEngine {
 public:
     enum class TProvider { SQLCipher, PostgreSQL };
@@ -91,6 +93,9 @@ public:
     virtual ~TDbEngine() = default;
 
     virtual TProvider Provider() const = 0;
+    // The server's libpq connection, for raw statements beside the
+    // program's (the bench's floor); nullptr on the file.
+    virtual pg_conn* ServerHandle() const { return nullptr; }
     // The engine's description of the last failure.
     virtual QString ErrorText() const = 0;
 

@@ -28,9 +28,7 @@ sqlite3* TNyConnection::Handle() const
 
 pg_conn* TNyConnection::ServerHandle() const
 {
-    if (engine_ && engine_->Provider() == TDbEngine::TProvider::PostgreSQL)
-        return static_cast<TPgEngine*>(engine_.get())->Handle();
-    return nullptr;
+    return engine_ ? engine_->ServerHandle() : nullptr;
 }
 
 void TNyConnection::Open(const QString& connectionString)

@@ -14,7 +14,6 @@
 
 struct TConnectionSettings;
 struct TPgSession;
-struct pg_conn;
 
 class TPgEngine : public TDbEngine {
 public:
@@ -29,6 +28,7 @@ public:
     pg_conn* Handle() const;
 
     TProvider Provider() const override { return TProvider::PostgreSQL; }
+    pg_conn* ServerHandle() const override { return Handle(); }
     QString ErrorText() const override;
     std::unique_ptr<TDbStatement> Prepare(const QString& sql, bool& ok, QString* rest) override;
     bool Run(const QString& sql) override;
