@@ -80,6 +80,8 @@ int TNyCommand::ExecuteRows(const std::vector<QVariant>& values)
                                     .arg(width);
         ThrowAdoError(QStringLiteral("TNyCommand::Execute"), connection_);
     }
+    if (values.empty())
+        return 0;
     std::vector<QVariant> bound;
     bound.reserve(values.size());
     for (const QVariant& value : values)

@@ -35,7 +35,7 @@ public:
     // placeholders, the rows one after the other) and returns the rows
     // changed. As Execute for each row in turn, but the engine may send
     // many rows at once: the rows before a failure stay done, the failed
-    // one and those after it are not.
+    // one and those after it are not. No rows: nothing is run.
     int ExecuteRows(const std::vector<QVariant>& values);
 
 private:

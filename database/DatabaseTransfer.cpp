@@ -74,8 +74,7 @@ void CopyTable(TNyConnection& source, TNyConnection& target, const TTableLayout&
             values.clear();
         }
     }
-    if (!values.empty())
-        insert.ExecuteRows(values);
+    insert.ExecuteRows(values);
 }
 
 } // namespace

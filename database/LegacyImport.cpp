@@ -52,8 +52,7 @@ void TDatabase::ImportLegacyQuestions(const QString& fileName)
         // Identifiers start from 0, as the earlier version numbered them.
         rows.insert(rows.end(), {static_cast<int>(p), question.text, area, phase, order});
     }
-    if (!rows.empty())
-        insert.ExecuteRows(rows);
+    insert.ExecuteRows(rows);
 
     transaction.Commit();
 }

@@ -310,8 +310,7 @@ int TQuestions::SaveStartPhases(int idCompiledTable)
     rows.reserve(Areas.size() * 3);
     for (const TArea& area : Areas)
         rows.insert(rows.end(), {idCompiledTable, area.IDArea, area.StartPhase});
-    if (!rows.empty())
-        insert.ExecuteRows(rows);
+    insert.ExecuteRows(rows);
     return AreaCount();
 }
 
@@ -332,8 +331,7 @@ int TQuestions::SaveAnswers(int idCompiledTable)
         const int stored = static_cast<std::int8_t>(question.Answer);
         rows.insert(rows.end(), {idCompiledTable, question.IDQuestion, stored});
     }
-    if (!rows.empty())
-        insert.ExecuteRows(rows);
+    insert.ExecuteRows(rows);
     return QuestionCount();
 }
 
