@@ -37,11 +37,14 @@ start() {
   password="$(head -c 18 /dev/urandom | base64 | tr -d '/+=')"
   as_owner "$bindir/initdb" -D "$dir/data" -E UTF8 --locale=C.UTF-8 --auth-local=peer \
     --auth-host=scram-sha-256 >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; exit 1; }
+  # No autovacuum: its workers belong to the superuser, and a test's
+  # DROP DATABASE ... WITH (FORCE) may not end them. The bench analyses
+  # its own tables.
   # A free port: the first of a few random ones the server manages to bind.
   for _ in $(seq 1 20); do
     port=$((20000 + RANDOM % 30000))
     if as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 \
-        -o "-k $dir -p $port -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" \
+        -o "-k $dir -p $port -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200 -c autovacuum=off" \
         start >/dev/null 2>&1; then
       break
     fi
