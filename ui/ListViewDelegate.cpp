@@ -2,7 +2,14 @@
 
 #include "RecordFormLook.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QImage>
+#include <QPixmapCache>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleOption>
+#include <QScrollBar>
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <QTreeWidget>
@@ -31,17 +38,178 @@ QSize TListViewDelegate::sizeHint(const QStyleOptionViewItem& option, const QMod
     return {size.width(), qMax(size.height(), GridRowHeight(option.fontMetrics))};
 }
 
+const QStaticText& TListViewDelegate::LaidOutText(const QString& text, const QFont& font, int width,
+                                                  Qt::TextElideMode elide) const
+{
+    TTextKey key{text, font, width};
+    const auto found = laidOut_.constFind(key);
+    if (found != laidOut_.constEnd())
+        return *found;
+    // A list shows a few hundred different texts at most at one time; a
+    // cache that outgrows that holds texts long scrolled away.
+    if (laidOut_.size() >= 4096)
+        laidOut_.clear();
+    QStaticText laid(text);
+    laid.setTextFormat(Qt::PlainText);
+    laid.prepare(QTransform(), font);
+    if (laid.size().width() > width && elide != Qt::ElideNone) {
+        laid.setText(QFontMetrics(font).elidedText(text, elide, width));
+        laid.prepare(QTransform(), font);
+    }
+    return *laidOut_.insert(std::move(key), laid);
+}
+
+bool TListViewDelegate::PaintPlainCell(QPainter* painter, QStyleOptionViewItem& cell) const
+{
+    constexpr auto unusual =
+        QStyleOptionViewItem::WrapText | QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration;
+    if ((cell.features & unusual) || (cell.state & QStyle::State_Editing) || cell.text.contains(QChar::LineSeparator)
+        || cell.text.contains(QLatin1Char('\n')))
+        return false;
+    const QWidget* widget = cell.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    const QString text = cell.text;
+    // The style draws the background, the selection and the focus; the
+    // text is drawn here where the style would put it.
+    cell.text.clear();
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+    if (text.isEmpty())
+        return true;
+
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect box = cell.rect.adjusted(margin, 0, -margin, 0);
+    const QStaticText& laid = LaidOutText(text, cell.font, box.width(), cell.textElideMode);
+    const QSizeF size = laid.size();
+    const Qt::Alignment align = QStyle::visualAlignment(cell.direction, cell.displayAlignment);
+    qreal x = box.x();
+    if (align & Qt::AlignRight)
+        x += box.width() - size.width();
+    else if (align & Qt::AlignHCenter)
+        x += (box.width() - size.width()) / 2;
+    const int lineHeight = int(size.height());
+    int y = box.y();
+    if (align & Qt::AlignBottom)
+        y += box.height() - lineHeight;
+    else if (align & Qt::AlignVCenter)
+        y += (box.height() - lineHeight) / 2;
+
+    QPalette::ColorGroup group = (cell.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+    if (group == QPalette::Normal && !(cell.state & QStyle::State_Active))
+        group = QPalette::Inactive;
+    painter->save();
+    painter->setClipRect(cell.rect);
+    painter->setFont(cell.font);
+    painter->setPen(cell.palette.color(group, (cell.state & QStyle::State_Selected) ? QPalette::HighlightedText
+                                                                                     : QPalette::Text));
+    painter->drawStaticText(QPointF(x, y), laid);
+    painter->restore();
+    return true;
+}
+
 void TListViewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     // The text keeps clear of the grid lines.
     QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
     cell.rect.adjust(0, 0, -1, -1);
-    QStyledItemDelegate::paint(painter, cell, index);
+    if (!PaintPlainCell(painter, cell)) {
+        QStyleOptionViewItem plain = option;
+        plain.rect.adjust(0, 0, -1, -1);
+        QStyledItemDelegate::paint(painter, plain, index);
+    }
+    const QColor grid = option.palette.color(QPalette::Mid);
+    const QRect& r = option.rect;
+    if (painter->transform().type() <= QTransform::TxTranslate && painter->device()
+        && painter->device()->devicePixelRatioF() == 1.0) {
+        // One pixel wide, unscaled: the same pixels as the lines below,
+        // filled far faster than lines are drawn.
+        painter->fillRect(QRect(r.right(), r.top(), 1, r.height()), grid);
+        painter->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), grid);
+        return;
+    }
     painter->save();
-    painter->setPen(option.palette.color(QPalette::Mid));
-    painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
-    painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+    painter->setPen(grid);
+    painter->drawLine(r.topRight(), r.bottomRight());
+    painter->drawLine(r.bottomLeft(), r.bottomRight());
     painter->restore();
+}
+
+namespace {
+
+// The program's style for a list, but for the frame around the focused row,
+// which the style draws as an antialiased rounded rectangle with a gradient,
+// as costly as all the row's cells together; the list moves its focus on
+// every answer in the compilation editor. The frame is drawn once per size
+// and colour into a picture that is then only copied.
+class TListStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        const auto* focus = qstyleoption_cast<const QStyleOptionFocusRect*>(option);
+        if (element != PE_FrameFocusRect || !focus || painter->transform().type() > QTransform::TxTranslate
+            || option->rect.isEmpty()) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        const QString key = QStringLiteral("baltero-focus-%1x%2@%3-%4-%5-%6")
+                                .arg(option->rect.width())
+                                .arg(option->rect.height())
+                                .arg(ratio)
+                                .arg(option->palette.color(QPalette::Highlight).rgba())
+                                .arg(focus->backgroundColor.rgba())
+                                .arg(int(option->state));
+        QPixmap frame;
+        if (!QPixmapCache::find(key, &frame)) {
+            frame = QPixmap(option->rect.size() * ratio);
+            frame.setDevicePixelRatio(ratio);
+            frame.fill(Qt::transparent);
+            QStyleOptionFocusRect atOrigin = *focus;
+            atOrigin.rect.moveTopLeft(QPoint(0, 0));
+            QPainter framePainter(&frame);
+            QProxyStyle::drawPrimitive(element, &atOrigin, &framePainter, widget);
+            framePainter.end();
+            QPixmapCache::insert(key, frame);
+        }
+        painter->drawPixmap(option->rect.topLeft(), frame);
+    }
+};
+
+// Whether the style paints every pixel of a scroll bar. Asked once per style.
+bool StylePaintsScrollBarWhole(QScrollBar* bar)
+{
+    static QHash<QString, bool> answers;
+    const QString style = bar->style()->name();
+    const auto found = answers.constFind(style);
+    if (found != answers.constEnd())
+        return *found;
+    QScrollBar probe(Qt::Vertical);
+    probe.setStyle(bar->style());
+    probe.resize(probe.sizeHint().width(), 120);
+    QImage image(probe.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    probe.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    bool whole = true;
+    for (int y = 0; y < image.height() && whole; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width() && whole; ++x)
+            whole = qAlpha(line[x]) == 255;
+    }
+    answers.insert(style, whole);
+    return whole;
+}
+
+} // namespace
+
+void LetScrollBarsRepaintAlone(QAbstractScrollArea* area)
+{
+    for (QScrollBar* bar : {area->verticalScrollBar(), area->horizontalScrollBar()}) {
+        if (bar && StylePaintsScrollBarWhole(bar))
+            bar->setAttribute(Qt::WA_OpaquePaintEvent);
+    }
 }
 
 void SetReportStyle(QTreeView* list, std::initializer_list<int> centredColumns)
@@ -70,4 +238,19 @@ void SetReportStyle(QTreeView* list, std::initializer_list<int> centredColumns)
             list->model()->setHeaderData(column, Qt::Horizontal, int(Qt::AlignCenter), Qt::TextAlignmentRole);
     }
     list->setItemDelegate(delegate);
+    LetScrollBarsRepaintAlone(list);
+    SetListStyle(list);
+}
+
+void SetListStyle(QAbstractItemView* list)
+{
+    // One style for every list, living as long as the application and
+    // following its style.
+    static QPointer<TListStyle> style;
+    if (!style) {
+        style = new TListStyle(QApplication::style()->name());
+        style->setParent(qApp);
+    }
+    if (list->style() != style)
+        list->setStyle(style);
 }

@@ -2,10 +2,14 @@
 // and a fixed alignment per column, whoever fills the rows.
 #pragma once
 
+#include <QFont>
 #include <QHash>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <initializer_list>
 
+class QAbstractItemView;
+class QAbstractScrollArea;
 class QTreeView;
 
 class TListViewDelegate : public QStyledItemDelegate {
@@ -22,10 +26,39 @@ protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
 private:
+    // A cell's text as laid out for one font and width, elided when it does
+    // not fit. Laying text out is most of the cost of a cell, and a list
+    // paints the same texts again and again (each answer in the compilation
+    // editor repaints its rows), so each is laid out once.
+    struct TTextKey {
+        QString Text;
+        QFont Font;
+        int Width;
+        bool operator==(const TTextKey& other) const
+        {
+            return Width == other.Width && Text == other.Text && Font == other.Font;
+        }
+        friend size_t qHash(const TTextKey& key, size_t seed = 0) { return qHashMulti(seed, key.Text, key.Width); }
+    };
+    const QStaticText& LaidOutText(const QString& text, const QFont& font, int width, Qt::TextElideMode elide) const;
+    // The text of a plain cell (no icon, check box or wrapping) drawn in
+    // the place and colour the style gives it; false for any other cell.
+    bool PaintPlainCell(QPainter* painter, QStyleOptionViewItem& cell) const;
+
     QHash<int, Qt::Alignment> alignments_;
+    mutable QHash<TTextKey, QStaticText> laidOut_;
 };
 
 // Read-only, whole-row, single selection, no tree decoration, grid lines; the
 // given columns (and their headings) centred. A list other than a
 // QTreeWidget must have its model, which keeps the headings' alignment.
 void SetReportStyle(QTreeView* list, std::initializer_list<int> centredColumns);
+
+// A scroll bar the style paints whole is marked so: moving it (each answer
+// in the compilation editor scrolls the question list) then repaints the bar
+// alone, without the list's frame, the box around it and the window beneath.
+void LetScrollBarsRepaintAlone(QAbstractScrollArea* area);
+
+// The program's style for a list, with the focused row's frame drawn from a
+// picture kept for it.
+void SetListStyle(QAbstractItemView* list);

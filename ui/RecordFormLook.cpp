@@ -1,40 +1,46 @@
 #include "RecordFormLook.h"
 
+#include "ListViewDelegate.h"
+
+#include <QApplication>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
-#include <QStyledItemDelegate>
+#include <QStyleOption>
 #include <QTreeWidget>
 
 namespace {
 
-class TGridDelegate : public QStyledItemDelegate {
+// Draws a group box's caption in blue and everything else as the program's
+// style does. Set on a box alone, it reaches no widget inside it, where a
+// style sheet on the box would have every one of them drawn through the
+// slower style-sheet machinery (each list row and each button the editor
+// repaints on every answer).
+class TBlueCaptionStyle : public QProxyStyle {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using QProxyStyle::QProxyStyle;
 
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override
     {
-        const QSize size = QStyledItemDelegate::sizeHint(option, index);
-        return {size.width(), qMax(size.height(), GridRowHeight(option.fontMetrics))};
+        const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+        if (control != CC_GroupBox || !box) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        QStyleOptionGroupBox blue = *box;
+        blue.textColor = kCaptionColour;
+        blue.palette.setColor(QPalette::WindowText, kCaptionColour);
+        QProxyStyle::drawComplexControl(control, &blue, painter, widget);
     }
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        // The text keeps clear of the grid lines.
-        QStyleOptionViewItem cell = option;
-        cell.rect.adjust(0, 0, -1, -1);
-        QStyledItemDelegate::paint(painter, cell, index);
-        painter->save();
-        painter->setPen(option.palette.color(QPalette::Mid));
-        const QRect r = option.rect;
-        painter->drawLine(r.bottomLeft(), r.bottomRight());
-        painter->drawLine(r.topRight(), r.bottomRight());
-        painter->restore();
-    }
+    static constexpr QColor kCaptionColour = QColor(0x00, 0x00, 0xff);
 };
 
 } // namespace
@@ -73,19 +79,23 @@ void ShowCaptionInBlue(QGroupBox* box)
 {
     if (!box)
         return;
-    // A palette change would reach every label in the box; a style sheet
-    // rule, added to any the layout sets, reaches the caption alone.
-    const QString rule = QStringLiteral("\nQGroupBox#%1::title { color: #0000ff; }").arg(box->objectName());
-    // A window and its base class may both ask for it; a style sheet set
-    // again polishes the whole box again for nothing.
-    if (box->styleSheet().contains(rule))
-        return;
-    box->setStyleSheet(box->styleSheet() + rule);
+    // A palette change would reach every label in the box; a style of its
+    // own reaches the box alone. One style serves every box; it lives as
+    // long as the application and follows the application's own style.
+    static QPointer<TBlueCaptionStyle> style;
+    if (!style) {
+        style = new TBlueCaptionStyle(QApplication::style()->name());
+        style->setParent(qApp);
+    }
+    if (box->style() != style)
+        box->setStyle(style);
 }
 
 void SetUpGridList(QTreeWidget* list)
 {
-    list->setItemDelegate(new TGridDelegate(list));
+    list->setItemDelegate(new TListViewDelegate(list));
+    LetScrollBarsRepaintAlone(list);
+    SetListStyle(list);
     // Multi-line notes would otherwise make single rows several lines high.
     list->setUniformRowHeights(true);
     const QStringList widths = list->property("columnWidths").toString().split(QLatin1Char(','), Qt::SkipEmptyParts);

@@ -24,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 
 namespace {
 
@@ -895,6 +896,49 @@ TEST_P(EditorControls, TheChosenAnswerStandsOutAndTheAnswerButtonsTakeNoFocus)
     for (const char* name : {"SpeedButtonAnswerYes", "SpeedButtonAnswerSometimes", "SpeedButtonAnswerNo",
                              "SpeedButtonAnswerDontKnow"})
         EXPECT_EQ(Button(name)->focusPolicy(), Qt::NoFocus) << name;
+}
+
+TEST_P(EditorControls, TheScreenAfterAnswersShowsWhatTheWindowDraws)
+{
+    // The controls that change on every answer repaint alone, over a kept
+    // picture of the box beneath them; a stale picture or a control that
+    // leaves part of itself unpainted shows on the screen and not in a
+    // fresh drawing of the window.
+    TSettings::GetInstance()->SetAutoAdvancing(true);
+    Open(false);
+    editor->resize(editor->minimumSizeHint());
+    QApplication::processEvents();
+    const auto screen = [&] {
+        QApplication::processEvents();
+        return editor->screen()->grabWindow(editor->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const auto drawn = [&] { return editor->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    for (char key : {'s', 'v', 'n', 'o', 's', 's', 'v', 'n'})
+        Key(key);
+    EXPECT_EQ(screen(), drawn());
+    ClickRow(Questions(), 0);
+    QTest::mouseClick(Button("SpeedButtonAnswerYes"), Qt::LeftButton);
+    QTest::mouseClick(Button("SpeedButtonAnswerYes"), Qt::LeftButton);
+    editor->resize(editor->size() + QSize(120, 90));
+    Key('n');
+    EXPECT_EQ(screen(), drawn());
+
+    // The captions of the boxes are blue; the labels inside them are not.
+    const QImage image = drawn();
+    const auto bluePixels = [&](const QRect& area) {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                count += qBlue(pixel) > 200 && qRed(pixel) < 100 && qGreen(pixel) < 100 ? 1 : 0;
+            }
+        return count;
+    };
+    const auto areaOf = [&](QWidget* widget) { return QRect(widget->mapTo(editor.get(), QPoint(0, 0)), widget->size()); };
+    auto* box = Child<QWidget>("GroupBoxQuestion");
+    EXPECT_GT(bluePixels(areaOf(box).adjusted(0, 0, 0, box->fontMetrics().height() - box->height())), 20);
+    EXPECT_EQ(bluePixels(areaOf(Child<QLabel>("LabelQuestion"))), 0);
+    EXPECT_EQ(bluePixels(areaOf(Child<QLabel>("LabelTotalPoints"))), 0);
 }
 
 TEST_P(EditorControls, ListRowsHoldTheWholeLineAboveTheGridAtAnyFontSize)
