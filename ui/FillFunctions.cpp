@@ -98,6 +98,27 @@ void FillListViewRow(QTreeWidget* list, QTreeWidgetItem* item, TNyRecordset& rec
 
 void FillComboBox(QComboBox* combo, TNyRecordset& recordset, bool showId)
 {
+    QString first, second;
+    int fields = 0;
+    try {
+        fields = recordset.FieldCount();
+        first = fields > 0 ? recordset.FieldName(0) : QString();
+        second = fields > 1 ? recordset.FieldName(1) : QString();
+    } catch (const Exception&) {
+    }
+    FillComboBox(combo, recordset, [&](TNyRecordset& record) {
+        if (showId) {
+            QString text = record.GetFieldAsString(first);
+            if (fields > 1)
+                text += QStringLiteral(" (") + record.GetFieldAsString(second) + QLatin1Char(')');
+            return text;
+        }
+        return fields > 1 ? record.GetFieldAsString(second) : QString();
+    });
+}
+
+void FillComboBox(QComboBox* combo, TNyRecordset& recordset, const std::function<QString(TNyRecordset&)>& textOf)
+{
     const TUpdatesSuspended suspended(combo);
     combo->clear();
     int position = -1;
@@ -106,25 +127,18 @@ void FillComboBox(QComboBox* combo, TNyRecordset& recordset, bool showId)
         recordset.MoveFirst();
     } catch (const Exception&) {
     }
+    // Added together: one by one, each item has the box (and the search
+    // list of a searchable box) react to it alone.
+    QStringList items;
     try {
-        const int fields = recordset.FieldCount();
-        const QString first = fields > 0 ? recordset.FieldName(0) : QString();
-        const QString second = fields > 1 ? recordset.FieldName(1) : QString();
         while (!recordset.Eof()) {
-            QString text;
-            if (showId) {
-                text = recordset.GetFieldAsString(first);
-                if (fields > 1)
-                    text += QStringLiteral(" (") + recordset.GetFieldAsString(second) + QLatin1Char(')');
-            } else if (fields > 1) {
-                text = recordset.GetFieldAsString(second);
-            }
-            combo->addItem(text);
+            items << textOf(recordset);
             recordset.MoveNext();
         }
     } catch (const Exception&) {
         // The list shows the items that could be read.
     }
+    combo->addItems(items);
     try {
         recordset.SetAbsolutePosition(position);
     } catch (const Exception&) {

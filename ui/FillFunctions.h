@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <QStringList>
 
 class QComboBox;
@@ -22,6 +23,9 @@ void FillListViewRow(QTreeWidget* list, QTreeWidgetItem* item, TNyRecordset& rec
 // One item per record: with showId "first (second)", else the second field.
 // The recordset's position is kept. Never raises.
 void FillComboBox(QComboBox* combo, TNyRecordset& recordset, bool showId);
+// One item per record, the text the function makes of it; a record whose
+// text cannot be read ends the list there. The recordset's position is kept.
+void FillComboBox(QComboBox* combo, TNyRecordset& recordset, const std::function<QString(TNyRecordset&)>& textOf);
 // The numbers first to last, as text.
 void FillComboBoxRange(QComboBox* combo, int first, int last);
 // Selects the item at index, else the fallback (unless -1); an index beyond

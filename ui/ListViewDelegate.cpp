@@ -1,14 +1,11 @@
 #include "ListViewDelegate.h"
 
+#include "ProgramStyle.h"
 #include "RecordFormLook.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
-#include <QPixmapCache>
-#include <QPointer>
-#include <QProxyStyle>
-#include <QStyleOption>
 #include <QScrollBar>
 #include <QItemSelectionModel>
 #include <QPainter>
@@ -136,48 +133,6 @@ void TListViewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 
 namespace {
 
-// The program's style for a list, but for the frame around the focused row,
-// which the style draws as an antialiased rounded rectangle with a gradient,
-// as costly as all the row's cells together; the list moves its focus on
-// every answer in the compilation editor. The frame is drawn once per size
-// and colour into a picture that is then only copied.
-class TListStyle : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
-
-    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
-                       const QWidget* widget) const override
-    {
-        const auto* focus = qstyleoption_cast<const QStyleOptionFocusRect*>(option);
-        if (element != PE_FrameFocusRect || !focus || painter->transform().type() > QTransform::TxTranslate
-            || option->rect.isEmpty()) {
-            QProxyStyle::drawPrimitive(element, option, painter, widget);
-            return;
-        }
-        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-        const QString key = QStringLiteral("baltero-focus-%1x%2@%3-%4-%5-%6")
-                                .arg(option->rect.width())
-                                .arg(option->rect.height())
-                                .arg(ratio)
-                                .arg(option->palette.color(QPalette::Highlight).rgba())
-                                .arg(focus->backgroundColor.rgba())
-                                .arg(int(option->state));
-        QPixmap frame;
-        if (!QPixmapCache::find(key, &frame)) {
-            frame = QPixmap(option->rect.size() * ratio);
-            frame.setDevicePixelRatio(ratio);
-            frame.fill(Qt::transparent);
-            QStyleOptionFocusRect atOrigin = *focus;
-            atOrigin.rect.moveTopLeft(QPoint(0, 0));
-            QPainter framePainter(&frame);
-            QProxyStyle::drawPrimitive(element, &atOrigin, &framePainter, widget);
-            framePainter.end();
-            QPixmapCache::insert(key, frame);
-        }
-        painter->drawPixmap(option->rect.topLeft(), frame);
-    }
-};
-
 // Whether the style paints every pixel of a scroll bar. Asked once per style.
 bool StylePaintsScrollBarWhole(QScrollBar* bar)
 {
@@ -238,19 +193,6 @@ void SetReportStyle(QTreeView* list, std::initializer_list<int> centredColumns)
             list->model()->setHeaderData(column, Qt::Horizontal, int(Qt::AlignCenter), Qt::TextAlignmentRole);
     }
     list->setItemDelegate(delegate);
+    UseProgramStyle();
     LetScrollBarsRepaintAlone(list);
-    SetListStyle(list);
-}
-
-void SetListStyle(QAbstractItemView* list)
-{
-    // One style for every list, living as long as the application and
-    // following its style.
-    static QPointer<TListStyle> style;
-    if (!style) {
-        style = new TListStyle(QApplication::style()->name());
-        style->setParent(qApp);
-    }
-    if (list->style() != style)
-        list->setStyle(style);
 }

@@ -8,7 +8,6 @@
 #include <QStyledItemDelegate>
 #include <initializer_list>
 
-class QAbstractItemView;
 class QAbstractScrollArea;
 class QTreeView;
 
@@ -58,7 +57,3 @@ void SetReportStyle(QTreeView* list, std::initializer_list<int> centredColumns);
 // in the compilation editor scrolls the question list) then repaints the bar
 // alone, without the list's frame, the box around it and the window beneath.
 void LetScrollBarsRepaintAlone(QAbstractScrollArea* area);
-
-// The program's style for a list, with the focused row's frame drawn from a
-// picture kept for it.
-void SetListStyle(QAbstractItemView* list);

@@ -1,49 +1,17 @@
 #include "RecordFormLook.h"
 
 #include "ListViewDelegate.h"
+#include "ProgramStyle.h"
 
-#include <QApplication>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QPainter>
-#include <QPointer>
-#include <QProxyStyle>
 #include <QPushButton>
-#include <QStyleOption>
 #include <QTreeWidget>
 
-namespace {
-
-// Draws a group box's caption in blue and everything else as the program's
-// style does. Set on a box alone, it reaches no widget inside it, where a
-// style sheet on the box would have every one of them drawn through the
-// slower style-sheet machinery (each list row and each button the editor
-// repaints on every answer).
-class TBlueCaptionStyle : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
-
-    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
-                            const QWidget* widget) const override
-    {
-        const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
-        if (control != CC_GroupBox || !box) {
-            QProxyStyle::drawComplexControl(control, option, painter, widget);
-            return;
-        }
-        QStyleOptionGroupBox blue = *box;
-        blue.textColor = kCaptionColour;
-        blue.palette.setColor(QPalette::WindowText, kCaptionColour);
-        QProxyStyle::drawComplexControl(control, &blue, painter, widget);
-    }
-
-    static constexpr QColor kCaptionColour = QColor(0x00, 0x00, 0xff);
-};
-
-} // namespace
 
 int GridRowHeight(const QFontMetrics& metrics)
 {
@@ -77,25 +45,14 @@ void AlignFormLabels(QFormLayout* form)
 
 void ShowCaptionInBlue(QGroupBox* box)
 {
-    if (!box)
-        return;
-    // A palette change would reach every label in the box; a style of its
-    // own reaches the box alone. One style serves every box; it lives as
-    // long as the application and follows the application's own style.
-    static QPointer<TBlueCaptionStyle> style;
-    if (!style) {
-        style = new TBlueCaptionStyle(QApplication::style()->name());
-        style->setParent(qApp);
-    }
-    if (box->style() != style)
-        box->setStyle(style);
+    MarkCaptionBlue(box);
 }
 
 void SetUpGridList(QTreeWidget* list)
 {
     list->setItemDelegate(new TListViewDelegate(list));
+    UseProgramStyle();
     LetScrollBarsRepaintAlone(list);
-    SetListStyle(list);
     // Multi-line notes would otherwise make single rows several lines high.
     list->setUniformRowHeights(true);
     const QStringList widths = list->property("columnWidths").toString().split(QLatin1Char(','), Qt::SkipEmptyParts);

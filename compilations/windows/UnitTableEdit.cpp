@@ -212,15 +212,14 @@ void TFormTableEdit::LoadRecord(bool editMode, TNyRecordset& recordset)
         // of birth, which tells apart two children of the same name.
         childrenRecordset_ = database->OpenRecordset(
             QStringLiteral("SELECT IDChild, Name, DateOfBirth FROM Children ORDER BY Name COLLATE ITALIAN, IDChild"));
-        FillComboBox(ui_->ComboBoxChild, *childrenRecordset_, false);
+        const QString name = QStringLiteral("Name");
         const QString dateOfBirth = QStringLiteral("DateOfBirth");
-        for (int item = 0; item < ui_->ComboBoxChild->count(); ++item) {
-            childrenRecordset_->SetAbsolutePosition(item + 1);
-            if (!childrenRecordset_->GetFieldAsString(dateOfBirth).isEmpty())
-                ui_->ComboBoxChild->setItemText(item, ui_->ComboBoxChild->itemText(item) + QStringLiteral(" (")
-                                                          + FormatShortDate(childrenRecordset_->GetFieldAsDateTime(dateOfBirth))
-                                                          + QLatin1Char(')'));
-        }
+        FillComboBox(ui_->ComboBoxChild, *childrenRecordset_, [&](TNyRecordset& child) {
+            QString text = child.GetFieldAsString(name);
+            if (!child.GetFieldAsString(dateOfBirth).isEmpty())
+                text += QStringLiteral(" (") + FormatShortDate(child.GetFieldAsDateTime(dateOfBirth)) + QLatin1Char(')');
+            return text;
+        });
         teachersRecordset_ = database->OpenRecordset(
             QStringLiteral("SELECT IDTeacher, Name FROM Teachers ORDER BY Name COLLATE ITALIAN, IDTeacher"));
         FillComboBox(ui_->ComboBoxTeacher, *teachersRecordset_, false);
