@@ -7,14 +7,37 @@
 #include <QWidget>
 #include <utility>
 
-// A widget drawn over a still image of what its parent paints beneath it.
+// What the widgets below share: the parent is drawn once for all of them.
+class TStillBackgroundBase {
+public:
+    virtual ~TStillBackgroundBase() = default;
+
+    virtual void KeepBackground(const QPixmap& parentPicture, qreal ratio) = 0;
+
+protected:
+    // Draws the parent alone (its background, frame and caption, none of its
+    // children) and gives each of its children drawn this way its piece.
+    static void TakeParentPicture(QWidget* parent, qreal ratio)
+    {
+        QPixmap picture(parent->size() * ratio);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(Qt::transparent);
+        parent->render(&picture, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        for (QObject* child : parent->children()) {
+            if (auto* still = dynamic_cast<TStillBackgroundBase*>(child))
+                still->KeepBackground(picture, ratio);
+        }
+    }
+};
+
+// A widget drawn over a still picture of what its parent paints beneath it.
 // A label or button that does not fill its own background makes its parent
 // (a group box: its frame, its tint and its caption) paint again under it
 // whenever it changes; in the compilation editor that is on every answer. The
-// image is taken from the parent once, and again only when the widget or its
-// parent is resized or restyled.
+// picture is taken from the parent once, and again only when the widget or
+// its parent is resized or restyled.
 template <typename Widget>
-class TStillBackground : public Widget {
+class TStillBackground : public Widget, public TStillBackgroundBase {
 public:
     template <typename... Args>
     explicit TStillBackground(Args&&... args)
@@ -23,20 +46,23 @@ public:
         this->setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
+    void KeepBackground(const QPixmap& parentPicture, qreal ratio) override
+    {
+        const QRect area(this->geometry().topLeft() * ratio, this->size() * ratio);
+        background_ = parentPicture.copy(area);
+        background_.setDevicePixelRatio(ratio);
+        backgroundGeometry_ = this->geometry();
+        parentSize_ = this->parentWidget()->size();
+    }
+
 protected:
     void paintEvent(QPaintEvent* event) override
     {
         if (QWidget* parent = this->parentWidget()) {
             const qreal ratio = this->devicePixelRatioF();
             if (background_.isNull() || backgroundGeometry_ != this->geometry() || parentSize_ != parent->size()
-                || background_.devicePixelRatio() != ratio) {
-                background_ = QPixmap(this->size() * ratio);
-                background_.setDevicePixelRatio(ratio);
-                background_.fill(Qt::transparent);
-                parent->render(&background_, QPoint(), QRegion(this->geometry()), QWidget::DrawWindowBackground);
-                backgroundGeometry_ = this->geometry();
-                parentSize_ = parent->size();
-            }
+                || background_.devicePixelRatio() != ratio)
+                TakeParentPicture(parent, ratio);
             QPainter painter(this);
             painter.drawPixmap(0, 0, background_);
         }
@@ -49,7 +75,6 @@ protected:
         case QEvent::PaletteChange:
         case QEvent::StyleChange:
         case QEvent::EnabledChange:
-        case QEvent::ParentChange:
         case QEvent::FontChange:
             background_ = QPixmap();
             break;

@@ -909,19 +909,24 @@ TEST_P(EditorControls, TheScreenAfterAnswersShowsWhatTheWindowDraws)
     editor->resize(editor->minimumSizeHint());
     QApplication::processEvents();
     const auto screen = [&] {
-        QApplication::processEvents();
+        // A resize lays the window out and paints it over more than one turn
+        // of the event loop.
+        QTest::qWait(20);
         return editor->screen()->grabWindow(editor->winId()).toImage().convertToFormat(QImage::Format_RGB32);
     };
     const auto drawn = [&] { return editor->grab().toImage().convertToFormat(QImage::Format_RGB32); };
     for (char key : {'s', 'v', 'n', 'o', 's', 's', 'v', 'n'})
         Key(key);
-    EXPECT_EQ(screen(), drawn());
+    // The screen first: the window's drawing lays out what is pending.
+    QImage shown = screen();
+    EXPECT_EQ(shown, drawn());
     ClickRow(Questions(), 0);
     QTest::mouseClick(Button("SpeedButtonAnswerYes"), Qt::LeftButton);
     QTest::mouseClick(Button("SpeedButtonAnswerYes"), Qt::LeftButton);
     editor->resize(editor->size() + QSize(120, 90));
     Key('n');
-    EXPECT_EQ(screen(), drawn());
+    shown = screen();
+    EXPECT_EQ(shown, drawn());
 
     // The captions of the boxes are blue; the labels inside them are not.
     const QImage image = drawn();
