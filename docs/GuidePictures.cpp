@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <functional>
 
 namespace {
@@ -107,13 +106,14 @@ T* Child(QWidget* parent, const char* name)
 }
 
 // The first row of the list whose column holds the text.
-void SelectRow(QTreeWidget* list, int column, const QString& text)
+void SelectRow(QTreeView* list, int column, const QString& text)
 {
-    for (int row = 0; row < list->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = list->topLevelItem(row);
-        if (!item->isHidden() && item->text(column).startsWith(text)) {
-            list->setCurrentItem(item);
-            list->scrollToItem(item);
+    const QAbstractItemModel* rows = list->model();
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        const QModelIndex index = rows->index(row, column);
+        if (index.data().toString().startsWith(text)) {
+            list->setCurrentIndex(index);
+            list->scrollTo(index);
             return;
         }
     }

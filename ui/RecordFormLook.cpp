@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
@@ -83,13 +83,13 @@ void ShowCaptionInBlue(QGroupBox* box)
     box->setStyleSheet(box->styleSheet() + rule);
 }
 
-void SetUpGridList(QTreeWidget* list)
+void SetUpGridList(QTreeView* list)
 {
     list->setItemDelegate(new TGridDelegate(list));
     // Multi-line notes would otherwise make single rows several lines high.
     list->setUniformRowHeights(true);
     const QStringList widths = list->property("columnWidths").toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
-    for (int column = 0; column < widths.size() && column < list->columnCount(); ++column) {
+    for (int column = 0; column < widths.size() && list->model() && column < list->model()->columnCount(); ++column) {
         bool ok = false;
         const int width = widths[column].trimmed().toInt(&ok);
         // The widths were chosen for a smaller font than many desktops use:
