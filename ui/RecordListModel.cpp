@@ -10,6 +10,7 @@
 #include <numeric>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <variant>
 
 namespace {
@@ -353,6 +354,17 @@ void TRecordListModel::Arrange(bool reorder)
 
 void TRecordListModel::ArrangeInView(bool reorder, const std::function<void()>& change)
 {
+    // A new search or order that shows the same rows (each letter of a name
+    // typed while every row still holds it) is no change for the view: it
+    // would only paint the same rows again.
+    std::vector<int> arranged;
+    if (!change) {
+        const std::vector<int> shown = rows_;
+        Arrange(reorder);
+        if (rows_ == shown)
+            return;
+        arranged = std::exchange(rows_, shown);
+    }
     // The view and its selection hand over the indexes they keep once told;
     // each follows its record, or goes when the record is no longer shown.
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -361,9 +373,12 @@ void TRecordListModel::ArrangeInView(bool reorder, const std::function<void()>& 
     ids.reserve(kept.size());
     for (const QModelIndex& index : kept)
         ids.push_back(records_[rows_[index.row()]].id);
-    if (change)
+    if (change) {
         change();
-    Arrange(reorder);
+        Arrange(reorder);
+    } else {
+        rows_ = std::move(arranged);
+    }
     std::unordered_map<quint64, int> rowOfId;
     for (quint64 id : ids)
         rowOfId.emplace(id, -1);
