@@ -110,10 +110,10 @@ void SelectRow(QTreeView* list, int column, const QString& text)
 {
     const QAbstractItemModel* rows = list->model();
     for (int row = 0; row < rows->rowCount(); ++row) {
-        const QModelIndex index = rows->index(row, column);
-        if (index.data().toString().startsWith(text)) {
-            list->setCurrentIndex(index);
-            list->scrollTo(index);
+        if (rows->index(row, column).data().toString().startsWith(text)) {
+            // The row from its first column, as a click on it shows it.
+            list->setCurrentIndex(rows->index(row, 0));
+            list->scrollTo(rows->index(row, 0));
             return;
         }
     }
