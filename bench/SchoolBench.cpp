@@ -46,7 +46,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <algorithm>
 #include <cstdio>
@@ -276,16 +276,17 @@ void Settle()
     QApplication::processEvents();
 }
 
-void SelectRow(QTreeWidget* list, int row)
+void SelectRow(QTreeView* list, int row)
 {
     list->clearSelection();
-    list->topLevelItem(row)->setSelected(true);
+    list->selectionModel()->select(list->model()->index(row, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
-int RowOfText(QTreeWidget* list, const QString& text)
+int RowOfText(QTreeView* list, const QString& text)
 {
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        if (list->topLevelItem(i)->text(0) == text)
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        if (list->model()->index(i, 0).data().toString() == text)
             return i;
     throw std::runtime_error("row not found in the list");
 }
@@ -449,8 +450,8 @@ void MeasureWindows(const QTemporaryDir& dir, bool server)
     auto* list = new TFormTables(nullptr);
     list->show();
     Settle();
-    QTreeWidget* rowsView = list->ListViewData();
-    const int row = rowsView->topLevelItemCount() / 2;
+    QTreeView* rowsView = list->ListViewData();
+    const int row = rowsView->model()->rowCount() / 2;
 
     // One key typed into the compilations list's search field, until the
     // list shows the rows that match: a name typed letter by letter down to
@@ -463,7 +464,7 @@ void MeasureWindows(const QTemporaryDir& dir, bool server)
         const QString typed = QStringLiteral("bambino 17");
         // The search must narrow the list, or the figure times nothing.
         field->setText(typed);
-        if (list->Finder()->ShownRows() == 0 || list->Finder()->ShownRows() >= rowsView->topLevelItemCount())
+        if (list->Finder()->ShownRows() == 0 || list->Finder()->ShownRows() >= list->ListModel()->RecordCount())
             throw std::runtime_error("the search field does not narrow the compilations list");
         field->clear();
         int k = 0;

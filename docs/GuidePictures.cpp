@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <functional>
 
 namespace {
@@ -107,13 +106,14 @@ T* Child(QWidget* parent, const char* name)
 }
 
 // The first row of the list whose column holds the text.
-void SelectRow(QTreeWidget* list, int column, const QString& text)
+void SelectRow(QTreeView* list, int column, const QString& text)
 {
-    for (int row = 0; row < list->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = list->topLevelItem(row);
-        if (!item->isHidden() && item->text(column).startsWith(text)) {
-            list->setCurrentItem(item);
-            list->scrollToItem(item);
+    const QAbstractItemModel* rows = list->model();
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        if (rows->index(row, column).data().toString().startsWith(text)) {
+            // The row from its first column, as a click on it shows it.
+            list->setCurrentIndex(rows->index(row, 0));
+            list->scrollTo(rows->index(row, 0));
             return;
         }
     }

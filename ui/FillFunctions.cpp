@@ -1,12 +1,9 @@
 #include "FillFunctions.h"
 
 #include "Exception.h"
-#include "ListFinder.h"
 #include "NyRecordset.h"
 
 #include <QComboBox>
-#include <QTreeWidget>
-#include <vector>
 
 namespace {
 
@@ -24,77 +21,7 @@ private:
     QWidget* widget_;
 };
 
-// Writes list rows from the current record: the columns are found once for
-// all the rows, and the cells line up as the column captions of the layout do.
-class TListRowWriter {
-public:
-    TListRowWriter(QTreeWidget* list, TNyRecordset& recordset, const QStringList& fieldNames)
-        : recordset_(recordset)
-    {
-        const int columns = list->columnCount();
-        for (int i = 0; i < columns; ++i) {
-            fields_.push_back(i < fieldNames.size() ? recordset.FieldIndex(fieldNames[i]) : -1);
-            alignments_.push_back(list->headerItem()->textAlignment(i));
-        }
-    }
-
-    void Write(QTreeWidgetItem* item)
-    {
-        for (size_t i = 0; i < fields_.size(); ++i) {
-            QString text;
-            if (fields_[i] >= 0) {
-                try {
-                    text = recordset_.GetFieldAsString(fields_[i]);
-                } catch (const Exception&) {
-                    text.clear();
-                }
-            }
-            // A row stays one line high: the line breaks of a note show as
-            // blanks.
-            if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
-                text.replace(QLatin1String("\r\n"), QLatin1String(" "));
-                text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-                text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-            }
-            const int column = static_cast<int>(i);
-            item->setText(column, text);
-            if (alignments_[i] != 0)
-                item->setTextAlignment(column, Qt::Alignment(alignments_[i]));
-        }
-    }
-
-private:
-    TNyRecordset& recordset_;
-    std::vector<int> fields_; // the recordset's column for each list column, -1 for none
-    std::vector<int> alignments_;
-};
-
 } // namespace
-
-void FillListView(QTreeWidget* list, TNyRecordset& recordset, const QStringList& fieldNames)
-{
-    const TUpdatesSuspended suspended(list);
-    list->clear();
-    QList<QTreeWidgetItem*> items;
-    try {
-        TListRowWriter writer(list, recordset, fieldNames);
-        while (!recordset.Eof()) {
-            auto* item = new QTreeWidgetItem();
-            writer.Write(item);
-            item->setData(0, RecordPositionRole, int(items.size()) + 1);
-            items << item;
-            recordset.MoveNext();
-        }
-    } catch (const Exception&) {
-        // The list shows the rows that could be read.
-    }
-    list->addTopLevelItems(items);
-}
-
-void FillListViewRow(QTreeWidget* list, QTreeWidgetItem* item, TNyRecordset& recordset, const QStringList& fieldNames)
-{
-    TListRowWriter(list, recordset, fieldNames).Write(item);
-}
 
 void FillComboBox(QComboBox* combo, TNyRecordset& recordset, bool showId)
 {

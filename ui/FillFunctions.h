@@ -1,8 +1,5 @@
-// Copying recordset rows into list views and drop-down lists.
-//
-// List rows carry no record id: a list is filled in recordset order, and each
-// row keeps the position of its record (RecordPositionRole, ListFinder.h), so
-// that it still finds it once the rows have been ordered by a column.
+// Copying recordset rows into drop-down lists (a list window's rows are its
+// model's, RecordListModel.h).
 #pragma once
 
 #include <QString>
@@ -10,16 +7,8 @@
 #include <QStringList>
 
 class QComboBox;
-class QTreeWidget;
-class QTreeWidgetItem;
 class TNyRecordset;
 
-// One row per remaining record; a column beyond the field names, or a cell
-// that cannot be read, stays empty. Never raises.
-void FillListView(QTreeWidget* list, TNyRecordset& recordset, const QStringList& fieldNames);
-// The cells of one row, written from the current record as FillListView
-// writes them; the record's position is left to the caller. Never raises.
-void FillListViewRow(QTreeWidget* list, QTreeWidgetItem* item, TNyRecordset& recordset, const QStringList& fieldNames);
 // One item per record: with showId "first (second)", else the second field.
 // The recordset's position is kept. Never raises.
 void FillComboBox(QComboBox* combo, TNyRecordset& recordset, bool showId);

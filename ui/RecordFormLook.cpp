@@ -10,7 +10,7 @@
 #include <QKeySequence>
 #include <QPainter>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 
 int GridRowHeight(const QFontMetrics& metrics)
@@ -48,7 +48,7 @@ void ShowCaptionInBlue(QGroupBox* box)
     MarkCaptionBlue(box);
 }
 
-void SetUpGridList(QTreeWidget* list)
+void SetUpGridList(QTreeView* list)
 {
     list->setItemDelegate(new TListViewDelegate(list));
     UseProgramStyle();
@@ -56,7 +56,7 @@ void SetUpGridList(QTreeWidget* list)
     // Multi-line notes would otherwise make single rows several lines high.
     list->setUniformRowHeights(true);
     const QStringList widths = list->property("columnWidths").toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
-    for (int column = 0; column < widths.size() && column < list->columnCount(); ++column) {
+    for (int column = 0; column < widths.size() && list->model() && column < list->model()->columnCount(); ++column) {
         bool ok = false;
         const int width = widths[column].trimmed().toInt(&ok);
         // The widths were chosen for a smaller font than many desktops use:

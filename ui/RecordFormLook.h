@@ -7,7 +7,7 @@ class QFormLayout;
 class QGroupBox;
 class QKeySequence;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 
 // Colours only the caption: the labels inside the box keep the usual colour.
 void ShowCaptionInBlue(QGroupBox* box);
@@ -18,9 +18,10 @@ void ShowCaptionInBlue(QGroupBox* box);
 void AlignFormLabels(QFormLayout* form);
 
 // Draws grid lines between the cells, keeps every row one line high, and sizes
-// the columns from the list's "columnWidths" property ("130,90,400", pixels),
-// which the layout file sets next to the column captions.
-void SetUpGridList(QTreeWidget* list);
+// the columns of the list's model from the list's "columnWidths" property
+// ("130,90,400", pixels), which the layout file sets next to the column
+// captions.
+void SetUpGridList(QTreeView* list);
 
 // The height of a grid list's row for its font: the font's full line (with
 // the descenders of g, p and q), a little room above and below, and the

@@ -3,10 +3,10 @@
 #include "Database.h"
 #include "Dialogs.h"
 #include "Exception.h"
-#include "FillFunctions.h"
 #include "ListFinder.h"
 #include "NyTransaction.h"
 #include "RecordFormLook.h"
+#include "RecordListModel.h"
 #include "Settings.h"
 #include "UnitRSEdit.h"
 #include "WindowPlace.h"
@@ -20,9 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
-#include <QSignalBlocker>
-#include <QTreeWidget>
-#include <algorithm>
+#include <QTreeView>
 #include <optional>
 #include <stdexcept>
 
@@ -61,6 +59,23 @@ QBoxLayout* LayoutHolding(QLayout* layout, QWidget* widget)
     return nullptr;
 }
 
+// The list's columns as its layout file names and aligns them; a list that
+// names none has one column, without a caption, for each field it shows.
+TRecordListModel* ModelOfColumns(QTreeView* list, const QStringList& fields)
+{
+    QStringList captions = list->property("columnCaptions").toStringList();
+    if (captions.isEmpty())
+        captions = QStringList(fields.isEmpty() ? 1 : fields.size(), QString());
+    QList<Qt::Alignment> alignments(captions.size());
+    for (const QString& column : list->property("centredColumns").toString().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int at = column.trimmed().toInt(&ok);
+        if (ok && at >= 0 && at < alignments.size())
+            alignments[at] = Qt::AlignCenter;
+    }
+    return new TRecordListModel(captions, alignments, list);
+}
+
 const QString& RecordDeletedMeanwhileText()
 {
     static const QString text = QStringLiteral("Il record selezionato \u00e8 stato eliminato da un altro utente. "
@@ -91,10 +106,15 @@ void TFormRSShow::Initialize(const TRecordListControls& controls)
     BitBtnDelete = controls.BitBtnDelete;
     BitBtnClose = controls.BitBtnClose;
 
+    QStringList fields;
+    GetColumnFields(fields);
+    model_ = ModelOfColumns(listViewData_, fields);
+    listViewData_->setModel(model_);
     listViewData_->setSelectionMode(QAbstractItemView::SingleSelection);
     listViewData_->setSelectionBehavior(QAbstractItemView::SelectRows);
     listViewData_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     listViewData_->setRootIsDecorated(false);
+    listViewData_->setItemsExpandable(false);
     listViewData_->setAllColumnsShowFocus(true);
     SetUpGridList(listViewData_);
     ShowCaptionInBlue(controls.GroupBoxData);
@@ -109,8 +129,11 @@ void TFormRSShow::Initialize(const TRecordListControls& controls)
     connect(BitBtnEdit, &QPushButton::clicked, this, [this] { BitBtnEditClick(); });
     connect(BitBtnDelete, &QPushButton::clicked, this, [this] { BitBtnDeleteClick(); });
     connect(BitBtnClose, &QPushButton::clicked, this, &TFormRSShow::BitBtnCloseClick);
-    connect(listViewData_, &QTreeWidget::itemSelectionChanged, this, [this] { ListViewDataSelectItem(); });
-    connect(listViewData_, &QTreeWidget::itemDoubleClicked, this, &TFormRSShow::ListViewDataDblClick);
+    connect(listViewData_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { ListViewDataSelectItem(); });
+    // A search or a change of the rows can take the selected row out of sight.
+    connect(model_, &QAbstractItemModel::layoutChanged, this, [this] { ListViewDataSelectItem(); });
+    connect(listViewData_, &QTreeView::doubleClicked, this, &TFormRSShow::ListViewDataDblClick);
 
     AddSearchRow(controls.GroupBoxData);
     AddRefreshButton();
@@ -139,7 +162,7 @@ void TFormRSShow::AddSearchRow(QGroupBox* group)
         searchRow_->setParent(this); // a group laid out otherwise: the row is kept, not shown
     setTabOrder(field, listViewData_);
 
-    finder_ = new TListFinder(listViewData_, field, count);
+    finder_ = new TListFinder(listViewData_, model_, field, count);
     finder_->SetOrder(TSettings::GetInstance()->ListOrder(objectName()));
     connect(finder_, &TListFinder::OrderChanged, this,
             [this](const TListOrder& order) { TSettings::GetInstance()->SetListOrder(objectName(), order); });
@@ -171,15 +194,8 @@ bool TFormRSShow::eventFilter(QObject* watched, QEvent* event)
             return OpenSelectedRow() || watched == finder_->Field();
         if (plain && watched == finder_->Field() && key->key() == Qt::Key_Down) {
             // From the search field straight into the rows it left.
-            if (SelectedIndex() < 0) {
-                for (int row = 0; row < listViewData_->topLevelItemCount(); ++row) {
-                    QTreeWidgetItem* item = listViewData_->topLevelItem(row);
-                    if (!item->isHidden()) {
-                        listViewData_->setCurrentItem(item);
-                        break;
-                    }
-                }
-            }
+            if (SelectedIndex() < 0 && model_->rowCount() > 0)
+                listViewData_->setCurrentIndex(model_->index(0, 0));
             listViewData_->setFocus(Qt::OtherFocusReason);
             return true;
         }
@@ -199,16 +215,23 @@ void TFormRSShow::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+int TFormRSShow::SelectedRow() const
+{
+    const QModelIndexList selected = listViewData_->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void TFormRSShow::SelectRow(int row)
+{
+    listViewData_->selectionModel()->select(model_->index(row, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
 int TFormRSShow::SelectedIndex() const
 {
-    const QList<QTreeWidgetItem*> selected = listViewData_->selectedItems();
-    if (selected.isEmpty() || selected.first()->isHidden())
-        return -1;
-    // Rows move when the list is ordered by a column: the row knows its record.
-    const QVariant position = selected.first()->data(0, RecordPositionRole);
-    if (position.isValid())
-        return position.toInt() - 1;
-    return listViewData_->indexOfTopLevelItem(selected.first());
+    // Rows move when the list is ordered by a column: the model knows each
+    // row's record.
+    return model_->RecordOfRow(SelectedRow());
 }
 
 void TFormRSShow::RefreshList()
@@ -224,18 +247,15 @@ void TFormRSShow::RefreshList()
     recordset_ = Database->OpenRecordset(GetSelectSQL());
     QStringList fields;
     GetColumnFields(fields);
-    FillListView(listViewData_, *recordset_, fields);
-    if (finder_)
-        finder_->Apply();
+    model_->Fill(*recordset_, fields);
     if (!selectedKey.isEmpty()) {
         for (int position = 1; position <= recordset_->RecordCount(); ++position) {
             recordset_->SetAbsolutePosition(position);
             if (recordset_->GetFieldAsString(0) != selectedKey)
                 continue;
-            QTreeWidgetItem* item = RowOfRecord(position);
-            if (item && !item->isHidden()) {
-                item->setSelected(true);
-                listViewData_->scrollToItem(item);
+            if (const int row = model_->RowOfRecord(position - 1); row >= 0) {
+                SelectRow(row);
+                listViewData_->scrollTo(model_->index(row, 0));
             }
             break;
         }
@@ -271,59 +291,12 @@ void TFormRSShow::AddRefreshButton()
         button->hide();
 }
 
-QTreeWidgetItem* TFormRSShow::RowOfRecord(int position) const
-{
-    // Unless the user ordered the list by a column, row i shows the record
-    // at position i + 1.
-    const int count = listViewData_->topLevelItemCount();
-    if (position >= 1 && position <= count) {
-        QTreeWidgetItem* item = listViewData_->topLevelItem(position - 1);
-        if (item->data(0, RecordPositionRole).toInt() == position)
-            return item;
-    }
-    for (int row = 0; row < count; ++row) {
-        QTreeWidgetItem* item = listViewData_->topLevelItem(row);
-        if (item->data(0, RecordPositionRole).toInt() == position)
-            return item;
-    }
-    return nullptr;
-}
-
-void TFormRSShow::ShiftRecordPositions(int first, int last, int shift)
-{
-    if (first > last || shift == 0)
-        return;
-    // The positions are no text of the list: nobody needs to hear of each
-    // one changing, and on a long list telling would cost more than the work.
-    const QSignalBlocker blocker(listViewData_->model());
-    for (int row = 0; row < listViewData_->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = listViewData_->topLevelItem(row);
-        const int position = item->data(0, RecordPositionRole).toInt();
-        if (position >= first && position <= last)
-            item->setData(0, RecordPositionRole, position + shift);
-    }
-}
-
 void TFormRSShow::FinishRowChange(int selectedRow)
 {
-    const bool userOrder = finder_ && finder_->Order().Column >= 0;
-    if (userOrder) {
-        // A list just filled is in the recordset's order before the user's
-        // order is applied, and rows the user's order cannot tell apart stay
-        // in it: start again from there.
-        QList<QTreeWidgetItem*> rows = listViewData_->invisibleRootItem()->takeChildren();
-        std::stable_sort(rows.begin(), rows.end(), [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
-            return a->data(0, RecordPositionRole).toInt() < b->data(0, RecordPositionRole).toInt();
-        });
-        listViewData_->addTopLevelItems(rows);
-    }
-    if (finder_)
-        finder_->Apply();
     listViewData_->clearSelection();
     listViewData_->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-    if (selectedRow >= 0 && selectedRow < listViewData_->topLevelItemCount()
-        && !listViewData_->topLevelItem(selectedRow)->isHidden())
-        listViewData_->topLevelItem(selectedRow)->setSelected(true);
+    if (selectedRow >= 0 && selectedRow < model_->rowCount())
+        SelectRow(selectedRow);
     // Where filling the list leaves the recordset.
     const int count = recordset_->RecordCount();
     if (count > 0) {
@@ -335,61 +308,35 @@ void TFormRSShow::FinishRowChange(int selectedRow)
 
 void TFormRSShow::ShowSavedRecord(int record)
 {
-    const int rows = listViewData_->topLevelItemCount();
-    const QList<QTreeWidgetItem*> selectedItems = listViewData_->selectedItems();
-    const int selectedRow = selectedItems.isEmpty() ? -1 : listViewData_->indexOfTopLevelItem(selectedItems.first());
+    const int records = model_->RecordCount();
+    const int selectedRow = SelectedRow();
     // Where the record stands in the recordset now: a new one last.
     const int before = recordset_->GetAbsolutePosition();
-    QTreeWidgetItem* item = record >= 0 ? RowOfRecord(record + 1) : nullptr;
-    const bool known = record >= 0 ? item && before == record + 1 && recordset_->RecordCount() == rows
-                                   : before == rows + 1 && recordset_->RecordCount() == rows + 1;
+    const bool known = record >= 0
+        ? record < records && before == record + 1 && recordset_->RecordCount() == records
+        : before == records + 1 && recordset_->RecordCount() == records + 1;
     const std::optional<int> after = known ? recordset_->RequeryCurrentRow() : std::nullopt;
     if (!after) {
         RefreshList();
         return;
     }
-    if (*after == 0) {
+    if (*after == 0)
         // The record no longer belongs to the list.
-        delete item;
-        ShiftRecordPositions(before + 1, rows + 1, -1);
-        FinishRowChange(selectedRow);
-        return;
-    }
-    if (*after < before)
-        ShiftRecordPositions(*after, before - 1, +1);
+        model_->RemoveRecord(record);
     else
-        ShiftRecordPositions(before + 1, *after, -1);
-    QStringList fields;
-    GetColumnFields(fields);
-    if (!item) {
-        item = new QTreeWidgetItem();
-        FillListViewRow(listViewData_, item, *recordset_, fields);
-        listViewData_->addTopLevelItem(item);
-    } else {
-        // Written while in the list, so that the search reads the new text.
-        FillListViewRow(listViewData_, item, *recordset_, fields);
-    }
-    item->setData(0, RecordPositionRole, *after);
-    const bool userOrder = finder_ && finder_->Order().Column >= 0;
-    if (!userOrder && listViewData_->indexOfTopLevelItem(item) != *after - 1) {
-        listViewData_->takeTopLevelItem(listViewData_->indexOfTopLevelItem(item));
-        listViewData_->insertTopLevelItem(*after - 1, item);
-    }
+        model_->PutRecord(record, *after - 1, *recordset_);
     FinishRowChange(selectedRow);
 }
 
 void TFormRSShow::ShowDeletedRecord(int record)
 {
-    const int rows = listViewData_->topLevelItemCount();
-    QTreeWidgetItem* item = record >= 0 ? RowOfRecord(record + 1) : nullptr;
-    if (DeletionChangesOtherRows() || !item || recordset_->RecordCount() != rows - 1) {
+    if (DeletionChangesOtherRows() || record < 0 || record >= model_->RecordCount()
+        || recordset_->RecordCount() != model_->RecordCount() - 1) {
         RefreshList();
         return;
     }
-    const QList<QTreeWidgetItem*> selectedItems = listViewData_->selectedItems();
-    const int selectedRow = selectedItems.isEmpty() ? -1 : listViewData_->indexOfTopLevelItem(selectedItems.first());
-    delete item;
-    ShiftRecordPositions(record + 2, rows, -1);
+    const int selectedRow = SelectedRow();
+    model_->RemoveRecord(record);
     FinishRowChange(selectedRow);
 }
 
@@ -472,11 +419,7 @@ bool TFormRSShow::RecordAsStored(int record)
         return false;
     }
     if (now && *now == record + 1) {
-        if (QTreeWidgetItem* item = RowOfRecord(*now)) {
-            QStringList fields;
-            GetColumnFields(fields);
-            FillListViewRow(listViewData_, item, *recordset_, fields);
-        }
+        model_->PutRecord(record, record, *recordset_);
         return true;
     }
     if (!now)
@@ -531,7 +474,7 @@ void TFormRSShow::BitBtnDeleteClick()
             // Only a failure after the row left the recordset (a failed
             // commit) can part the list from its recordset; reload then, or
             // row i would no longer be the record at position i + 1.
-            if (recordset_->RecordCount() != listViewData_->topLevelItemCount())
+            if (recordset_->RecordCount() != model_->RecordCount())
                 RefreshList();
         } catch (const Exception&) {
         }

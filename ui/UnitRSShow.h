@@ -15,16 +15,19 @@
 class QGroupBox;
 class QHBoxLayout;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 class TDatabase;
 class TFormRSEdit;
 class TListFinder;
+class TRecordListModel;
 
-// The controls every list window has.
+// The controls every list window has. The list's columns are named by its
+// "columnCaptions" property (a string list in the layout file), sized by
+// "columnWidths" (RecordFormLook.h) and centred, heading and cells, where
+// "centredColumns" says ("1,2", from 0).
 struct TRecordListControls {
     QGroupBox* GroupBoxData = nullptr;
-    QTreeWidget* ListViewData = nullptr;
+    QTreeView* ListViewData = nullptr;
     QPushButton* BitBtnNew = nullptr;
     QPushButton* BitBtnEdit = nullptr;
     QPushButton* BitBtnDelete = nullptr;
@@ -53,7 +56,9 @@ public:
     int ExecuteEditForm(bool editMode);
 
     TNyRecordset* Recordset() const { return recordset_.get(); }
-    QTreeWidget* ListViewData() const { return listViewData_; }
+    QTreeView* ListViewData() const { return listViewData_; }
+    // The rows of the list: every record of the recordset, and those shown.
+    TRecordListModel* ListModel() const { return model_; }
     // The search field above the list and what it shows.
     TListFinder* Finder() const { return finder_; }
 
@@ -123,19 +128,18 @@ private:
     void DropIfDeletedElsewhere();
     // Enter on the list or the search field: opens the selected row.
     bool OpenSelectedRow();
-    // The row showing the record at position (from 1); null when none does.
-    QTreeWidgetItem* RowOfRecord(int position) const;
-    // Rows whose record stood at a position from first to last now show it
-    // at that position plus shift.
-    void ShiftRecordPositions(int first, int last, int shift);
-    // After one row was added, changed or removed: orders and filters the
-    // rows as a list just filled is, then selects the row at the index
-    // selectedRow (none when there is no such row shown) with no current
-    // row, and leaves the recordset after its last row, as RefreshList does.
+    // The row shown selected; -1 for none.
+    int SelectedRow() const;
+    void SelectRow(int row);
+    // After one record was added, changed or removed: selects the row at the
+    // index selectedRow (none when there is no such row shown) with no
+    // current row, and leaves the recordset after its last row, as
+    // RefreshList does.
     void FinishRowChange(int selectedRow);
 
     QWidget* owner_;
-    QTreeWidget* listViewData_ = nullptr;
+    QTreeView* listViewData_ = nullptr;
+    TRecordListModel* model_ = nullptr;
     TListFinder* finder_ = nullptr;
     QHBoxLayout* searchRow_ = nullptr;
     std::unique_ptr<TNyRecordset> recordset_;

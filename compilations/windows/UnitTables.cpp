@@ -23,7 +23,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QTreeWidget>
 
 TFormTables::TFormTables(QWidget* owner)
     : TFormRSShow(owner)
@@ -101,7 +100,7 @@ void TFormTables::AddFilterRow()
     if (auto* box = qobject_cast<QBoxLayout*>(group->layout()))
         box->insertLayout(1, row);
 
-    Finder()->SetRowFilter([this](const QTreeWidgetItem* item) { return RowChosen(item); });
+    Finder()->SetRowFilter([this](const QStringList& cells) { return RowChosen(cells); });
     const auto refilter = [this] { Finder()->Filter(); };
     connect(comboBoxChild_, &QComboBox::currentIndexChanged, this, refilter);
     connect(comboBoxTeacher_, &QComboBox::currentIndexChanged, this, refilter);
@@ -111,21 +110,21 @@ void TFormTables::AddFilterRow()
         connect(entry, &QDateEdit::dateChanged, this, refilter);
 }
 
-bool TFormTables::RowChosen(const QTreeWidgetItem* item) const
+bool TFormTables::RowChosen(const QStringList& cells) const
 {
     // Column 1 is the child, 2 the educator (GetColumnFields); the first
     // item of each choice is everyone.
-    if (comboBoxChild_->currentIndex() > 0 && item->text(1) != comboBoxChild_->itemText(comboBoxChild_->currentIndex()))
+    if (comboBoxChild_->currentIndex() > 0 && cells.value(1) != comboBoxChild_->itemText(comboBoxChild_->currentIndex()))
         return false;
     if (comboBoxTeacher_->currentIndex() > 0
-        && item->text(2) != comboBoxTeacher_->itemText(comboBoxTeacher_->currentIndex()))
+        && cells.value(2) != comboBoxTeacher_->itemText(comboBoxTeacher_->currentIndex()))
         return false;
     const bool from = checkBoxFrom_->isChecked();
     const bool to = checkBoxTo_->isChecked();
     if (!from && !to)
         return true;
     // The date column shows the short date, then the time of day if any.
-    const QString text = item->text(0);
+    const QString text = cells.value(0);
     const QDate date = QDate::fromString(text.left(text.indexOf(QLatin1Char(' '))), RegionalShortDateFormat());
     return (!from || date >= dateFrom_->date()) && (!to || date <= dateTo_->date());
 }

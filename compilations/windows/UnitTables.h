@@ -12,7 +12,6 @@ class TFormTables;
 }
 class QCheckBox;
 class QComboBox;
-class QTreeWidgetItem;
 class TDateEntry;
 
 class TFormTables : public TFormRSShow {
@@ -41,7 +40,7 @@ private:
     // The choices of child, educator and dates that narrow the list,
     // around the search field.
     void AddFilterRow();
-    bool RowChosen(const QTreeWidgetItem* item) const;
+    bool RowChosen(const QStringList& cells) const;
 
     // Copies the compilation at the recordset's current row, all or nothing.
     void Duplicate();

@@ -24,7 +24,7 @@
 #include <QSet>
 #include <QStatusBar>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>

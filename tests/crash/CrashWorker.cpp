@@ -33,7 +33,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <cstdio>
 #include <cstdlib>
@@ -69,10 +69,9 @@ void ExpectNoMessages()
 
 void SelectRow(TFormTables& window, int row)
 {
-    QTreeWidget* list = window.ListViewData();
+    QTreeView* list = window.ListViewData();
     list->clearSelection();
-    list->setCurrentItem(list->topLevelItem(row));
-    list->topLevelItem(row)->setSelected(true);
+    list->setCurrentIndex(list->model()->index(row, 0));
 }
 
 // Runs action on the editor as soon as it is up.
@@ -91,10 +90,10 @@ void Save(TFormTables& window)
 {
     // The compilations list's descriptions say which run saved each: the
     // oldest is edited next and the new run follows the newest.
-    QTreeWidget* list = window.ListViewData();
+    const QAbstractItemModel* list = window.ListViewData()->model();
     int oldestRow = -1, oldest = 0, newest = 0;
-    for (int row = 0; row < list->topLevelItemCount(); ++row) {
-        const QString description = list->topLevelItem(row)->text(3);
+    for (int row = 0; row < list->rowCount(); ++row) {
+        const QString description = list->index(row, 3).data().toString();
         if (!description.startsWith(QStringLiteral("Salvataggio")))
             continue;
         const int run = CrashPlan::RunOf(description);
@@ -129,10 +128,10 @@ void Save(TFormTables& window)
 
 void Duplicate(TFormTables& window)
 {
-    QTreeWidget* list = window.ListViewData();
+    const QAbstractItemModel* list = window.ListViewData()->model();
     int origin = -1;
-    for (int row = 0; row < list->topLevelItemCount() && origin < 0; ++row) {
-        if (list->topLevelItem(row)->text(3) == CrashPlan::OriginDescription())
+    for (int row = 0; row < list->rowCount() && origin < 0; ++row) {
+        if (list->index(row, 3).data().toString() == CrashPlan::OriginDescription())
             origin = row;
     }
     if (origin < 0)

@@ -10,12 +10,12 @@
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QSet>
 
 namespace {
 
 struct TListView {
-    QList<QStringList> rows;    // top to bottom: the cells, shown or hidden, the record's position
+    QList<QStringList> rows;    // the cells and the record's position: the rows shown top to bottom, then
+                                // the records the search leaves out, in the recordset's order
     QString count;              // "3 di 5"
     QList<QStringList> records; // every field of the recordset, in order
 
@@ -32,16 +32,22 @@ void PrintTo(const TListView& view, std::ostream* out)
 TListView ViewOf(TFormRSShow* window)
 {
     TListView view;
-    QTreeWidget* list = window->ListViewData();
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = list->topLevelItem(i);
+    const TRecordListModel& list = *window->ListModel();
+    const auto row = [&list](int record, const char* shown) {
         QStringList cells;
-        for (int c = 0; c < list->columnCount(); ++c)
-            cells << item->text(c);
-        cells << (item->isHidden() ? QStringLiteral("hidden") : QStringLiteral("shown"))
-              << item->data(0, RecordPositionRole).toString();
-        view.rows << cells;
+        for (int c = 0; c < list.columnCount(); ++c)
+            cells << list.Text(record, c);
+        return cells << QLatin1String(shown) << QString::number(record + 1);
+    };
+    for (int r = 0; r < list.rowCount(); ++r) {
+        view.rows << row(list.RecordOfRow(r), "shown");
+        // What the view reads is what the model holds for that record.
+        for (int c = 0; c < list.columnCount(); ++c)
+            EXPECT_EQ(list.index(r, c).data().toString(), view.rows.last()[c]);
     }
+    for (int record = 0; record < list.RecordCount(); ++record)
+        if (list.RowOfRecord(record) < 0)
+            view.rows << row(record, "hidden");
     view.count = window->findChild<QLabel*>(QStringLiteral("LabelShownRows"))->text();
     // Read to the end, where filling the list leaves the recordset.
     TNyRecordset& recordset = *window->Recordset();
@@ -166,7 +172,7 @@ TEST_P(ListUpdate, ShowsWhatAWindowOpenedAfreshShows)
     window_->Finder()->Field()->setText(QLatin1String(action.search));
     ClickRow(action.row);
     ASSERT_GE(SelectedRow(), 0);
-    const QList<QTreeWidgetItem*> before = Items();
+    const int fills = ListFills();
     const TListView initial = ViewOf(window_);
 
     action.act(*this);
@@ -174,13 +180,9 @@ TEST_P(ListUpdate, ShowsWhatAWindowOpenedAfreshShows)
     const TListView updated = ViewOf(window_);
     ASSERT_NE(updated, initial) << "the action changed nothing";
     EXPECT_TRUE(DialogScript::Texts("warning").isEmpty()) << DialogScript::Texts("warning").join('\n').toStdString();
-    // The rows the action did not touch are the same rows, unless the window
-    // must read everything again.
-    const QList<QTreeWidgetItem*> after = Items();
-    const qsizetype kept = (QSet<QTreeWidgetItem*>(before.begin(), before.end())
-                            & QSet<QTreeWidgetItem*>(after.begin(), after.end()))
-                               .size();
-    EXPECT_EQ(kept == 0, action.reloadsAll) << kept << " rows kept";
+    // The rows the action did not touch are not read again, unless the
+    // window must read everything again.
+    EXPECT_EQ(ListFills() > fills, action.reloadsAll) << ListFills() - fills << " fills";
 
     // The user's order is kept in the settings, where a new window reads it.
     QPointer<TFormRSShow> fresh = CreateRecordWindow(action.window, owner_.get());
@@ -192,7 +194,7 @@ TEST_P(ListUpdate, ShowsWhatAWindowOpenedAfreshShows)
     // The selection, and where the recordset stands, are as after reading
     // the whole list again.
     const auto selection = [this] {
-        return std::make_tuple(SelectedRow(), List()->currentItem() != nullptr, window_->Recordset()->GetAbsolutePosition(),
+        return std::make_tuple(SelectedRow(), List()->currentIndex().isValid(), window_->Recordset()->GetAbsolutePosition(),
                                Button("BitBtnEdit")->isEnabled());
     };
     const auto selected = selection();
@@ -223,9 +225,9 @@ TEST_P(ChangesElsewhereTest, ChangesMadeElsewhereAreShownAndADeletedRecordIsNotE
     elsewhere.Execute(QStringLiteral("INSERT INTO Children(Name, DateOfBirth, Info) VALUES('Aaron', '2020-03-04 00:00:00', '')"));
     // The key presses the button a moment later, as a click would.
     QTest::keyClick(window_, Qt::Key_F5);
-    QTest::qWaitFor([this] { return List()->topLevelItemCount() == 5; }, 2000);
+    QTest::qWaitFor([this] { return RowCount() == 5; }, 2000);
     ASSERT_EQ(Column(0), QStringList({"Aaron", "Anna", "Bruno", "Carla", "Dario"}));
-    EXPECT_EQ(List()->selectedItems().value(0) ? List()->selectedItems().first()->text(0) : QString(), "Carla");
+    EXPECT_EQ(Column(0).value(SelectedRow()), "Carla");
 
     elsewhere.Execute(QStringLiteral("DELETE FROM Children WHERE Name = 'Carla'"));
     auto editor = OnModal<QDialog>([](QDialog* dialog) { dialog->reject(); }, 500);

@@ -135,7 +135,7 @@ TEST_P(QuestionnaireWindowsTest, PhaseUsedByQuestionsCannotBeDeleted)
     db_.AddPhase(2, QStringLiteral("Seconda"));
     db_.AddQuestion(1, 1, 1, QStringLiteral("Mangia da solo?"));
     Open(TRecordWindow::Phases);
-    const QList<QTreeWidgetItem*> before = Items();
+    const TListSnapshot before = Snapshot();
 
     DeleteRow(0);
     EXPECT_EQ(DialogScript::Texts("question"), QStringList({Message11012()}));
@@ -144,7 +144,7 @@ TEST_P(QuestionnaireWindowsTest, PhaseUsedByQuestionsCannotBeDeleted)
     EXPECT_TRUE(warnings[0].startsWith(Message11014())) << warnings[0].toStdString();
     EXPECT_TRUE(warnings[0].contains(db_.EngineText("FOREIGN KEY constraint failed", "violates foreign key constraint")))
         << warnings[0].toStdString();
-    EXPECT_EQ(Items(), before);
+    EXPECT_EQ(Snapshot(), before);
     EXPECT_EQ(db_.Count("Phases"), 2);
     EXPECT_EQ(Questions(), QStringList({"1|1|1|Mangia da solo?"}));
 
@@ -226,14 +226,14 @@ TEST_P(QuestionnaireWindowsTest, RefusedDeletionLeavesEveryNumberAsItWas)
                          .arg(ids[1]));
     Open(TRecordWindow::Questions);
     const QStringList before = Questions();
-    const QList<QTreeWidgetItem*> rows = Items();
+    const TListSnapshot rows = Snapshot();
 
     DeleteRow(1);
     const QStringList warnings = DialogScript::Texts("warning");
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_TRUE(warnings[0].startsWith(Message11202() + "NYADO exception: ")) << warnings[0].toStdString();
     EXPECT_EQ(Questions(), before);
-    EXPECT_EQ(Items(), rows);
+    EXPECT_EQ(Snapshot(), rows);
     EXPECT_EQ(db_.Db().Connection().TransactionLevel(), 0);
 
     // The window goes on working: the unanswered question next to it goes.
@@ -297,7 +297,7 @@ TEST_P(QuestionnaireWindowsTest, NewQuestionNeedsAreasAndPhases)
     ExpectNoDialog([this] { QTest::mouseClick(Button("BitBtnNew"), Qt::LeftButton); });
     EXPECT_EQ(DialogScript::Texts("warning"), QStringList({Message11203(), Message11203()}));
     EXPECT_EQ(db_.Count("Questions"), 0);
-    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    EXPECT_EQ(RowCount(), 0);
 }
 
 INSTANTIATE_FOR_EACH_PROVIDER(QuestionnaireWindowsTest);

@@ -19,7 +19,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -56,11 +56,14 @@ protected:
     TFormRSShow* Open(TRecordWindow which)
     {
         window_ = CreateRecordWindow(which, owner_.get());
+        listFills_ = 0;
+        QObject::connect(window_->ListViewData()->model(), &QAbstractItemModel::modelReset, window_,
+                         [this] { ++listFills_; });
         window_->show();
         return window_;
     }
 
-    QTreeWidget* List() const { return window_->ListViewData(); }
+    QTreeView* List() const { return window_->ListViewData(); }
     QPushButton* Button(const char* name) const { return ButtonOf(window_, name); }
 
     static QPushButton* ButtonOf(QWidget* form, const char* name)
@@ -70,33 +73,56 @@ protected:
         return button;
     }
 
-    // The text of one column of every row, top to bottom.
+    int RowCount() const { return List()->model()->rowCount(); }
+    QString Text(int row, int column) const { return List()->model()->index(row, column).data().toString(); }
+
+    // The text of one column of every row shown, top to bottom.
     QStringList Column(int column) const
     {
         QStringList texts;
-        for (int i = 0; i < List()->topLevelItemCount(); ++i)
-            texts << List()->topLevelItem(i)->text(column);
+        for (int row = 0; row < RowCount(); ++row)
+            texts << Text(row, column);
         return texts;
     }
 
-    QList<QTreeWidgetItem*> Items() const
+    // What the list shows, and how often it was filled afresh since the
+    // window opened: equal snapshots are the same rows, not read again.
+    struct TListSnapshot {
+        int fills = 0;
+        QList<QStringList> rows;
+        bool operator==(const TListSnapshot&) const = default;
+        friend void PrintTo(const TListSnapshot& s, std::ostream* out)
+        {
+            *out << s.fills << " fills";
+            for (const QStringList& row : s.rows)
+                *out << "\n  " << row.join(QLatin1String(" | ")).toStdString();
+        }
+    };
+    TListSnapshot Snapshot() const
     {
-        QList<QTreeWidgetItem*> items;
-        for (int i = 0; i < List()->topLevelItemCount(); ++i)
-            items << List()->topLevelItem(i);
-        return items;
+        TListSnapshot snapshot{listFills_, {}};
+        for (int row = 0; row < RowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < List()->model()->columnCount(); ++column)
+                cells << Text(row, column);
+            snapshot.rows << cells;
+        }
+        return snapshot;
     }
+    int ListFills() const { return listFills_; }
 
     int SelectedRow() const
     {
-        const QList<QTreeWidgetItem*> selected = List()->selectedItems();
-        return selected.isEmpty() ? -1 : List()->indexOfTopLevelItem(selected.first());
+        const QModelIndexList selected = List()->selectionModel()->selectedIndexes();
+        return selected.isEmpty() ? -1 : selected.first().row();
     }
 
     QPoint RowPoint(int row) const
     {
-        List()->scrollToItem(List()->topLevelItem(row));
-        return List()->visualItemRect(List()->topLevelItem(row)).center();
+        const QModelIndex index = List()->model()->index(row, 0);
+        EXPECT_TRUE(index.isValid()) << "no row " << row;
+        List()->scrollTo(index);
+        return List()->visualRect(index).center();
     }
 
     void ClickRow(int row) { QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, RowPoint(row)); }
@@ -195,6 +221,7 @@ protected:
     TestDatabase db_;
     std::unique_ptr<QWidget> owner_;
     QPointer<TFormRSShow> window_;
+    int listFills_ = 0;
 };
 
 // The same windows on the file and on the test server (INSTANTIATE_FOR_EACH_PROVIDER).

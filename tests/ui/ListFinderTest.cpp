@@ -33,27 +33,14 @@ protected:
     QLineEdit* Search() const { return window_->findChild<QLineEdit*>(QStringLiteral("EditSearch")); }
     QString Count() const { return window_->findChild<QLabel*>(QStringLiteral("LabelShownRows"))->text(); }
     // The names of the rows shown, top to bottom.
-    QStringList Shown(int column = 0) const
-    {
-        QStringList texts;
-        for (QTreeWidgetItem* item : Items())
-            if (!item->isHidden())
-                texts << item->text(column);
-        return texts;
-    }
+    QStringList Shown(int column = 0) const { return Column(column); }
     void ClickHeader(int column)
     {
         QHeaderView* header = List()->header();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
     }
-    int RowNamed(const QString& name) const
-    {
-        for (int row = 0; row < List()->topLevelItemCount(); ++row)
-            if (List()->topLevelItem(row)->text(0) == name)
-                return row;
-        return -1;
-    }
+    int RowNamed(const QString& name) const { return static_cast<int>(Column(0).indexOf(name)); }
     // The settings written to a file and read back, as at the next start.
     void SaveAndReload()
     {
@@ -174,6 +161,33 @@ TEST_F(ListFinderTest, HeaderClicksSortDatesNumbersAndNamesAndTheSecondReverses)
         ClickHeader(click.column);
         EXPECT_EQ(Shown(), click.names);
     }
+}
+
+TEST_F(ListFinderTest, TheSelectionStaysOnItsRecordWhileTheRowsAreOrderedAndSearched)
+{
+    AddChildren();
+    Open(TRecordWindow::Children);
+    ClickRow(RowNamed(QStringLiteral("Bruno Neri")));
+    const auto selected = [this] { return Column(0).value(SelectedRow()); };
+    const std::function<void()> steps[] = {
+        [this] { ClickHeader(1); },
+        [this] { ClickHeader(1); },
+        [this] { QTest::keyClicks(Search(), QStringLiteral("r")); },
+        [this] { ClickHeader(0); },
+        [this] { Search()->clear(); },
+    };
+    for (const auto& step : steps) {
+        step();
+        EXPECT_EQ(selected(), QStringLiteral("Bruno Neri")) << Column(0).join(", ").toStdString();
+        EXPECT_TRUE(Button("BitBtnEdit")->isEnabled());
+    }
+    // The record opened is the one selected, wherever its row went.
+    ClickHeader(1);
+    DriveNextDialog([](QDialog* dialog) {
+        EXPECT_EQ(Field<QLineEdit>(dialog, "EditName")->text(), QStringLiteral("Bruno Neri"));
+        dialog->reject();
+    });
+    QTest::mouseClick(Button("BitBtnEdit"), Qt::LeftButton);
 }
 
 TEST_F(ListFinderTest, NumbersSortAsNumbers)

@@ -3,6 +3,7 @@
 #include "RecordWindowsTestSupport.h"
 
 #include "FillFunctions.h"
+#include "RecordListModel.h"
 #include "RecordMessages.h"
 
 #include <QAccessible>
@@ -33,7 +34,7 @@ protected:
 TEST_F(RecordFrameworkTest, EmptyListOffersOnlyNewAndIgnoresDoubleClicks)
 {
     Open(TRecordWindow::Areas);
-    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    EXPECT_EQ(RowCount(), 0);
     EXPECT_TRUE(Button("BitBtnNew")->isEnabled());
     EXPECT_FALSE(Button("BitBtnEdit")->isEnabled());
     EXPECT_FALSE(Button("BitBtnDelete")->isEnabled());
@@ -94,7 +95,7 @@ TEST_F(RecordFrameworkTest, DoubleClickEditsTheRecordOfThatRow)
     Open(TRecordWindow::Children);
     // Each row opens its own record, whatever order the rows were added in.
     for (int row : {3, 0, 2}) {
-        const QString expected = List()->topLevelItem(row)->text(0);
+        const QString expected = Text(row, 0);
         DriveNextDialog([expected](QDialog* dialog) {
             EXPECT_EQ(dialog->windowTitle(), "Modifica dati bambino");
             EXPECT_EQ(Field<QLineEdit>(dialog, "EditName")->text(), expected);
@@ -110,7 +111,7 @@ TEST_F(RecordFrameworkTest, CancelledDialogsAndRefusedDeletionsDoNotReload)
     AddFourChildren();
     Open(TRecordWindow::Children);
     ClickRow(1);
-    const QList<QTreeWidgetItem*> before = Items();
+    const TListSnapshot before = Snapshot();
 
     ClickAndDrive(Button("BitBtnNew"), [](QDialog* dialog) {
         Type(Field<QLineEdit>(dialog, "EditName"), QStringLiteral("Elena"));
@@ -125,7 +126,7 @@ TEST_F(RecordFrameworkTest, CancelledDialogsAndRefusedDeletionsDoNotReload)
     DialogScript::PushAnswer(TBoxAnswer::Cancel);
     QTest::mouseClick(Button("BitBtnDelete"), Qt::LeftButton);
 
-    EXPECT_EQ(Items(), before);
+    EXPECT_EQ(Snapshot(), before);
     EXPECT_EQ(SelectedRow(), 1);
     EXPECT_EQ(db_.Count("Children"), 4);
     EXPECT_EQ(db_.Count("Children", "Name='Elena'"), 0);
@@ -160,7 +161,7 @@ TEST_F(RecordFrameworkTest, FailedDeletionReportsAndKeepsTheList)
     AddFourChildren();
     Open(TRecordWindow::Children);
     ClickRow(2);
-    const QList<QTreeWidgetItem*> before = Items();
+    const TListSnapshot before = Snapshot();
     // Carla disappears behind the window's back: her row cannot be deleted.
     db_.Db().Execute(QStringLiteral("DELETE FROM Children WHERE Name='Carla'"));
 
@@ -169,7 +170,7 @@ TEST_F(RecordFrameworkTest, FailedDeletionReportsAndKeepsTheList)
     const QStringList warnings = DialogScript::Texts("warning");
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_TRUE(warnings[0].startsWith(Message11008() + "NYADO exception: ")) << warnings[0].toStdString();
-    EXPECT_EQ(Items(), before);
+    EXPECT_EQ(Snapshot(), before);
     EXPECT_EQ(db_.Count("Children"), 3);
 
     // The list still maps its rows to the right records.
@@ -209,11 +210,20 @@ TEST_F(RecordFrameworkTest, ColumnsTakeTheirWidthsAndAlignmentFromTheLayout)
     // Wide enough for the caption "Data di nascita" in any font.
     EXPECT_GE(List()->columnWidth(1), 90);
     EXPECT_GE(List()->columnWidth(1), List()->fontMetrics().horizontalAdvance("Data di nascita"));
-    QTreeWidgetItem* row = List()->topLevelItem(0);
-    EXPECT_EQ(row->textAlignment(1) & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-    EXPECT_EQ(row->text(1), "04/03/2020");
+    const QAbstractItemModel* rows = List()->model();
+    for (int column : {1, 2}) {
+        SCOPED_TRACE(column);
+        const Qt::Alignment centred = column == 1 ? Qt::AlignHCenter : Qt::Alignment();
+        EXPECT_EQ(Qt::Alignment(rows->index(0, column).data(Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask,
+                  centred);
+        EXPECT_EQ(Qt::Alignment(rows->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt())
+                      & Qt::AlignHorizontal_Mask,
+                  centred);
+    }
+    EXPECT_EQ(rows->headerData(1, Qt::Horizontal).toString(), "Data di nascita");
+    EXPECT_EQ(Text(0, 1), "04/03/2020");
     // A note of several lines keeps its row one line high.
-    EXPECT_EQ(row->text(2), "prima riga seconda riga");
+    EXPECT_EQ(Text(0, 2), "prima riga seconda riga");
 }
 
 TEST_F(RecordFrameworkTest, EveryReachableControlHasAnAccessibleName)
@@ -325,16 +335,15 @@ TEST_F(FillFunctionsTest, SelectByIdLeavesTheRecordsetOnTheMatch)
     EXPECT_TRUE(areas->Eof());
 }
 
-TEST_F(FillFunctionsTest, FillListViewLeavesColumnsBeyondTheFieldsEmpty)
+TEST_F(FillFunctionsTest, AListFillLeavesColumnsBeyondTheFieldsEmpty)
 {
-    QTreeWidget list;
-    list.setColumnCount(3);
+    TRecordListModel list({"A", "B", "C"}, {});
     auto areas = db_.Db().OpenRecordset(QStringLiteral("SELECT * FROM Areas ORDER BY IDArea"));
-    FillListView(&list, *areas, {QStringLiteral("Description"), QStringLiteral("NoSuchField")});
-    ASSERT_EQ(list.topLevelItemCount(), 3);
-    EXPECT_EQ(list.topLevelItem(1)->text(0), "Linguaggio");
-    EXPECT_EQ(list.topLevelItem(1)->text(1), "");
-    EXPECT_EQ(list.topLevelItem(1)->text(2), "");
+    list.Fill(*areas, {QStringLiteral("Description"), QStringLiteral("NoSuchField")});
+    ASSERT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(list.index(1, 0).data().toString(), "Linguaggio");
+    EXPECT_EQ(list.index(1, 1).data().toString(), "");
+    EXPECT_EQ(list.index(1, 2).data().toString(), "");
     EXPECT_TRUE(areas->Eof());
 }
 
@@ -373,7 +382,7 @@ protected:
 
 private:
     QGroupBox group;
-    QTreeWidget list;
+    QTreeView list;
     QPushButton new_, edit, delete_, close_;
 };
 
@@ -385,7 +394,7 @@ TEST(ListWindowControls, EveryControlMustBeHandedOver)
     db.AddChild(QStringLiteral("Anna"));
     {
         IncompleteListWindow complete(-1);
-        EXPECT_EQ(complete.ListViewData()->topLevelItemCount(), 1);
+        EXPECT_EQ(complete.ListViewData()->model()->rowCount(), 1);
     }
     for (int missing = 0; missing < 6; ++missing) {
         SCOPED_TRACE(missing);

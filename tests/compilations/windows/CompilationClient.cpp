@@ -25,7 +25,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <cstdint>
 #include <cstdio>
@@ -77,14 +77,14 @@ int main(int argc, char** argv)
         database->SetConnectionTemplate(QString::fromUtf8(argv[1]));
         database->Open(QString());
         TFormTables window(nullptr);
-        QTreeWidget* list = window.ListViewData();
+        QTreeView* list = window.ListViewData();
+        const QAbstractItemModel* rows = list->model();
         int row = 0;
-        while (row < list->topLevelItemCount() && list->topLevelItem(row)->text(3) != description)
+        while (row < rows->rowCount() && rows->index(row, 3).data().toString() != description)
             ++row;
-        if (row == list->topLevelItemCount())
+        if (row == rows->rowCount())
             throw Exception(QStringLiteral("no compilation ") + description);
-        list->setCurrentItem(list->topLevelItem(row));
-        list->topLevelItem(row)->setSelected(true);
+        list->setCurrentIndex(rows->index(row, 0));
 
         if (action == QLatin1String("delete")) {
             AwaitGo();

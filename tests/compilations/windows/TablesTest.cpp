@@ -66,7 +66,8 @@ protected:
         return *window;
     }
 
-    QTreeWidget* List() { return window->ListViewData(); }
+    QTreeView* List() { return window->ListViewData(); }
+    int RowCount() { return List()->model()->rowCount(); }
     QPushButton* Button(const char* name) { return window->findChild<QPushButton*>(QLatin1String(name)); }
     void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
 
@@ -285,7 +286,7 @@ TEST_P(Tables, DuplicateCopiesHeaderAnswersAndStartPhases)
     EXPECT_EQ(Field(Newest(), "IDChild").toInt(), anna);
     EXPECT_NE(Newest(), empty);
     EXPECT_TRUE(Column(List(), 3).contains(QStringLiteral("Copia di Copia di Prova")));
-    EXPECT_EQ(List()->topLevelItemCount(), 5);
+    EXPECT_EQ(RowCount(), 5);
     EXPECT_TRUE(DialogScript::Texts(QStringLiteral("warning")).isEmpty());
 }
 
@@ -375,14 +376,14 @@ protected:
         QPointer<TFormRSShow> window = CreateRecordWindow(which, &owner);
         ASSERT_NE(window.data(), nullptr);
         window->show();
-        const int rows = window->ListViewData()->topLevelItemCount();
+        const int rows = window->ListViewData()->model()->rowCount();
         auto ran = OnModal<QDialog>([fill](QDialog* dialog) {
             fill(dialog);
             QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("BitBtnOK")), Qt::LeftButton);
         });
         QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("BitBtnNew")), Qt::LeftButton);
         EXPECT_TRUE(*ran);
-        EXPECT_EQ(window->ListViewData()->topLevelItemCount(), rows + 1)
+        EXPECT_EQ(window->ListViewData()->model()->rowCount(), rows + 1)
             << DialogScript::Texts(QStringLiteral("warning")).join(QLatin1Char('\n')).toStdString();
         QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("BitBtnClose")), Qt::LeftButton);
         delete window.data();
@@ -439,7 +440,7 @@ TEST_P(EndToEnd, ACompilationGoesFromAnEmptyDatabaseToAPrintedReport)
 
     QPointer<TFormRSShow> window = CreateRecordWindow(TRecordWindow::Compilations, &owner);
     window->show();
-    ASSERT_EQ(window->ListViewData()->topLevelItemCount(), 0);
+    ASSERT_EQ(window->ListViewData()->model()->rowCount(), 0);
 
     // A new compilation answered with the keyboard, Linguaggio from phase 2.
     auto created = OnModal<TFormTableEdit>([](TFormTableEdit* editor) {
@@ -551,11 +552,7 @@ TEST_P(Tables, ChildEducatorAndDatesNarrowTheListTogetherWithTheSearch)
         if (c.to.isValid())
             toDate->setDate(c.to);
         window->findChild<QLineEdit*>(QStringLiteral("EditSearch"))->setText(QLatin1String(c.search));
-        QStringList shown;
-        for (int row = 0; row < List()->topLevelItemCount(); ++row)
-            if (!List()->topLevelItem(row)->isHidden())
-                shown << List()->topLevelItem(row)->text(3);
-        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(Column(List(), 3), c.shown);
         EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("LabelShownRows"))->text(),
                   QStringLiteral("%1 di 4").arg(c.shown.size()));
     }
@@ -675,7 +672,7 @@ TEST_P(Tables, ASaveOverAChangeMadeElsewhereIsRefused)
     ASSERT_TRUE(*deleted);
     EXPECT_EQ(DialogScript::Texts(QStringLiteral("warning")), QStringList{CompilationDeletedText()});
     EXPECT_EQ(db.Count(QStringLiteral("CompiledTables")), 1);
-    EXPECT_EQ(List()->topLevelItemCount(), 1);
+    EXPECT_EQ(RowCount(), 1);
     EXPECT_EQ(Content(other), otherContent);
 }
 
