@@ -1,16 +1,54 @@
 #include "RecordFormLook.h"
 
+#include <QApplication>
+#include <QCommonStyle>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleOptionGroupBox>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 namespace {
+
+// The application's style, with a blue caption on the group boxes it is set
+// on. Set on a box alone, it reaches neither the labels inside (a palette
+// would) nor restyles every widget in the box through a style sheet, which
+// costs each of them its own style-sheet rules in memory.
+class TBlueCaptionStyle final : public QProxyStyle {
+public:
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override
+    {
+        const auto* box = control == CC_GroupBox ? qstyleoption_cast<const QStyleOptionGroupBox*>(option) : nullptr;
+        if (!box || box->text.isEmpty() || !(box->subControls & SC_GroupBoxLabel)) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        // The frame as usual, then the caption centred in its place.
+        QStyleOptionGroupBox frame(*box);
+        frame.subControls &= ~SC_GroupBoxLabel;
+        QProxyStyle::drawComplexControl(control, &frame, painter, widget);
+        QPalette palette = box->palette;
+        palette.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0xff));
+        int alignment = Qt::AlignCenter | Qt::TextShowMnemonic;
+        if (!proxy()->styleHint(SH_UnderlineShortcut, option, widget))
+            alignment |= Qt::TextHideMnemonic;
+        // Where the caption always stood: the style's place for it, no
+        // narrower than the common style's.
+        static const QCommonStyle common;
+        QRect place = proxy()->subControlRect(control, option, SC_GroupBoxLabel, widget);
+        place.setSize(place.size().expandedTo(common.subControlRect(control, option, SC_GroupBoxLabel, widget).size()));
+        proxy()->drawItemText(painter, place, alignment, palette, box->state & State_Enabled, box->text,
+                              QPalette::WindowText);
+    }
+};
 
 class TGridDelegate : public QStyledItemDelegate {
 public:
@@ -73,14 +111,15 @@ void ShowCaptionInBlue(QGroupBox* box)
 {
     if (!box)
         return;
-    // A palette change would reach every label in the box; a style sheet
-    // rule, added to any the layout sets, reaches the caption alone.
-    const QString rule = QStringLiteral("\nQGroupBox#%1::title { color: #0000ff; }").arg(box->objectName());
-    // A window and its base class may both ask for it; a style sheet set
-    // again polishes the whole box again for nothing.
-    if (box->styleSheet().contains(rule))
-        return;
-    box->setStyleSheet(box->styleSheet() + rule);
+    // One style for every box, made with the application's own style
+    // beneath it and ended with the application.
+    static QPointer<TBlueCaptionStyle> style;
+    if (!style) {
+        style = new TBlueCaptionStyle;
+        style->setParent(qApp);
+    }
+    if (box->style() != style)
+        box->setStyle(style);
 }
 
 void SetUpGridList(QTreeWidget* list)
