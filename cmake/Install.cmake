@@ -8,8 +8,8 @@ set(BALTERO_APP_ID "example.baltero.Baltero" CACHE STRING "Reverse-DNS name of t
 string(TIMESTAMP BALTERO_RELEASE_DATE "%Y-%m-%d" UTC)
 
 install(TARGETS Baltero baltero-db RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The server's engine, loaded by the program from this folder.
-install(TARGETS baltero-pg LIBRARY DESTINATION ${BALTERO_MODULE_DIR})
+# The server's engine and the progress chart, loaded by the program from this folder.
+install(TARGETS baltero-pg baltero-chart LIBRARY DESTINATION ${BALTERO_MODULE_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/resources/questionario-esempio.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/baltero)
 # The user guide the build makes beside the program (docs/).
 install(FILES "${BALTERO_USER_GUIDE}" DESTINATION ${CMAKE_INSTALL_DATADIR}/baltero)
@@ -30,7 +30,7 @@ configure_file(${CMAKE_SOURCE_DIR}/resources/desktop/baltero.metainfo.xml.in
 install(FILES ${CMAKE_BINARY_DIR}/desktop/${BALTERO_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The Debian package. Its dependencies are read from the libraries the
-# program and the server's module link (dpkg-shlibdeps), plus what is loaded
+# program and its modules link (dpkg-shlibdeps), plus what is loaded
 # at run time: Qt's platform plugins and Qt's own Italian texts.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME baltero)

@@ -1,6 +1,46 @@
 #include "Regional.h"
 
-#include <QRegularExpression>
+namespace {
+
+// Each run of "y" in a date format as "yyyy".
+QString WithFourDigitYears(const QString& format)
+{
+    QString text;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        if (format[i] != u'y') {
+            text += format[i];
+            continue;
+        }
+        while (i + 1 < format.size() && format[i + 1] == u'y')
+            ++i;
+        text += QLatin1String("yyyy");
+    }
+    return text;
+}
+
+// A time format without its zone fields ("t", "tt"...) and the blanks just
+// before each.
+QString WithoutZone(const QString& format)
+{
+    const auto blank = [](QChar c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
+    QString text;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        qsizetype zone = i;
+        while (zone < format.size() && blank(format[zone]))
+            ++zone;
+        if (zone < format.size() && format[zone] == u't') {
+            while (zone + 1 < format.size() && format[zone + 1] == u't')
+                ++zone;
+            i = zone;
+            continue;
+        }
+        text += format[i];
+    }
+    return text;
+}
+
+} // namespace
+
 
 const QLocale& RegionalLocale()
 {
@@ -21,7 +61,7 @@ QString RegionalShortDateFormat()
         QString text = RegionalLocale().dateFormat(QLocale::ShortFormat);
         // Two-digit years make a birth date ambiguous: always show four.
         if (!text.contains(QLatin1String("yyyy")))
-            text.replace(QRegularExpression(QStringLiteral("y+")), QStringLiteral("yyyy"));
+            text = WithFourDigitYears(text);
         return text;
     }();
     return format;
@@ -32,7 +72,7 @@ QString RegionalLongTimeFormat()
     static const QString format = [] {
         QString text = RegionalLocale().timeFormat(QLocale::LongFormat);
         // A stored time carries no zone; drop the zone field and the blank before it.
-        text.remove(QRegularExpression(QStringLiteral("\\s*t+")));
+        text = WithoutZone(text);
         return text.trimmed();
     }();
     return format;

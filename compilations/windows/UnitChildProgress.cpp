@@ -5,38 +5,27 @@
 #include "Dialogs.h"
 #include "Exception.h"
 #include "PagedPdf.h"
+#include "ProgressChart.h"
 #include "ProgressPdf.h"
 #include "ProgressTable.h"
 #include "Regional.h"
 #include "UnitTableEdit.h"
 #include "WaitCursor.h"
 
-#include <QChart>
-#include <QChartView>
-#include <QDateTimeAxis>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLegendMarker>
-#include <QLineSeries>
 #include <QPainter>
 #include <QPushButton>
-#include <QScatterSeries>
 #include <QScreen>
 #include <QGuiApplication>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
-// The colours of the lines, told apart also in print.
-const QColor kAreaColours[] = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28), QColor(0x2c, 0xa0, 0x2c),
-                               QColor(0xff, 0x7f, 0x0e), QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
-                               QColor(0xe3, 0x77, 0xc2), QColor(0x7f, 0x7f, 0x7f)};
 const QColor kUp(0x1b, 0x7a, 0x1b);
 const QColor kDown(0xb0, 0x1c, 0x1c);
 
@@ -60,9 +49,18 @@ TFormChildProgress::TFormChildProgress(QWidget* owner, int idChild)
     empty_->setAlignment(Qt::AlignCenter);
     layout->addWidget(empty_, 1);
 
-    chartView_ = new QChartView(this);
+    QString chartMissing;
+    chart_ = MakeProgressChart(this, chartMissing);
+    if (chart_) {
+        chartView_ = chart_;
+    } else {
+        // The table and the PDF still work; the chart's place says why it is empty.
+        auto* missing = new QLabel(chartMissing, this);
+        missing->setAlignment(Qt::AlignCenter);
+        missing->setWordWrap(true);
+        chartView_ = missing;
+    }
     chartView_->setObjectName(QStringLiteral("ChartProgress"));
-    chartView_->setRenderHint(QPainter::Antialiasing);
     chartView_->setMinimumHeight(180);
     layout->addWidget(chartView_, 3);
 
@@ -158,48 +156,26 @@ void TFormChildProgress::FillTable()
 
 void TFormChildProgress::FillChart()
 {
-    auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("Punti per area"));
-    chart->legend()->setAlignment(Qt::AlignRight);
-    // "2,5" on the axis, as everywhere else in the program.
-    chart->setLocalizeNumbers(true);
-    chart->setLocale(RegionalLocale());
-    auto* axisX = new QDateTimeAxis;
-    axisX->setFormat(QStringLiteral("dd/MM/yyyy"));
-    axisX->setTitleText(QStringLiteral("Data"));
-    auto* axisY = new QValueAxis;
-    axisY->setTitleText(QStringLiteral("Punti"));
-    axisY->setLabelFormat(QStringLiteral("%.1f"));
-    chart->addAxis(axisX, Qt::AlignBottom);
-    chart->addAxis(axisY, Qt::AlignLeft);
-
+    if (!chart_)
+        return;
+    TProgressChartData data;
+    data.Locale = RegionalLocale();
     double most = 1.0;
     qint64 first = 0, last = 0;
-    int colour = 0;
     for (int a = 0; a < progress_.AreaNames.size(); ++a) {
         if (a >= static_cast<int>(progress_.AreaHasQuestions.size()) || !progress_.AreaHasQuestions[a])
             continue;
-        auto* line = new QLineSeries;
-        line->setName(progress_.AreaNames[a]);
-        QPen pen(kAreaColours[colour % std::size(kAreaColours)], 2);
-        // Beyond the palette the lines are dashed, to stay apart.
-        if (colour >= static_cast<int>(std::size(kAreaColours)))
-            pen.setStyle(Qt::DashLine);
-        line->setPen(pen);
-        line->setPointsVisible(true);
-        line->setMarkerSize(7);
-        ++colour;
+        TProgressChartData::TLine line;
+        line.Name = progress_.AreaNames[a];
         for (const TCompilationResult& compilation : progress_.Compilations) {
             const qint64 when = QDateTimeFromDateTime(compilation.Header.Date).toMSecsSinceEpoch();
             const double points = a < static_cast<int>(compilation.Score.Areas.size()) ? compilation.Score.Areas[a].Points : 0.0;
-            line->append(static_cast<qreal>(when), points);
+            line.Points.append(QPointF(static_cast<qreal>(when), points));
             most = std::max(most, points);
             first = first == 0 ? when : std::min(first, when);
             last = std::max(last, when);
         }
-        chart->addSeries(line);
-        line->attachAxis(axisX);
-        line->attachAxis(axisY);
+        data.Lines.append(line);
     }
     // One compilation, or all on one day, still get an axis to stand on.
     constexpr qint64 kDay = 24LL * 3600 * 1000;
@@ -212,19 +188,16 @@ void TFormChildProgress::FillChart()
         first -= margin;
         last += margin;
     }
-    axisX->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
-    axisX->setTickCount(std::clamp(static_cast<int>(progress_.Compilations.size()) + 1, 3, 7));
-    axisY->setRange(0, std::ceil(most));
-    axisY->applyNiceNumbers();
-
-    QChart* old = chartView_->chart();
-    chartView_->setChart(chart);
-    delete old;
+    data.First = first;
+    data.Last = last;
+    data.DateTicks = std::clamp(static_cast<int>(progress_.Compilations.size()) + 1, 3, 7);
+    data.Most = most;
+    chart_->Draw(data);
 }
 
 QImage TFormChildProgress::ChartImage() const
 {
-    if (progress_.Compilations.empty())
+    if (progress_.Compilations.empty() || !chart_)
         return QImage();
     // Drawn at three times the window's size, for a sharp print.
     constexpr int kScale = 3;

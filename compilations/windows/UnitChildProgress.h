@@ -10,7 +10,7 @@
 #include <QDialog>
 #include <QImage>
 
-class QChartView;
+class TProgressChart;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -26,8 +26,10 @@ public:
 
     const TChildProgress& Progress() const { return progress_; }
     QTableWidget* Table() const { return table_; }
-    QChartView* ChartView() const { return chartView_; }
-    // The chart as the PDF shows it; a null image without compilations.
+    // The chart, or in its place the message that says why it is missing.
+    QWidget* ChartView() const { return chartView_; }
+    // The chart as the PDF shows it; a null image without compilations or
+    // without the chart.
     QImage ChartImage() const;
 
     // Opens the child's progress window, modal to owner; a failure to read
@@ -47,7 +49,9 @@ private:
     TChildProgress progress_;
     QLabel* title_ = nullptr;
     QLabel* empty_ = nullptr;
-    QChartView* chartView_ = nullptr;
+    QWidget* chartView_ = nullptr;
+    // The chart module's widget (chartView_ when it loaded), or nullptr.
+    TProgressChart* chart_ = nullptr;
     QTableWidget* table_ = nullptr;
     QPushButton* exportPdf_ = nullptr;
 };

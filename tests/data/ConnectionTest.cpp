@@ -105,6 +105,31 @@ TEST_P(ConnectionTest, DeleteStarFromIsAccepted)
     EXPECT_EQ(t.Count(QStringLiteral("Children")), 0);
 }
 
+TEST(DialectRewrite, OnlyALeadingDeleteStarFromLosesItsStar)
+{
+    const struct {
+        const char16_t* sql;
+        const char16_t* translated;
+    } cases[] = {
+        {u"DELETE * FROM T", u"DELETE FROM T"},
+        {u" \tdelete\n*\r\nFrom T", u" \tdelete From T"},
+        {u"DELETE * FROM", u"DELETE FROM"},
+        {u"DELETE * FROM(T)", u"DELETE FROM(T)"},
+        // Not the Jet form: left as written.
+        {u"DELETE *FROM T", u"DELETE *FROM T"},
+        {u"DELETE* FROM T", u"DELETE* FROM T"},
+        {u"DELETE * FROMAGE", u"DELETE * FROMAGE"},
+        {u"DELETE * FROM_T", u"DELETE * FROM_T"},
+        {u"DELETE\u00a0* FROM T", u"DELETE\u00a0* FROM T"},
+        {u"SELECT 'DELETE * FROM T'", u"SELECT 'DELETE * FROM T'"},
+        {u"DELET", u"DELET"},
+        {u"", u""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TranslateSql(QString::fromUtf16(c.sql)), QString::fromUtf16(c.translated))
+            << qPrintable(QString::fromUtf16(c.sql));
+}
+
 TEST_P(ConnectionTest, DialectRewriteLeavesTextValuesAlone)
 {
     // Only the statement's own "DELETE * FROM" is rewritten, never a value.

@@ -2,6 +2,7 @@
 // so that tests of windows and of code that formats with the regional
 // settings run as they do in the program.
 #include "PgEngineModule.h"
+#include "ProgressChart.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>
@@ -11,9 +12,11 @@ int main(int argc, char** argv)
 {
     PrepareTestEnvironment();
     // The test programs lie deeper in the build folder than the program, so
-    // they name this build's server module; programs they start inherit it.
+    // they name this build's modules; programs they start inherit them.
     if (qEnvironmentVariableIsEmpty(kPgModuleVariable))
         qputenv(kPgModuleVariable, BALTERO_TEST_PG_MODULE);
+    if (qEnvironmentVariableIsEmpty(kChartModuleVariable))
+        qputenv(kChartModuleVariable, BALTERO_TEST_CHART_MODULE);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -4,6 +4,7 @@
 // back to exactly the stored rows, the export is all or nothing, and the
 // PDF's text holds every question with its answer.
 #include "NumberFormat.h"
+#include "ProgressChart.h"
 #include "ProgressTable.h"
 #include "ReadableReportPdf.h"
 #include "SchoolDataExport.h"
@@ -12,7 +13,6 @@
 #include "UnitTableEdit.h"
 #include "WindowTestSupport.h"
 
-#include <QChartView>
 #include <QDir>
 #include <QRegularExpression>
 #include <QFile>
@@ -211,6 +211,48 @@ TEST_F(ChildProgress, WindowSaysWhenThereAreNoCompilations)
     EXPECT_TRUE(window.findChild<QLabel*>(QStringLiteral("LabelNoCompilations"))->isVisible());
     EXPECT_FALSE(window.Table()->isVisible());
     EXPECT_FALSE(window.ChartView()->isVisible());
+}
+
+TEST_F(ChildProgress, WithoutTheChartModuleTheWindowSaysWhyAndKeepsTheTable)
+{
+    ThreeCompilations();
+    QTemporaryDir folder;
+    const QString damaged = folder.filePath(QStringLiteral("baltero-chart.so"));
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    const QString missing = folder.filePath(QStringLiteral("missing/baltero-chart.so"));
+
+    const QByteArray ownModule = qgetenv(kChartModuleVariable);
+    const struct {
+        QString moduleFile;
+        QString message; // empty: the chart is drawn
+    } cases[] = {
+        {missing, QStringLiteral("Il grafico non si pu\u00f2 mostrare: manca il modulo dei grafici (") + missing},
+        {damaged, QStringLiteral("Il grafico non si pu\u00f2 mostrare: il modulo dei grafici non si carica (")},
+        {QString::fromLocal8Bit(ownModule), QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.moduleFile.toStdString());
+        qputenv(kChartModuleVariable, c.moduleFile.toLocal8Bit());
+        TFormChildProgress window(nullptr, anna);
+        window.show();
+        EXPECT_EQ(window.Table()->rowCount(), 3);
+        EXPECT_TRUE(window.ChartView()->isVisible());
+        auto* label = qobject_cast<QLabel*>(window.ChartView());
+        if (c.message.isEmpty()) {
+            EXPECT_EQ(label, nullptr);
+            EXPECT_FALSE(window.ChartImage().isNull());
+        } else {
+            ASSERT_NE(label, nullptr);
+            EXPECT_TRUE(label->text().startsWith(c.message)) << qPrintable(label->text());
+            EXPECT_TRUE(label->text().endsWith(QStringLiteral("Reinstallare Baltero."))) << qPrintable(label->text());
+            // The PDF goes without the chart.
+            EXPECT_TRUE(window.ChartImage().isNull());
+        }
+    }
+    qputenv(kChartModuleVariable, ownModule);
 }
 
 TEST_F(ChildProgress, CsvReadsBackToTheStoredRowsAndTheEditorsScores)
