@@ -36,16 +36,17 @@ QSize TListViewDelegate::sizeHint(const QStyleOptionViewItem& option, const QMod
 }
 
 const QStaticText& TListViewDelegate::LaidOutText(const QString& text, const QFont& font, int width,
-                                                  Qt::TextElideMode elide) const
+                                                  Qt::TextElideMode elide)
 {
+    static QHash<TTextKey, QStaticText> laidOut;
     TTextKey key{text, font, width};
-    const auto found = laidOut_.constFind(key);
-    if (found != laidOut_.constEnd())
+    const auto found = laidOut.constFind(key);
+    if (found != laidOut.constEnd())
         return *found;
-    // A list shows a few hundred different texts at most at one time; a
-    // cache that outgrows that holds texts long scrolled away.
-    if (laidOut_.size() >= 4096)
-        laidOut_.clear();
+    // The open windows show a few hundred different texts at most; a cache
+    // that outgrows that holds texts long scrolled away.
+    if (laidOut.size() >= 2048)
+        laidOut.clear();
     QStaticText laid(text);
     laid.setTextFormat(Qt::PlainText);
     laid.prepare(QTransform(), font);
@@ -53,7 +54,7 @@ const QStaticText& TListViewDelegate::LaidOutText(const QString& text, const QFo
         laid.setText(QFontMetrics(font).elidedText(text, elide, width));
         laid.prepare(QTransform(), font);
     }
-    return *laidOut_.insert(std::move(key), laid);
+    return *laidOut.insert(std::move(key), laid);
 }
 
 bool TListViewDelegate::PaintPlainCell(QPainter* painter, QStyleOptionViewItem& cell) const

@@ -26,9 +26,10 @@ protected:
 
 private:
     // A cell's text as laid out for one font and width, elided when it does
-    // not fit. Laying text out is most of the cost of a cell, and a list
-    // paints the same texts again and again (each answer in the compilation
-    // editor repaints its rows), so each is laid out once.
+    // not fit. Laying text out is most of the cost of a cell, and the lists
+    // paint the same texts again and again (each answer in the compilation
+    // editor repaints its rows; the compilations list, opened again, shows
+    // the same rows), so each is laid out once for all the lists.
     struct TTextKey {
         QString Text;
         QFont Font;
@@ -39,13 +40,12 @@ private:
         }
         friend size_t qHash(const TTextKey& key, size_t seed = 0) { return qHashMulti(seed, key.Text, key.Width); }
     };
-    const QStaticText& LaidOutText(const QString& text, const QFont& font, int width, Qt::TextElideMode elide) const;
+    static const QStaticText& LaidOutText(const QString& text, const QFont& font, int width, Qt::TextElideMode elide);
     // The text of a plain cell (no icon, check box or wrapping) drawn in
     // the place and colour the style gives it; false for any other cell.
     bool PaintPlainCell(QPainter* painter, QStyleOptionViewItem& cell) const;
 
     QHash<int, Qt::Alignment> alignments_;
-    mutable QHash<TTextKey, QStaticText> laidOut_;
 };
 
 // Read-only, whole-row, single selection, no tree decoration, grid lines; the
