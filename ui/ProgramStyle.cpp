@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QGroupBox>
 #include <QPainter>
 #include <QPixmapCache>
 #include <QProxyStyle>
@@ -85,7 +86,7 @@ void UseProgramStyle()
     QApplication::setStyle(new TProgramStyle(QApplication::style()->name()));
 }
 
-void MarkCaptionBlue(QWidget* box)
+void ShowCaptionInBlue(QGroupBox* box)
 {
     if (!box || box->property(kBlueCaption).toBool())
         return;

@@ -5,12 +5,11 @@
 // style sheet has each of them drawn through the slower style-sheet engine.
 #pragma once
 
-class QWidget;
+class QGroupBox;
 
 // Makes the program's style the application's, once; later calls cost
 // nothing.
 void UseProgramStyle();
 
-// A group box (or any widget drawn as one) whose caption is drawn in blue;
-// the labels inside it keep the usual colour.
-void MarkCaptionBlue(QWidget* box);
+// Colours only the caption: the labels inside the box keep the usual colour.
+void ShowCaptionInBlue(QGroupBox* box);

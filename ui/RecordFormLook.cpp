@@ -1,10 +1,8 @@
 #include "RecordFormLook.h"
 
 #include "ListViewDelegate.h"
-#include "ProgramStyle.h"
 
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -41,11 +39,6 @@ void AlignFormLabels(QFormLayout* form)
     }
     for (QLabel* label : labels)
         label->setMinimumWidth(width);
-}
-
-void ShowCaptionInBlue(QGroupBox* box)
-{
-    MarkCaptionBlue(box);
 }
 
 void SetUpGridList(QTreeView* list)

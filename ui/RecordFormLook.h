@@ -1,16 +1,15 @@
-// The look the record windows share: blue group-box captions and list views
-// drawn as grids whose columns come from the window's layout file.
+// The look the record windows share: blue group-box captions
+// (ProgramStyle.h) and list views drawn as grids whose columns come from the
+// window's layout file.
 #pragma once
+
+#include "ProgramStyle.h"
 
 class QFontMetrics;
 class QFormLayout;
-class QGroupBox;
 class QKeySequence;
 class QPushButton;
 class QTreeView;
-
-// Colours only the caption: the labels inside the box keep the usual colour.
-void ShowCaptionInBlue(QGroupBox* box);
 
 // Widens the label column of an edit dialog's form to the one width all edit
 // dialogs share, so that every dialog starts its fields at the same distance
