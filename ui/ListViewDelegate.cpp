@@ -6,9 +6,9 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
-#include <QScrollBar>
 #include <QItemSelectionModel>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTreeWidget>
 
 TListViewDelegate::TListViewDelegate(QObject* parent)
