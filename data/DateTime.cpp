@@ -3,6 +3,7 @@
 #include "Regional.h"
 
 #include <QRegularExpression>
+#include <array>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -97,94 +98,108 @@ std::optional<std::pair<QDate, QTime>> StoredForm(const QString& text)
     return std::make_pair(QDate(year, month, day), QTime(hour, minute, second));
 }
 
-// The regional short date written field by field: every date of every list
-// goes through here, and the locale would read its format string again for
-// each. Formats with other fields (names of days or months) and locales
-// with digits of their own are left to the locale.
-class TShortDateWriter {
+// The regional short date and long time written field by field: every date
+// of every list goes through here, and the locale would read its format
+// string again for each. Formats with other fields (names of days or months,
+// a 12-hour clock) and locales with digits of their own are left to the locale.
+class TDigitFieldWriter {
 public:
-    TShortDateWriter()
+    // letters: the fields this format may hold, each written as digits.
+    TDigitFieldWriter(const QString& format, QLatin1String letters)
+        : format_(format)
     {
-        const QString format = RegionalShortDateFormat();
         usable_ = RegionalLocale().zeroDigit() == QLatin1String("0");
+        int length = 0;
         for (int i = 0; i < format.size() && usable_;) {
             const QChar c = format.at(i);
             int run = 1;
             while (i + run < format.size() && format.at(i + run) == c)
                 ++run;
-            if (c == QLatin1Char('d') || c == QLatin1Char('M') || c == QLatin1Char('y')) {
-                const bool known = (c == QLatin1Char('y') && run == 4) || (c != QLatin1Char('y') && run <= 2);
-                if (!known)
-                    usable_ = false;
-                fields_.push_back({c.toLatin1(), run, QString()});
+            const qsizetype slot = c.isLetter() ? letters.indexOf(c) : -1;
+            if (slot >= 0) {
+                const bool known = c == QLatin1Char('y') ? run == 4 : run <= 2;
+                usable_ = known;
+                fields_.push_back({int(slot), c == QLatin1Char('y') ? 4 : run, QString()});
+                length += 4;
             } else if (c.isLetter() || c == QLatin1Char('\'')) {
                 usable_ = false;
             } else {
-                fields_.push_back({0, 0, QString(run, c)});
+                fields_.push_back({-1, 0, QString(run, c)});
+                length += run;
             }
             i += run;
         }
+        usable_ = usable_ && length <= kLongest;
     }
 
     QString Write(const QDate& date) const
     {
-        // The fields are worked out once and written as digits in place:
-        // a list of thousands of rows formats thousands of dates.
         int year = 0;
         int month = 0;
         int day = 0;
         date.getDate(&year, &month, &day);
         if (!usable_ || !date.isValid() || year < 1 || year > 9999)
-            return RegionalLocale().toString(date, RegionalShortDateFormat());
-        QString text;
-        text.reserve(10);
-        for (const TField& field : fields_) {
-            switch (field.letter) {
-            case 'd':
-                AppendNumber(text, day, field.width);
-                break;
-            case 'M':
-                AppendNumber(text, month, field.width);
-                break;
-            case 'y':
-                AppendNumber(text, year, 4);
-                break;
-            default:
-                text += field.literal;
-            }
-        }
-        return text;
+            return RegionalLocale().toString(date, format_);
+        return Written({day, month, year});
+    }
+
+    QString Write(const QTime& time) const
+    {
+        if (!usable_ || !time.isValid())
+            return RegionalLocale().toString(time, format_);
+        return Written({time.hour(), time.minute(), time.second()});
     }
 
 private:
+    static constexpr int kLongest = 64;
     struct TField {
-        char letter; // d, M, y, or 0 for literal text
+        int slot; // which value, in the order of the letters; -1 for literal text
         int width;
         QString literal;
     };
+    QString format_;
     std::vector<TField> fields_;
     bool usable_ = true;
 
-    // value (at most four digits) with leading zeros up to width.
-    static void AppendNumber(QString& text, int value, int width)
+    // The fields are worked out once and the digits written in place, the
+    // text made once: a list of thousands of rows formats thousands of dates.
+    QString Written(const std::array<int, 3>& values) const
     {
-        QChar digits[4];
-        int count = 0;
-        do {
-            digits[count++] = QLatin1Char(char('0' + value % 10));
-            value /= 10;
-        } while (value > 0 && count < 4);
-        for (int i = count; i < width; ++i)
-            text += QLatin1Char('0');
-        while (count > 0)
-            text += digits[--count];
+        char16_t text[kLongest];
+        int length = 0;
+        for (const TField& field : fields_) {
+            if (field.slot < 0) {
+                for (QChar c : field.literal)
+                    text[length++] = c.unicode();
+                continue;
+            }
+            // At most four digits, with leading zeros up to the width.
+            int value = values[field.slot];
+            char16_t digits[4];
+            int count = 0;
+            do {
+                digits[count++] = char16_t(u'0' + value % 10);
+                value /= 10;
+            } while (value > 0 && count < 4);
+            for (int i = count; i < field.width; ++i)
+                text[length++] = u'0';
+            while (count > 0)
+                text[length++] = digits[--count];
+        }
+        return QString(reinterpret_cast<const QChar*>(text), length);
     }
 };
 
 QString ShortDateText(const QDate& date)
 {
-    static const TShortDateWriter writer;
+    static const TDigitFieldWriter writer(RegionalShortDateFormat(), QLatin1String("dMy"));
     return writer.Write(date);
+}
+
+QString LongTimeText(const QTime& time)
+{
+    static const TDigitFieldWriter writer(RegionalLongTimeFormat(), QLatin1String("Hms"));
+    return writer.Write(time);
 }
 
 } // namespace
@@ -256,7 +271,7 @@ QString FormatDateTimeShort(TDateTime value)
     const TWallClock dateTime = WallClockParts(value);
     QString text = ShortDateText(dateTime.date);
     if (dateTime.time != QTime(0, 0))
-        text += QLatin1Char(' ') + RegionalLocale().toString(dateTime.time, RegionalLongTimeFormat());
+        text += QLatin1Char(' ') + LongTimeText(dateTime.time);
     return text;
 }
 

@@ -65,10 +65,11 @@ bool IsEmptyValue(const QVariant& value)
 {
     if (value.isNull() || !value.isValid())
         return true;
+    // Looked at in place: every cell of every list is asked.
     if (value.typeId() == QMetaType::QString)
-        return value.toString().isEmpty();
+        return static_cast<const QString*>(value.constData())->isEmpty();
     if (value.typeId() == QMetaType::QByteArray)
-        return value.toByteArray().isEmpty();
+        return static_cast<const QByteArray*>(value.constData())->isEmpty();
     return false;
 }
 

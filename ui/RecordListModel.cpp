@@ -88,7 +88,8 @@ TColumnKind KindOfColumn(const Records& records, int column)
 // A row stays one line high: the line breaks of a note show as blanks.
 void OnOneLine(QString& text)
 {
-    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+    const auto isBreak = [](QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r'); };
+    if (std::none_of(text.cbegin(), text.cend(), isBreak))
         return;
     text.replace(QLatin1String("\r\n"), QLatin1String(" "));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
