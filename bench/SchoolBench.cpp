@@ -577,6 +577,9 @@ void MeasureWindows(const QTemporaryDir& dir, bool server)
                           list->Recordset()->SetAbsolutePosition(row + 1);
                           source = list->Recordset()->GetFieldAsInteger(QStringLiteral("IDCompiledTable"));
                           DialogScript::PushAnswer(TBoxAnswer::Yes);
+                          // The user clicks on a list that shows its row chosen, not
+                          // one still to repaint after the last run's clean-up.
+                          Settle();
                       },
                       Timed([&] {
                           list->BitBtnDuplicateClick();
@@ -604,6 +607,7 @@ void MeasureWindows(const QTemporaryDir& dir, bool server)
                           SelectRow(children->ListViewData(),
                                     RowOfText(children->ListViewData(), QStringLiteral("Zeta da eliminare")));
                           DialogScript::PushAnswer(TBoxAnswer::Yes);
+                          Settle();
                       },
                       Timed([&] {
                           children->BitBtnDeleteClick();

@@ -32,15 +32,20 @@ TOperationInProgress::TOperationInProgress(QWidget* caller, const QString& messa
     // The work that follows processes no events: paint the window now.
     window_->repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    // Disabled only now: painting the whole caller greyed (the compilation
-    // editor with its questions) would cost more than a save, and no input
-    // reaches it before the work is done.
-    if (caller_)
-        caller_->setEnabled(false);
+    // The caller stays as it is while the work processes no events: a
+    // click or key meanwhile waits in the queue either way, and disabling
+    // and enabling the caller would only paint the whole window again (the
+    // compilations list after a duplicate, at a cost near the duplicate's).
 }
 
 void TOperationInProgress::SetMessage(const QString& message)
 {
+    // From here on events are processed while the work goes on: the caller
+    // is disabled so that nothing it offers can be started meanwhile.
+    if (caller_ && !callerDisabled_) {
+        caller_->setEnabled(false);
+        callerDisabled_ = true;
+    }
     window_->PanelStatus()->setText(message);
     window_->PanelStatus()->repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -48,7 +53,7 @@ void TOperationInProgress::SetMessage(const QString& message)
 
 TOperationInProgress::~TOperationInProgress()
 {
-    if (caller_)
+    if (callerDisabled_)
         caller_->setEnabled(true);
     window_->hide();
     window_.reset();

@@ -23,9 +23,10 @@ private:
     std::unique_ptr<Ui::TFormOperationInProgress> ui_;
 };
 
-// For the length of a scope: the calling window disabled, the hourglass
-// cursor, and the progress window showing the message. Everything is
-// restored on every way out of the scope, failures included.
+// For the length of a scope: the hourglass cursor and the progress window
+// showing the message; the calling window disabled from the first new
+// message on. Everything is restored on every way out of the scope,
+// failures included.
 class TOperationInProgress {
 public:
     TOperationInProgress(QWidget* caller, const QString& message);
@@ -38,5 +39,6 @@ public:
 
 private:
     QWidget* caller_;
+    bool callerDisabled_ = false;
     std::unique_ptr<TFormOperationInProgress> window_;
 };

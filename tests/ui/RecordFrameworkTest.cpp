@@ -5,6 +5,7 @@
 #include "FillFunctions.h"
 #include "RecordListModel.h"
 #include "RecordMessages.h"
+#include "UnitOperationInProgress.h"
 
 #include <QAccessible>
 #include <QGroupBox>
@@ -399,5 +400,32 @@ TEST(ListWindowControls, EveryControlMustBeHandedOver)
     for (int missing = 0; missing < 6; ++missing) {
         SCOPED_TRACE(missing);
         EXPECT_THROW(IncompleteListWindow window(missing), std::invalid_argument);
+    }
+}
+
+// The busy window leaves its caller as it found it on every way out; the
+// caller is disabled only while progress messages let events through.
+TEST(OperationInProgress, CallerIsDisabledOnlyWhileMessagesFlowAndAlwaysRestored)
+{
+    for (const bool withMessages : {false, true}) {
+        for (const bool fails : {false, true}) {
+            SCOPED_TRACE(QStringLiteral("messages %1, fails %2").arg(withMessages).arg(fails).toStdString());
+            QWidget caller;
+            caller.show();
+            try {
+                TOperationInProgress progress(&caller, QStringLiteral("Attendere..."));
+                EXPECT_TRUE(caller.isEnabled());
+                EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+                if (withMessages) {
+                    progress.SetMessage(QStringLiteral("1 di 2"));
+                    EXPECT_FALSE(caller.isEnabled());
+                }
+                if (fails)
+                    throw std::runtime_error("work failed");
+            } catch (const std::runtime_error&) {
+            }
+            EXPECT_TRUE(caller.isEnabled());
+            EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        }
     }
 }
