@@ -16,14 +16,16 @@ void AttachCompleter(QComboBox* combo)
     combo->setCompleter(completer);
 }
 
-// The search list is made when the user first reaches the box: made with
-// the box, it cost the compilation editor and the compilations list a tenth
-// of their opening time, for boxes most often never typed into.
-class TCompleterOnFirstUse : public QObject {
+// The search list (and the items, when they are read on first use) are made
+// when the user first reaches the box: made with the box, they cost the
+// compilation editor and the compilations list a tenth of their opening time,
+// for boxes most often never typed into.
+class TFirstUse : public QObject {
 public:
-    explicit TCompleterOnFirstUse(QComboBox* combo)
+    TFirstUse(QComboBox* combo, std::function<QStringList()> items)
         : QObject(combo)
         , combo_(combo)
+        , items_(std::move(items))
     {
         combo->installEventFilter(this);
         combo->lineEdit()->installEventFilter(this);
@@ -36,8 +38,11 @@ public:
         case QEvent::KeyPress:
         case QEvent::InputMethod:
         case QEvent::MouseButtonPress:
-            if (!attached_) {
-                attached_ = true;
+        case QEvent::Wheel:
+            if (!used_) {
+                used_ = true;
+                if (items_)
+                    combo_->addItems(items_());
                 AttachCompleter(combo_);
                 deleteLater();
             }
@@ -50,16 +55,17 @@ public:
 
 private:
     QComboBox* combo_;
-    bool attached_ = false;
+    std::function<QStringList()> items_;
+    bool used_ = false;
 };
 
 } // namespace
 
-void MakeComboBoxSearchable(QComboBox* combo)
+void MakeComboBoxSearchable(QComboBox* combo, std::function<QStringList()> itemsOnFirstUse)
 {
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
-    new TCompleterOnFirstUse(combo);
+    new TFirstUse(combo, std::move(itemsOnFirstUse));
     // A name longer than the box shows from its start.
     QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
                      [combo] { combo->lineEdit()->setCursorPosition(0); });

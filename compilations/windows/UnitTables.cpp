@@ -50,19 +50,22 @@ void TFormTables::AddFilterRow()
         combo->setObjectName(QLatin1String(objectName));
         combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         combo->setMinimumContentsLength(10);
-        // The names go in at once: one insertion for the box, not one each.
-        QStringList items{all};
-        try {
-            // ITALIAN: the program's name order (NameText.h).
-            auto names = Database->OpenRecordset(QStringLiteral("SELECT Name FROM %1 ORDER BY Name COLLATE ITALIAN")
-                                                     .arg(QLatin1String(table)));
-            for (; !names->Eof(); names->MoveNext())
-                items << names->GetFieldAsString(0);
-        } catch (const Exception&) {
-            // Without the names the list is simply not narrowed by them.
-        }
-        combo->addItems(items);
-        MakeComboBoxSearchable(combo);
+        combo->addItem(all);
+        // The names are read when the user first reaches the box, all at
+        // once: the list opens showing everyone.
+        MakeComboBoxSearchable(combo, [this, table] {
+            QStringList items;
+            try {
+                // ITALIAN: the program's name order (NameText.h).
+                auto names = Database->OpenRecordset(
+                    QStringLiteral("SELECT Name FROM %1 ORDER BY Name COLLATE ITALIAN").arg(QLatin1String(table)));
+                for (; !names->Eof(); names->MoveNext())
+                    items << names->GetFieldAsString(0);
+            } catch (const Exception&) {
+                // Without the names the list is simply not narrowed by them.
+            }
+            return items;
+        });
         return combo;
     };
     comboBoxChild_ = names("Children", QStringLiteral("Tutti"), "ComboBoxFilterChild");

@@ -522,7 +522,13 @@ TEST_P(Tables, ChildEducatorAndDatesNarrowTheListTogetherWithTheSearch)
     auto* fromDate = window->findChild<QDateEdit*>(QStringLiteral("DateFilterFrom"));
     auto* toDate = window->findChild<QDateEdit*>(QStringLiteral("DateFilterTo"));
     ASSERT_TRUE(child && teacher && from && to && fromDate && toDate);
+    EXPECT_EQ(child->count(), 1) << "the names are read when the user first reaches the box";
+    for (QComboBox* box : {child, teacher}) {
+        QFocusEvent reached(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(box, &reached);
+    }
     EXPECT_EQ(child->itemText(0), QStringLiteral("Tutti"));
+    EXPECT_EQ(child->count(), 3);
 
     const struct {
         const char* child;
