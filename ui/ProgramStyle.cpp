@@ -36,7 +36,8 @@ public:
                        const QWidget* widget) const override
     {
         const auto* focus = qstyleoption_cast<const QStyleOptionFocusRect*>(option);
-        if (element == PE_FrameFocusRect && focus && qobject_cast<const QAbstractItemView*>(widget)
+        // A tree view draws its focused row's frame with no widget given.
+        if (element == PE_FrameFocusRect && focus && (!widget || qobject_cast<const QAbstractItemView*>(widget))
             && painter->transform().type() <= QTransform::TxTranslate && !option->rect.isEmpty()) {
             DrawListFocus(*focus, painter, widget);
             return;
