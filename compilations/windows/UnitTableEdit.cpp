@@ -327,7 +327,20 @@ void TFormTableEdit::SpeedButtonAnswerClick()
     TQuestionsModel* model = view_.QuestionsModel();
     view_.SetAnswerFromButtons(*questionnaire_, model->QuestionOfRow(row));
     if (ui_->CheckBoxAvanzaAutomaticamente->isChecked() && row < model->rowCount() - 1)
-        SelectQuestionRow(row + 1);
+        AdvanceToQuestionRow(row + 1);
+}
+
+void TFormTableEdit::AdvanceToQuestionRow(int row)
+{
+    // The answered question leaves the view's bottom edge: the list moves by
+    // half a page at once, so that the questions to come show below the
+    // current one, rather than a row at a time, which would show none of
+    // them and scroll (and repaint the scroll bar) on every answer.
+    QTreeView* list = ui_->ListViewData;
+    const QModelIndex index = view_.QuestionsModel()->index(row, 0);
+    if (index.isValid() && !list->viewport()->rect().contains(list->visualRect(index)))
+        list->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    SelectQuestionRow(row);
 }
 
 bool TFormTableEdit::TakesTyping(const QWidget* widget) const

@@ -75,6 +75,7 @@ private:
     // Selects the row of the list showing question q, if there is one.
     void SelectQuestion(int q);
     void SelectQuestionRow(int row);
+    void AdvanceToQuestionRow(int row);
     // Where the area list's selection sends the question list.
     void FollowAreaSelection();
     int SelectedKey(TNyRecordset* recordset, const class QComboBox* combo, const QString& field,

@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QRegularExpression>
 #include <QScreen>
 
@@ -418,6 +419,33 @@ TEST_P(EditorControls, AutoAdvanceMovesOnButStaysOnTheLastRow)
     QTest::mouseClick(Button("BitBtnOK"), Qt::LeftButton);
     EXPECT_FALSE(Visible());
     EXPECT_FALSE(TSettings::GetInstance()->AutoAdvancing());
+}
+
+TEST_P(EditorControls, AutoAdvanceKeepsTheQuestionsToComeInView)
+{
+    TSettings::GetInstance()->SetAutoAdvancing(true);
+    Open(false);
+    editor->resize(editor->minimumSizeHint());
+    QApplication::processEvents();
+    QTreeView* list = Questions();
+    const auto shown = [list](int row) {
+        return list->viewport()->rect().contains(list->visualRect(list->model()->index(row, 0)));
+    };
+    ASSERT_FALSE(shown(list->model()->rowCount() - 1)) << "the list must be too short for its rows";
+    int moves = 0;
+    for (int row = 1; row < list->model()->rowCount() - 1; ++row) {
+        SCOPED_TRACE(row);
+        const int before = list->verticalScrollBar()->value();
+        Key('s');
+        ASSERT_EQ(SelectedRow(list), row);
+        EXPECT_TRUE(shown(row));
+        // Where the list moves, the next question shows below the current one.
+        if (list->verticalScrollBar()->value() != before) {
+            ++moves;
+            EXPECT_TRUE(shown(row + 1));
+        }
+    }
+    EXPECT_GT(moves, 0);
 }
 
 TEST_P(EditorControls, LettersTypedIntoTheHeaderFieldsAreNotAnswers)
