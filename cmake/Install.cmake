@@ -8,8 +8,8 @@ set(BALTERO_APP_ID "example.baltero.Baltero" CACHE STRING "Reverse-DNS name of t
 string(TIMESTAMP BALTERO_RELEASE_DATE "%Y-%m-%d" UTC)
 
 install(TARGETS Baltero baltero-db RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The server's engine and the progress chart, loaded by the program from this folder.
-install(TARGETS baltero-pg baltero-chart LIBRARY DESTINATION ${BALTERO_MODULE_DIR})
+# The server's engine, the progress chart and printing, loaded by the program from this folder.
+install(TARGETS baltero-pg baltero-chart baltero-print LIBRARY DESTINATION ${BALTERO_MODULE_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/resources/questionario-esempio.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/baltero)
 # The user guide the build makes beside the program (docs/).
 install(FILES "${BALTERO_USER_GUIDE}" DESTINATION ${CMAKE_INSTALL_DATADIR}/baltero)

@@ -2,6 +2,8 @@
 
 #include <QCollator>
 #include <QLocale>
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include <sqlcipher/sqlite3.h>
@@ -13,25 +15,53 @@ QString Folded(const QString& name)
     return name.normalized(QString::NormalizationForm_C).toCaseFolded();
 }
 
-// Names equal but for letter case sort as equals: the next key of the ORDER
-// BY decides, as it did under NOCASE.
-QCollator* NewNameCollator()
+struct TWeights {
+    char16_t character;
+    quint8 primary[3];
+    quint8 secondary[3];
+};
+
+constexpr TWeights kWeights[] = {
+#include "NameOrderWeights.inc"
+};
+
+const TWeights* WeightsOf(char16_t character)
 {
-    auto* collator = new QCollator(QLocale(QLocale::Italian, QLocale::Italy));
-    collator->setCaseSensitivity(Qt::CaseInsensitive);
-    return collator;
+    const auto found = std::lower_bound(std::begin(kWeights), std::end(kWeights), character,
+                                        [](const TWeights& w, char16_t c) { return w.character < c; });
+    return found != std::end(kWeights) && found->character == character ? found : nullptr;
 }
 
-int CompareNames(void* collator, int length1, const void* text1, int length2, const void* text2)
+constexpr char16_t kCommonSecondary = 1;
+
+// The collator of the full Unicode order, for the names the program's own
+// table does not cover: made on the first such name only, because it keeps
+// the large ICU collation data in memory. A collator is not to be shared
+// between threads.
+const QCollator& FullCollator(bool numeric)
+{
+    thread_local std::unique_ptr<QCollator> collators[2];
+    std::unique_ptr<QCollator>& collator = collators[numeric ? 1 : 0];
+    if (!collator) {
+        collator = std::make_unique<QCollator>(QLocale(QLocale::Italian, QLocale::Italy));
+        // Names equal but for letter case sort as equals: the next key of
+        // the ORDER BY decides, as it did under NOCASE.
+        collator->setCaseSensitivity(Qt::CaseInsensitive);
+        collator->setNumericMode(numeric);
+    }
+    return *collator;
+}
+
+int Sign(int value)
+{
+    return (value > 0) - (value < 0);
+}
+
+int CompareNames(void*, int length1, const void* text1, int length2, const void* text2)
 {
     const QString a = QString::fromUtf8(static_cast<const char*>(text1), length1);
     const QString b = QString::fromUtf8(static_cast<const char*>(text2), length2);
-    return static_cast<QCollator*>(collator)->compare(a, b);
-}
-
-void DeleteCollator(void* collator)
-{
-    delete static_cast<QCollator*>(collator);
+    return CompareNameOrder(a, b);
 }
 
 } // namespace
@@ -41,21 +71,65 @@ bool SameName(const QString& a, const QString& b)
     return Folded(a) == Folded(b);
 }
 
+std::optional<std::u16string> NameOrderKey(const QString& name, bool numeric)
+{
+    const QString text = name.normalized(QString::NormalizationForm_D);
+    std::u16string key;
+    std::u16string secondary;
+    key.reserve(2 * size_t(text.size()) + 1);
+    secondary.reserve(size_t(text.size()));
+    const auto isDigit = [&text](qsizetype i) { return text[i] >= u'0' && text[i] <= u'9'; };
+    for (qsizetype i = 0; i < text.size();) {
+        if (numeric && isDigit(i)) {
+            // A run of digits weighs as its number: where a digit would, then
+            // its length without leading zeros, then its digits.
+            qsizetype end = i;
+            while (end < text.size() && isDigit(end))
+                ++end;
+            while (i + 1 < end && text[i] == u'0')
+                ++i;
+            if (end - i > 0xffff)
+                return std::nullopt;
+            key += char16_t(WeightsOf(u'0')->primary[0]);
+            key += char16_t(end - i);
+            for (; i < end; ++i)
+                key += char16_t(text[i].unicode() - u'0' + 1);
+            secondary += kCommonSecondary;
+            continue;
+        }
+        const TWeights* weights = WeightsOf(text[i].unicode());
+        if (!weights)
+            return std::nullopt;
+        for (const quint8 weight : weights->primary)
+            if (weight)
+                key += char16_t(weight);
+        for (const quint8 weight : weights->secondary)
+            if (weight)
+                secondary += char16_t(weight);
+        ++i;
+    }
+    key += u'\0';
+    key += secondary;
+    return key;
+}
+
 int CompareNameOrder(const QString& a, const QString& b)
 {
-    // A collator is not to be shared between threads.
-    thread_local const std::unique_ptr<QCollator> collator(NewNameCollator());
-    return collator->compare(a, b);
+    const std::optional<std::u16string> keyA = NameOrderKey(a, false);
+    if (keyA) {
+        if (const std::optional<std::u16string> keyB = NameOrderKey(b, false))
+            return Sign(keyA->compare(*keyB));
+    }
+    return Sign(FullCollator(false).compare(a, b));
+}
+
+QCollatorSortKey FullNameOrderKey(const QString& name, bool numeric)
+{
+    return FullCollator(numeric).sortKey(name);
 }
 
 bool RegisterNameOrder(sqlite3* db)
 {
-    // One collator per connection, freed by the engine with the connection.
-    QCollator* collator = NewNameCollator();
-    if (sqlite3_create_collation_v2(db, kNameOrderCollation, SQLITE_UTF8, collator, CompareNames, DeleteCollator)
-        == SQLITE_OK)
-        return true;
-    // The engine frees the collator only once it has taken it.
-    delete collator;
-    return false;
+    return sqlite3_create_collation_v2(db, kNameOrderCollation, SQLITE_UTF8, nullptr, CompareNames, nullptr)
+        == SQLITE_OK;
 }

@@ -4,9 +4,24 @@
 #include "NameText.h"
 #include "SqlText.h"
 
+#include <openssl/crypto.h>
 #include <sqlcipher/sqlite3.h>
 
 namespace {
+
+// SQLCipher takes its cipher from OpenSSL, which at its first use would also
+// load the texts of all its error messages and the system's OpenSSL
+// configuration: 0.7 MB kept for the rest of the run. The program needs
+// neither: a wrong password or a damaged file is told by SQLCipher's result
+// codes, in the program's own words, and the file's cipher, key derivation
+// and checks are fixed by the file format, whatever the system's policy
+// (OpenSSL's own default algorithms serve them). Done once, before the
+// first connection.
+void PrepareCipherLibrary()
+{
+    static const bool done = OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CRYPTO_STRINGS | OPENSSL_INIT_NO_LOAD_CONFIG, nullptr) == 1;
+    (void)done;
+}
 
 QString QuoteIdentifier(const QString& name)
 {
@@ -143,6 +158,7 @@ std::unique_ptr<TSqlCipherEngine> TSqlCipherEngine::Open(const TConnectionSettin
     if (settings.create)
         flags |= SQLITE_OPEN_CREATE;
     const QByteArray path = settings.dataSource.toUtf8();
+    PrepareCipherLibrary();
     if (sqlite3_open_v2(path.constData(), &db, flags, nullptr) != SQLITE_OK) {
         if (!db)
             return fail(QStringLiteral("Out of memory."));

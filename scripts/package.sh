@@ -14,7 +14,7 @@ if command -v ccache >/dev/null 2>&1; then
   options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$root" -B "$dir" -G Ninja "${options[@]}"
-cmake --build "$dir" --parallel "$(nproc)" --target Baltero baltero-db baltero-pg baltero-chart user-guide
+cmake --build "$dir" --parallel "$(nproc)" --target Baltero baltero-db baltero-pg baltero-chart baltero-print user-guide
 rm -f "$dir"/baltero_*.deb
 (cd "$dir" && cpack -G DEB)
 ls "$dir"/baltero_*.deb

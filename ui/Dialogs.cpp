@@ -1,22 +1,20 @@
 #include "Dialogs.h"
 
 #include "BuildConfig.h"
+#include "HtmlPrinting.h"
+#include "ProgramModule.h"
 #include "Settings.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QFont>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPageSize>
-#include <QPrintDialog>
 #include <QPushButton>
-#include <QPrinter>
-#include <QTextDocument>
 #include <QTimer>
 #include <deque>
 
@@ -136,18 +134,23 @@ TBoxAnswer AskBox(QWidget* parent, const QString& text, QMessageBox::StandardBut
     return FromButton(RunBox(box, QStringLiteral("question")));
 }
 
-void PrintHtml(const QString& html, QPrinter& printer)
+// Prints through the printing module, loaded on first use; false, after
+// saying why, when the module is missing or does not load.
+bool PrintThroughModule(QWidget* parent, const QString& html, const QString& pdfFileName)
 {
-    QTextDocument document;
-    // What a page leaves unstyled a browser shows in its default font, a
-    // 16 px (12 pt) serif; the widgets' small sans serif would print smaller
-    // and narrower than the saved file looks.
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setStyleHint(QFont::Serif);
-    font.setPointSizeF(12.0);
-    document.setDefaultFont(font);
-    document.setHtml(html);
-    document.print(&printer);
+    const TModuleEntry module =
+        LoadModuleEntry(kPrintModuleVariable, QStringLiteral(BALTERO_PRINT_MODULE_FROM_PROGRAM), "BalteroPrintHtml");
+    if (!module.Function) {
+        ErrorBox(parent, module.Missing
+                             ? QStringLiteral("La stampa non \u00e8 possibile: manca il modulo di stampa (%1). "
+                                              "Reinstallare Baltero.")
+                                   .arg(QDir::toNativeSeparators(module.File))
+                             : QStringLiteral("La stampa non \u00e8 possibile: il modulo di stampa non si carica (%1). "
+                                              "Reinstallare Baltero.")
+                                   .arg(module.Reason));
+        return false;
+    }
+    return reinterpret_cast<decltype(&BalteroPrintHtml)>(module.Function)(parent, html, pdfFileName);
 }
 
 } // namespace
@@ -295,21 +298,11 @@ bool PrintHtmlFile(QWidget* parent, const QString& fileName, const std::function
         Record(QStringLiteral("print"), fileName);
         if (NextAnswer(TBoxAnswer::Ok) != TBoxAnswer::Ok)
             return false;
-        if (!TheScript().pdfFileName.isEmpty()) {
-            QPrinter printer(QPrinter::HighResolution);
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(TheScript().pdfFileName);
-            printer.setPageSize(QPageSize(QPageSize::A4));
-            PrintHtml(html, printer);
-        }
+        if (!TheScript().pdfFileName.isEmpty())
+            return PrintThroughModule(parent, html, TheScript().pdfFileName);
         return true;
     }
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, parent);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    PrintHtml(html, printer);
-    return true;
+    return PrintThroughModule(parent, html, QString());
 }
 
 namespace DialogScript {

@@ -1,10 +1,11 @@
 #include "RecordListModel.h"
 
 #include "Exception.h"
+#include "NameText.h"
 #include "NyRecordset.h"
 #include "Regional.h"
 
-#include <QCollator>
+#include <QCollatorSortKey>
 #include <QDateTime>
 #include <algorithm>
 #include <numeric>
@@ -47,17 +48,6 @@ std::optional<double> NumberKey(const QString& text)
     if (!ok)
         value = text.toDouble(&ok);
     return ok ? std::optional<double>(value) : std::nullopt;
-}
-
-const QCollator& ItalianCollator()
-{
-    static const QCollator collator = [] {
-        QCollator c{QLocale(QLocale::Italian, QLocale::Italy)};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        c.setNumericMode(true);
-        return c;
-    }();
-    return collator;
 }
 
 enum class TColumnKind { Text, Number, Date };
@@ -306,20 +296,34 @@ void TRecordListModel::Arrange(bool reorder)
         std::iota(order_.begin(), order_.end(), 0);
         if (orderColumn_ >= 0 && count > 1) {
             const TColumnKind kind = KindOfColumn(records_, orderColumn_);
-            // One key per record, worked out once: (filled, value).
-            using TValue = std::variant<qint64, double, QCollatorSortKey>;
+            // One key per record, worked out once: (filled, value). Text
+            // sorts in the names' order with numbers by value; the full
+            // collation's keys are taken for the whole column when one of
+            // its texts needs them.
+            using TValue = std::variant<qint64, double, std::u16string, QCollatorSortKey>;
             std::vector<std::pair<bool, TValue>> keys;
             keys.reserve(count);
+            bool fullKeys = false;
             for (const TRecord& record : records_) {
                 const QString& text = record.cells[orderColumn_];
-                if (text.isEmpty())
+                if (text.isEmpty()) {
                     keys.emplace_back(false, TValue(qint64(0)));
-                else if (kind == TColumnKind::Date)
+                } else if (kind == TColumnKind::Date) {
                     keys.emplace_back(true, TValue(DateKey(text).value_or(0)));
-                else if (kind == TColumnKind::Number)
+                } else if (kind == TColumnKind::Number) {
                     keys.emplace_back(true, TValue(NumberKey(text).value_or(0.0)));
-                else
-                    keys.emplace_back(true, TValue(ItalianCollator().sortKey(text)));
+                } else if (std::optional<std::u16string> key = NameOrderKey(text, true); key && !fullKeys) {
+                    keys.emplace_back(true, TValue(std::move(*key)));
+                } else {
+                    fullKeys = true;
+                    keys.emplace_back(true, TValue(qint64(0)));
+                }
+            }
+            if (fullKeys) {
+                for (int i = 0; i < count; ++i) {
+                    if (keys[i].first)
+                        keys[i].second = FullNameOrderKey(records_[i].cells[orderColumn_], true);
+                }
             }
             const auto less = [&keys](int a, int b) {
                 const auto& [filledA, valueA] = keys[a];
@@ -332,6 +336,8 @@ void TRecordListModel::Arrange(bool reorder)
                     return *x < std::get<qint64>(valueB);
                 if (const auto* x = std::get_if<double>(&valueA))
                     return *x < std::get<double>(valueB);
+                if (const auto* x = std::get_if<std::u16string>(&valueA))
+                    return *x < std::get<std::u16string>(valueB);
                 return std::get<QCollatorSortKey>(valueA).compare(std::get<QCollatorSortKey>(valueB)) < 0;
             };
             if (descending_)

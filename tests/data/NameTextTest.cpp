@@ -4,6 +4,7 @@
 #include "TestDatabase.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 #include <ostream>
 
 namespace {
@@ -49,6 +50,54 @@ TEST(NameText, ListsOrderAccentedAndCapitalNamesAmongTheOthers)
     // The schema never names the order: the file stays the plain engine's.
     auto schema = t.Db().OpenRecordset(QStringLiteral("SELECT COUNT(*) AS N FROM sqlite_master WHERE sql LIKE '%ITALIAN%'"));
     EXPECT_EQ(schema->GetFieldAsInteger(QStringLiteral("N")), 0);
+}
+
+// Each name sorts after the one before it, or equal to it when marked so:
+// space and punctuation before digits before letters, accents only between
+// names otherwise equal, letter case never; names in other scripts, weighed
+// by the full collation, after the Latin ones.
+TEST(NameText, NameOrderIsTheItalianCollation)
+{
+    const struct {
+        const char* name;
+        bool equal;
+    } order[] = {
+        {"1 Anna", false},   {"Anna", false},      {"ANNA", true},         {"Anna Maria", false},
+        {"Anna-Maria", false}, {"Anna'Maria", false}, {"Annamaria", false},  {"Classe 02", false},
+        {"Classe 10", false}, {"Classe 1A", false},  {"Classe 2", false},    {"D'Angelo", false},
+        {"D’Angelo", false}, {"Dangelo", false}, {"DAngelo", true},     {"De Luca", false},
+        {"De-Luca", false},  {"Dell'Acqua", false},  {"Della Valle", false}, {"Dellacqua", false},
+        {"Deluca", false},   {"Elodie", false},      {"Élodie", false},      {"élodie", true},
+        {"Èlodie", false},   {"Lukasz", false},      {"Łukasz", false},      {"Niccolò", false},
+        {"Nicolo", false},   {"Nicolò", false},      {"Søren", false},       {"Stefan", false},
+        {"Ştefan", false},   {"Ștefan", false},      {"Strasse", false},     {"Straße", false},
+        {"Zoe", false},      {"ZOË", false},         {"Zuzana", false},      {"Ελένη", false},
+        {"Андрей", false},   {"山田", false},
+    };
+    for (size_t i = 1; i < std::size(order); ++i) {
+        const QString before = QString::fromUtf8(order[i - 1].name);
+        const QString name = QString::fromUtf8(order[i].name);
+        SCOPED_TRACE((before + QStringLiteral(" / ") + name).toStdString());
+        EXPECT_EQ(CompareNameOrder(before, name), order[i].equal ? 0 : -1);
+        EXPECT_EQ(CompareNameOrder(name, before), order[i].equal ? 0 : 1);
+    }
+}
+
+// The lists sort their columns with numbers by value.
+TEST(NameText, NumericKeysOrderNumbersByValue)
+{
+    const char* order[] = {"3 anni", "12 anni", "Classe 2ª", "Classe 10ª", "Sezione", "sezione 1",
+                           "Sezione 1 B", "Sezione 1B", "Sezione 2", "Sezione 10", "Sezione 100"};
+    for (size_t i = 1; i < std::size(order); ++i) {
+        SCOPED_TRACE(std::string(order[i - 1]) + " / " + order[i]);
+        const auto before = NameOrderKey(QString::fromUtf8(order[i - 1]), true);
+        const auto key = NameOrderKey(QString::fromUtf8(order[i]), true);
+        ASSERT_TRUE(before && key);
+        EXPECT_LT(*before, *key);
+    }
+    EXPECT_EQ(NameOrderKey(QStringLiteral("Sezione 02"), true), NameOrderKey(QStringLiteral("Sezione 2"), true));
+    // A name in another script has no key of the program's own.
+    EXPECT_FALSE(NameOrderKey(QString::fromUtf8("Ελένη"), true));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // One main for every test program: a QApplication on the offscreen platform,
 // so that tests of windows and of code that formats with the regional
 // settings run as they do in the program.
+#include "HtmlPrinting.h"
 #include "PgEngineModule.h"
 #include "ProgressChart.h"
 #include "TestEnvironment.h"
@@ -17,6 +18,8 @@ int main(int argc, char** argv)
         qputenv(kPgModuleVariable, BALTERO_TEST_PG_MODULE);
     if (qEnvironmentVariableIsEmpty(kChartModuleVariable))
         qputenv(kChartModuleVariable, BALTERO_TEST_CHART_MODULE);
+    if (qEnvironmentVariableIsEmpty(kPrintModuleVariable))
+        qputenv(kPrintModuleVariable, BALTERO_TEST_PRINT_MODULE);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

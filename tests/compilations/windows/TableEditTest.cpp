@@ -6,6 +6,7 @@
 #include "CompilationMessages.h"
 #include "DateEntry.h"
 #include "DateTime.h"
+#include "HtmlPrinting.h"
 #include "NumberFormat.h"
 #include "Settings.h"
 #include "TestReport.h"
@@ -751,6 +752,32 @@ TEST_P(EditorControls, ExportAsksAboutUnansweredQuestionsWritesTheReportAndPrint
     EXPECT_GT(warnings[0].size(), Message21001().size()) << "followed by the reason";
     EXPECT_TRUE(DialogScript::Texts(QStringLiteral("print")).isEmpty());
     EXPECT_FALSE(QFile::exists(db.Path(QStringLiteral("missing/report.html"))));
+}
+
+// Printing is a module loaded on first use: without it the report is still
+// saved, and the message says what is missing.
+TEST_P(EditorControls, WithoutThePrintModuleTheSavedReportIsNotPrintedAndTheErrorSaysWhy)
+{
+    const int key = StoredCompilation();
+    Open(true, key);
+    const QString file = db.Path(QStringLiteral("report.html"));
+    const QString pdf = db.Path(QStringLiteral("report.pdf"));
+    const QString missing = db.Path(QStringLiteral("missing/baltero-print.so"));
+    const QByteArray ownModule = qgetenv(kPrintModuleVariable);
+    qputenv(kPrintModuleVariable, missing.toLocal8Bit());
+    DialogScript::PrintToPdf(pdf);
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    DialogScript::PushText(file);
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    DialogScript::PushAnswer(TBoxAnswer::Ok);
+    QTest::mouseClick(Button("BitBtnExportAndPrint"), Qt::LeftButton);
+    qputenv(kPrintModuleVariable, ownModule);
+    EXPECT_TRUE(QFile::exists(file));
+    EXPECT_FALSE(QFile::exists(pdf));
+    const QStringList errors = DialogScript::Texts(QStringLiteral("error"));
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("La stampa non \u00e8 possibile: manca il modulo di stampa (") + missing))
+        << qPrintable(errors[0]);
 }
 
 TEST_P(EditorControls, ThePrintedReportHasTheGridAndTheColumnsOfTheSavedOne)
