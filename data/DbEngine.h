@@ -42,8 +42,34 @@ public:
 
     virtual int ColumnCount() const = 0;
     virtual TDbColumn Column(int index) = 0;
-    // The current row's value: null, qlonglong, double, QString or QByteArray.
-    virtual QVariant Value(int index) const = 0;
+
+    // The current row's value, read by its kind: a row of a thousand
+    // answers is read without a variant per cell. Each typed read is valid
+    // only for a value of its kind.
+    enum class TKind { Null, Integer, Real, Text, Blob };
+    virtual TKind Kind(int index) const = 0;
+    virtual qlonglong IntegerValue(int index) const = 0;
+    virtual double RealValue(int index) const = 0;
+    virtual QString TextValue(int index) const = 0;
+    virtual QByteArray BlobValue(int index) const = 0;
+    // The same value as a variant: null, qlonglong, double, QString or
+    // QByteArray.
+    QVariant Value(int index) const
+    {
+        switch (Kind(index)) {
+        case TKind::Integer:
+            return QVariant(IntegerValue(index));
+        case TKind::Real:
+            return QVariant(RealValue(index));
+        case TKind::Text:
+            return QVariant(TextValue(index));
+        case TKind::Blob:
+            return QVariant(BlobValue(index));
+        case TKind::Null:
+            break;
+        }
+        return QVariant();
+    }
 
     // Rows inserted, changed or deleted by the last run; 0 for other kinds.
     virtual int Changes() const = 0;

@@ -95,24 +95,36 @@ public:
         return column;
     }
 
-    QVariant Value(int column) const override
+    TKind Kind(int column) const override
     {
         switch (sqlite3_column_type(statement_, column)) {
         case SQLITE_INTEGER:
-            return QVariant(static_cast<qlonglong>(sqlite3_column_int64(statement_, column)));
+            return TKind::Integer;
         case SQLITE_FLOAT:
-            return QVariant(sqlite3_column_double(statement_, column));
-        case SQLITE_TEXT: {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-            return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(statement_, column)));
-        }
-        case SQLITE_BLOB: {
-            const auto* data = static_cast<const char*>(sqlite3_column_blob(statement_, column));
-            return QVariant(QByteArray(data, sqlite3_column_bytes(statement_, column)));
-        }
+            return TKind::Real;
+        case SQLITE_TEXT:
+            return TKind::Text;
+        case SQLITE_BLOB:
+            return TKind::Blob;
         default:
-            return QVariant();
+            return TKind::Null;
         }
+    }
+
+    qlonglong IntegerValue(int column) const override { return sqlite3_column_int64(statement_, column); }
+
+    double RealValue(int column) const override { return sqlite3_column_double(statement_, column); }
+
+    QString TextValue(int column) const override
+    {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+        return QString::fromUtf8(text, sqlite3_column_bytes(statement_, column));
+    }
+
+    QByteArray BlobValue(int column) const override
+    {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(statement_, column));
+        return QByteArray(data, sqlite3_column_bytes(statement_, column));
     }
 
     int Changes() const override { return changes_; }
