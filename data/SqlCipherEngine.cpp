@@ -6,6 +6,8 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <atomic>
+
 namespace {
 
 QString QuoteIdentifier(const QString& name)
@@ -22,7 +24,12 @@ QString Utf8(const char* text)
 
 class TSqliteStatement : public TDbStatement {
 public:
-    TSqliteStatement(sqlite3* db, sqlite3_stmt* statement) : db_(db), statement_(statement) {}
+    TSqliteStatement(sqlite3* db, sqlite3_stmt* statement, std::shared_ptr<qint64> writes)
+        : db_(db)
+        , statement_(statement)
+        , writes_(sqlite3_stmt_readonly(statement) ? nullptr : std::move(writes))
+    {
+    }
     ~TSqliteStatement() override { sqlite3_finalize(statement_); }
 
     int ParameterCount() const override { return sqlite3_bind_parameter_count(statement_); }
@@ -64,6 +71,8 @@ public:
         if (!started_) {
             started_ = true;
             totalBefore_ = sqlite3_total_changes(db_);
+            if (writes_)
+                ++*writes_;
         }
         const int rc = sqlite3_step(statement_);
         if (rc == SQLITE_ROW)
@@ -132,6 +141,7 @@ public:
 private:
     sqlite3* db_;
     sqlite3_stmt* statement_;
+    std::shared_ptr<qint64> writes_; // none for a statement that only reads
     bool started_ = false;
     int totalBefore_ = 0;
     int changes_ = 0;
@@ -200,8 +210,17 @@ std::unique_ptr<TSqlCipherEngine> TSqlCipherEngine::Open(const TConnectionSettin
     return std::unique_ptr<TSqlCipherEngine>(new TSqlCipherEngine(db));
 }
 
+TSqlCipherEngine::TSqlCipherEngine(sqlite3* db)
+    : db_(db)
+    , writes_(std::make_shared<qint64>(0))
+{
+    static std::atomic<quint64> openings{0};
+    serial_ = ++openings;
+}
+
 TSqlCipherEngine::~TSqlCipherEngine()
 {
+    sqlite3_finalize(dataVersion_);
     // An open transaction is rolled back by the engine when the file closes.
     sqlite3_close_v2(db_);
 }
@@ -223,12 +242,36 @@ std::unique_ptr<TDbStatement> TSqlCipherEngine::Prepare(const QString& sql, bool
         sqlite3_finalize(statement);
         return nullptr;
     }
-    return std::make_unique<TSqliteStatement>(db_, statement);
+    return std::make_unique<TSqliteStatement>(db_, statement, writes_);
 }
 
 bool TSqlCipherEngine::Run(const QString& sql)
 {
+    // Transaction control: a rollback takes back what was read as written.
+    ++*writes_;
     return sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+std::optional<TDataMark> TSqlCipherEngine::DataMark()
+{
+    if (!dataVersion_ && sqlite3_prepare_v2(db_, "PRAGMA data_version", -1, &dataVersion_, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(dataVersion_);
+        dataVersion_ = nullptr;
+        return std::nullopt;
+    }
+    const int rc = sqlite3_step(dataVersion_);
+    const qint64 version = rc == SQLITE_ROW ? sqlite3_column_int64(dataVersion_, 0) : 0;
+    sqlite3_reset(dataVersion_);
+    if (rc != SQLITE_ROW)
+        return std::nullopt;
+    TDataMark mark;
+    mark.connection = serial_;
+    mark.othersVersion = version;
+    mark.ownStatements = *writes_;
+    // Rows written through the raw handle (sqlite3_exec on Handle()) pass
+    // by no statement of this engine; the engine counts them.
+    mark.ownRows = sqlite3_total_changes(db_);
+    return mark;
 }
 
 bool TSqlCipherEngine::InTransaction() const

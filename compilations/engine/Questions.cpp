@@ -6,7 +6,33 @@
 #include "NyTransaction.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
+
+namespace {
+
+// The questionnaire as last read, with the mark of the data it was read
+// from: opening the editor again shows it without reading a thousand
+// questions again, as long as nothing has been written since.
+struct TKeptQuestionnaire {
+    TDataMark mark;
+    std::vector<TArea> areas;
+    std::vector<TPhase> phases;
+    std::vector<TQuestion> questions;
+};
+
+std::optional<TKeptQuestionnaire>& KeptQuestionnaire()
+{
+    static std::optional<TKeptQuestionnaire> kept;
+    return kept;
+}
+
+std::optional<TDataMark> CurrentDataMark(TNyConnection& connection)
+{
+    return connection.IsOpen() ? connection.Engine()->DataMark() : std::nullopt;
+}
+
+} // namespace
 
 void TQuestions::Load()
 {
@@ -18,9 +44,22 @@ void TQuestions::Load()
     Areas.clear();
     Phases.clear();
 
-    // Read front to back, column by column: opening the editor reads the
-    // whole questionnaire every time.
     TNyConnection& connection = TDatabase::GetInstance()->Connection();
+    // Stale questions shown to a teacher would be scored and saved as the
+    // compilation's: the kept copy serves only when the engine can tell for
+    // certain that nothing has been written since it was read (never on a
+    // server, where others change the questionnaire unseen).
+    const std::optional<TDataMark> before = CurrentDataMark(connection);
+    std::optional<TKeptQuestionnaire>& kept = KeptQuestionnaire();
+    if (before && kept && kept->mark == *before) {
+        Areas = kept->areas;
+        Phases = kept->phases;
+        QuestionList = kept->questions;
+        return;
+    }
+    kept.reset();
+
+    // Read front to back, column by column.
     {
         TNyQuery query(connection, QStringLiteral("SELECT IDArea, Description FROM Areas ORDER BY IDArea"));
         while (query.Next()) {
@@ -58,6 +97,10 @@ void TQuestions::Load()
                 QuestionList.push_back(std::move(question));
         }
     }
+    // Kept only when no other connection committed while the three tables
+    // were read: then they are one state of the questionnaire.
+    if (before && CurrentDataMark(connection) == before)
+        kept = TKeptQuestionnaire{*before, Areas, Phases, QuestionList};
 }
 
 void TQuestions::LoadAnswers(int idCompiledTable)
