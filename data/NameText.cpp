@@ -2,6 +2,7 @@
 
 #include <QCollator>
 #include <QLocale>
+#include <QVarLengthArray>
 #include <memory>
 
 #include <sqlcipher/sqlite3.h>
@@ -22,11 +23,31 @@ QCollator* NewNameCollator()
     return collator;
 }
 
+// A name in plain ASCII is its own UTF-16: widened into the buffer, it is
+// compared without the two strings a comparison would otherwise allocate
+// (the children sorted by name for the editor make a thousand comparisons).
+bool WidenAscii(const void* text, int length, QVarLengthArray<char16_t, 64>& wide)
+{
+    const auto* bytes = static_cast<const unsigned char*>(text);
+    wide.resize(length);
+    for (int i = 0; i < length; ++i) {
+        if (bytes[i] >= 0x80)
+            return false;
+        wide[i] = bytes[i];
+    }
+    return true;
+}
+
 int CompareNames(void* collator, int length1, const void* text1, int length2, const void* text2)
 {
+    const auto* names = static_cast<QCollator*>(collator);
+    QVarLengthArray<char16_t, 64> wide1;
+    QVarLengthArray<char16_t, 64> wide2;
+    if (WidenAscii(text1, length1, wide1) && WidenAscii(text2, length2, wide2))
+        return names->compare(QStringView(wide1.constData(), wide1.size()), QStringView(wide2.constData(), wide2.size()));
     const QString a = QString::fromUtf8(static_cast<const char*>(text1), length1);
     const QString b = QString::fromUtf8(static_cast<const char*>(text2), length2);
-    return static_cast<QCollator*>(collator)->compare(a, b);
+    return names->compare(a, b);
 }
 
 void DeleteCollator(void* collator)

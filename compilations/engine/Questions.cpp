@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <optional>
-#include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -106,12 +106,16 @@ void TQuestions::Load()
 void TQuestions::LoadAnswers(int idCompiledTable)
 {
     IDCompiledTable = idCompiledTable;
-    // The list is in questionnaire order, the answers in key order: each
-    // answer finds its question through the key, not by a walk of the list.
-    std::unordered_map<int, std::size_t> questionIndex;
-    questionIndex.reserve(QuestionList.size());
+    // The list is in questionnaire order, the answers come in key order:
+    // the questions sorted by key once, each answer finds its question
+    // further along them, not by a walk of the list.
+    std::vector<std::pair<int, std::size_t>> byKey;
+    byKey.reserve(QuestionList.size());
     for (std::size_t i = 0; i < QuestionList.size(); ++i)
-        questionIndex.emplace(QuestionList[i].IDQuestion, i);
+        byKey.emplace_back(QuestionList[i].IDQuestion, i);
+    std::sort(byKey.begin(), byKey.end());
+    auto next = byKey.cbegin();
+    int previous = 0;
     TNyQuery query(TDatabase::GetInstance()->Connection(),
                    QStringLiteral("SELECT IDQuestion, IDAnswer FROM CompiledTablesAnswers WHERE IDCompiledTable=? "
                                   "ORDER BY IDQuestion"),
@@ -124,9 +128,14 @@ void TQuestions::LoadAnswers(int idCompiledTable)
         // count like a "No".
         const bool missing = query.IsEmpty(1);
         const std::uint8_t answer = StoredAnswer(missing, missing ? -1 : query.Integer(1));
-        const auto found = questionIndex.find(idQuestion);
-        if (found != questionIndex.end())
-            QuestionList[found->second].Answer = answer;
+        // Keys out of order (stored as text by another program) search
+        // from the start again.
+        if (idQuestion < previous)
+            next = byKey.cbegin();
+        previous = idQuestion;
+        next = std::lower_bound(next, byKey.cend(), std::pair<int, std::size_t>(idQuestion, 0));
+        if (next != byKey.cend() && next->first == idQuestion)
+            QuestionList[next->second].Answer = answer;
     }
 }
 
