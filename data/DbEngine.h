@@ -42,8 +42,34 @@ public:
 
     virtual int ColumnCount() const = 0;
     virtual TDbColumn Column(int index) = 0;
-    // The current row's value: null, qlonglong, double, QString or QByteArray.
-    virtual QVariant Value(int index) const = 0;
+
+    // The current row's value, read by its kind: a row of a thousand
+    // answers is read without a variant per cell. Each typed read is valid
+    // only for a value of its kind.
+    enum class TKind { Null, Integer, Real, Text, Blob };
+    virtual TKind Kind(int index) const = 0;
+    virtual qlonglong IntegerValue(int index) const = 0;
+    virtual double RealValue(int index) const = 0;
+    virtual QString TextValue(int index) const = 0;
+    virtual QByteArray BlobValue(int index) const = 0;
+    // The same value as a variant: null, qlonglong, double, QString or
+    // QByteArray.
+    QVariant Value(int index) const
+    {
+        switch (Kind(index)) {
+        case TKind::Integer:
+            return QVariant(IntegerValue(index));
+        case TKind::Real:
+            return QVariant(RealValue(index));
+        case TKind::Text:
+            return QVariant(TextValue(index));
+        case TKind::Blob:
+            return QVariant(BlobValue(index));
+        case TKind::Null:
+            break;
+        }
+        return QVariant();
+    }
 
     // Rows inserted, changed or deleted by the last run; 0 for other kinds.
     virtual int Changes() const = 0;
@@ -84,6 +110,23 @@ struct TDbTableKey {
     QString generated;
 };
 
+// Where a connection's data stands. Two equal marks taken at two moments
+// mean that nothing was written to the database in between, by this
+// connection or by any other: what was read at the first can be shown at
+// the second without reading it again.
+struct TDataMark {
+    quint64 connection = 0;   // which opening of a database
+    qint64 othersVersion = 0; // moves with every commit of another connection
+    qint64 ownStatements = 0; // statements this connection ran that may write
+    qint64 ownRows = 0;       // rows this connection changed, by any path
+    bool operator==(const TDataMark& other) const
+    {
+        return connection == other.connection && othersVersion == other.othersVersion
+            && ownStatements == other.ownStatements && ownRows == other.ownRows;
+    }
+    bool operator!=(const TDataMark& other) const { return !(*this == other); }
+};
+
 struct pg_conn;
 
 class TDbEngine {
@@ -112,6 +155,11 @@ public:
     virtual QString CommitSql(int level) const = 0;
 
     virtual void SetBusyTimeout(int milliseconds) = 0;
+
+    // The mark of the data as it stands now; nothing when the engine cannot
+    // give one that is certain (a server, where other users write at any
+    // time without this connection hearing of it) or fails to read it.
+    virtual std::optional<TDataMark> DataMark() { return std::nullopt; }
 
     // The primary key of table; nothing when the engine cannot tell.
     virtual std::optional<TDbTableKey> TableKey(const QString& table) = 0;

@@ -83,48 +83,54 @@ bool TNyQuery::Next()
     return false;
 }
 
+// Each read asks the engine for the value's kind first and then for the
+// value in that kind: a questionnaire or a compilation's answers (thousands
+// of cells) are read without a variant per cell.
+
 bool TNyQuery::IsEmpty(int column) const
 {
-    const QVariant value = statement_->Value(column);
-    switch (value.typeId()) {
-    case QMetaType::QString:
-        return value.toString().isEmpty();
-    case QMetaType::QByteArray:
-        return value.toByteArray().isEmpty();
+    switch (statement_->Kind(column)) {
+    case TDbStatement::TKind::Null:
+        return true;
+    case TDbStatement::TKind::Text:
+        return statement_->TextValue(column).isEmpty();
+    case TDbStatement::TKind::Blob:
+        return statement_->BlobValue(column).isEmpty();
     default:
-        return value.isNull();
+        return false;
     }
 }
 
 QString TNyQuery::Text(int column) const
 {
-    const QVariant value = statement_->Value(column);
-    switch (value.typeId()) {
-    case QMetaType::LongLong:
-        return QString::number(value.toLongLong());
-    case QMetaType::Double: {
+    switch (statement_->Kind(column)) {
+    case TDbStatement::TKind::Null:
+        return QString();
+    case TDbStatement::TKind::Integer:
+        return QString::number(statement_->IntegerValue(column));
+    case TDbStatement::TKind::Real: {
         QLocale locale = RegionalLocale();
         locale.setNumberOptions(QLocale::OmitGroupSeparator);
-        return locale.toString(value.toDouble(), 'g', 15);
+        return locale.toString(statement_->RealValue(column), 'g', 15);
     }
-    case QMetaType::QByteArray:
-        return QString::fromUtf8(value.toByteArray());
-    default:
-        return value.toString();
+    case TDbStatement::TKind::Blob:
+        return QString::fromUtf8(statement_->BlobValue(column));
+    case TDbStatement::TKind::Text:
+        break;
     }
+    return statement_->TextValue(column);
 }
 
 int TNyQuery::Integer(int column) const
 {
-    const QVariant value = statement_->Value(column);
-    switch (value.typeId()) {
-    case QMetaType::LongLong:
-        return Truncated(value.toLongLong());
-    case QMetaType::Double:
-        return Rounded(value.toDouble());
+    switch (statement_->Kind(column)) {
+    case TDbStatement::TKind::Integer:
+        return Truncated(statement_->IntegerValue(column));
+    case TDbStatement::TKind::Real:
+        return Rounded(statement_->RealValue(column));
+    case TDbStatement::TKind::Null:
+        return 0;
     default: {
-        if (value.isNull())
-            return 0;
         // Text that is no whole number: a stored date counts as its day
         // number, as the recordset reads it.
         const QString text = Text(column).trimmed();
@@ -141,34 +147,37 @@ int TNyQuery::Integer(int column) const
 
 bool TNyQuery::IsNull(int column) const
 {
-    return statement_->Value(column).isNull();
+    return statement_->Kind(column) == TDbStatement::TKind::Null;
 }
 
 double TNyQuery::Real(int column) const
 {
-    const QVariant value = statement_->Value(column);
-    switch (value.typeId()) {
-    case QMetaType::LongLong:
-    case QMetaType::Double:
-        return value.toDouble();
-    case QMetaType::QByteArray:
-        return QString::fromUtf8(value.toByteArray()).trimmed().toDouble();
-    default:
-        // As the engine reads text as a number: its leading number, else 0.
-        return LeadingNumber(value.toString());
+    switch (statement_->Kind(column)) {
+    case TDbStatement::TKind::Integer:
+        return static_cast<double>(statement_->IntegerValue(column));
+    case TDbStatement::TKind::Real:
+        return statement_->RealValue(column);
+    case TDbStatement::TKind::Null:
+        return 0.0;
+    case TDbStatement::TKind::Blob:
+        return QString::fromUtf8(statement_->BlobValue(column)).trimmed().toDouble();
+    case TDbStatement::TKind::Text:
+        break;
     }
+    // As the engine reads text as a number: its leading number, else 0.
+    return LeadingNumber(statement_->TextValue(column));
 }
 
 TDateTime TNyQuery::DateTime(int column) const
 {
-    const QVariant value = statement_->Value(column);
-    switch (value.typeId()) {
-    case QMetaType::LongLong:
-    case QMetaType::Double:
-        return value.toDouble();
+    switch (statement_->Kind(column)) {
+    case TDbStatement::TKind::Integer:
+        return static_cast<double>(statement_->IntegerValue(column));
+    case TDbStatement::TKind::Real:
+        return statement_->RealValue(column);
+    case TDbStatement::TKind::Null:
+        return 0.0;
     default:
-        if (value.isNull())
-            return 0.0;
         return DateTimeFromStorageText(Text(column)).value_or(0.0);
     }
 }

@@ -683,34 +683,54 @@ public:
         return column;
     }
 
-    QVariant Value(int index) const override
+    TKind Kind(int index) const override
     {
         if (!result_ || row_ < 0 || row_ >= PQntuples(result_) || PQgetisnull(result_, row_, index))
-            return QVariant();
-        const char* text = PQgetvalue(result_, row_, index);
-        const int length = PQgetlength(result_, row_, index);
+            return TKind::Null;
         switch (PQftype(result_, index)) {
         case kBoolOid:
-            return QVariant(static_cast<qlonglong>(text[0] == 't' ? 1 : 0));
         case kInt2Oid:
         case kInt4Oid:
         case kInt8Oid:
         case kOidOid:
-            return QVariant(QByteArray(text, length).toLongLong());
+            return TKind::Integer;
         case kFloat4Oid:
         case kFloat8Oid:
         case kNumericOid:
-            return QVariant(QByteArray(text, length).toDouble());
-        case kByteaOid: {
-            size_t size = 0;
-            unsigned char* bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(text), &size);
-            QByteArray data(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
-            PQfreemem(bytes);
-            return QVariant(data);
-        }
+            return TKind::Real;
+        case kByteaOid:
+            return TKind::Blob;
         default:
-            return QVariant(QString::fromUtf8(text, length));
+            return TKind::Text;
         }
+    }
+
+    qlonglong IntegerValue(int index) const override
+    {
+        const char* text = PQgetvalue(result_, row_, index);
+        if (PQftype(result_, index) == kBoolOid)
+            return text[0] == 't' ? 1 : 0;
+        return QByteArray(text, PQgetlength(result_, row_, index)).toLongLong();
+    }
+
+    double RealValue(int index) const override
+    {
+        return QByteArray(PQgetvalue(result_, row_, index), PQgetlength(result_, row_, index)).toDouble();
+    }
+
+    QString TextValue(int index) const override
+    {
+        return QString::fromUtf8(PQgetvalue(result_, row_, index), PQgetlength(result_, row_, index));
+    }
+
+    QByteArray BlobValue(int index) const override
+    {
+        size_t size = 0;
+        unsigned char* bytes =
+            PQunescapeBytea(reinterpret_cast<const unsigned char*>(PQgetvalue(result_, row_, index)), &size);
+        QByteArray data(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
+        PQfreemem(bytes);
+        return data;
     }
 
     int Changes() const override { return changes_; }

@@ -7,6 +7,8 @@
 #include <openssl/crypto.h>
 #include <sqlcipher/sqlite3.h>
 
+#include <atomic>
+
 namespace {
 
 // SQLCipher takes its cipher from OpenSSL, which at its first use would also
@@ -37,7 +39,12 @@ QString Utf8(const char* text)
 
 class TSqliteStatement : public TDbStatement {
 public:
-    TSqliteStatement(sqlite3* db, sqlite3_stmt* statement) : db_(db), statement_(statement) {}
+    TSqliteStatement(sqlite3* db, sqlite3_stmt* statement, std::shared_ptr<qint64> writes)
+        : db_(db)
+        , statement_(statement)
+        , writes_(sqlite3_stmt_readonly(statement) ? nullptr : std::move(writes))
+    {
+    }
     ~TSqliteStatement() override { sqlite3_finalize(statement_); }
 
     int ParameterCount() const override { return sqlite3_bind_parameter_count(statement_); }
@@ -79,6 +86,8 @@ public:
         if (!started_) {
             started_ = true;
             totalBefore_ = sqlite3_total_changes(db_);
+            if (writes_)
+                ++*writes_;
         }
         const int rc = sqlite3_step(statement_);
         if (rc == SQLITE_ROW)
@@ -110,24 +119,36 @@ public:
         return column;
     }
 
-    QVariant Value(int column) const override
+    TKind Kind(int column) const override
     {
         switch (sqlite3_column_type(statement_, column)) {
         case SQLITE_INTEGER:
-            return QVariant(static_cast<qlonglong>(sqlite3_column_int64(statement_, column)));
+            return TKind::Integer;
         case SQLITE_FLOAT:
-            return QVariant(sqlite3_column_double(statement_, column));
-        case SQLITE_TEXT: {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-            return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(statement_, column)));
-        }
-        case SQLITE_BLOB: {
-            const auto* data = static_cast<const char*>(sqlite3_column_blob(statement_, column));
-            return QVariant(QByteArray(data, sqlite3_column_bytes(statement_, column)));
-        }
+            return TKind::Real;
+        case SQLITE_TEXT:
+            return TKind::Text;
+        case SQLITE_BLOB:
+            return TKind::Blob;
         default:
-            return QVariant();
+            return TKind::Null;
         }
+    }
+
+    qlonglong IntegerValue(int column) const override { return sqlite3_column_int64(statement_, column); }
+
+    double RealValue(int column) const override { return sqlite3_column_double(statement_, column); }
+
+    QString TextValue(int column) const override
+    {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+        return QString::fromUtf8(text, sqlite3_column_bytes(statement_, column));
+    }
+
+    QByteArray BlobValue(int column) const override
+    {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(statement_, column));
+        return QByteArray(data, sqlite3_column_bytes(statement_, column));
     }
 
     int Changes() const override { return changes_; }
@@ -135,6 +156,7 @@ public:
 private:
     sqlite3* db_;
     sqlite3_stmt* statement_;
+    std::shared_ptr<qint64> writes_; // none for a statement that only reads
     bool started_ = false;
     int totalBefore_ = 0;
     int changes_ = 0;
@@ -204,8 +226,17 @@ std::unique_ptr<TSqlCipherEngine> TSqlCipherEngine::Open(const TConnectionSettin
     return std::unique_ptr<TSqlCipherEngine>(new TSqlCipherEngine(db));
 }
 
+TSqlCipherEngine::TSqlCipherEngine(sqlite3* db)
+    : db_(db)
+    , writes_(std::make_shared<qint64>(0))
+{
+    static std::atomic<quint64> openings{0};
+    serial_ = ++openings;
+}
+
 TSqlCipherEngine::~TSqlCipherEngine()
 {
+    sqlite3_finalize(dataVersion_);
     // An open transaction is rolled back by the engine when the file closes.
     sqlite3_close_v2(db_);
 }
@@ -227,12 +258,36 @@ std::unique_ptr<TDbStatement> TSqlCipherEngine::Prepare(const QString& sql, bool
         sqlite3_finalize(statement);
         return nullptr;
     }
-    return std::make_unique<TSqliteStatement>(db_, statement);
+    return std::make_unique<TSqliteStatement>(db_, statement, writes_);
 }
 
 bool TSqlCipherEngine::Run(const QString& sql)
 {
+    // Transaction control: a rollback takes back what was read as written.
+    ++*writes_;
     return sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+std::optional<TDataMark> TSqlCipherEngine::DataMark()
+{
+    if (!dataVersion_ && sqlite3_prepare_v2(db_, "PRAGMA data_version", -1, &dataVersion_, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(dataVersion_);
+        dataVersion_ = nullptr;
+        return std::nullopt;
+    }
+    const int rc = sqlite3_step(dataVersion_);
+    const qint64 version = rc == SQLITE_ROW ? sqlite3_column_int64(dataVersion_, 0) : 0;
+    sqlite3_reset(dataVersion_);
+    if (rc != SQLITE_ROW)
+        return std::nullopt;
+    TDataMark mark;
+    mark.connection = serial_;
+    mark.othersVersion = version;
+    mark.ownStatements = *writes_;
+    // Rows written through the raw handle (sqlite3_exec on Handle()) pass
+    // by no statement of this engine; the engine counts them.
+    mark.ownRows = sqlite3_total_changes(db_);
+    return mark;
 }
 
 bool TSqlCipherEngine::InTransaction() const

@@ -4,6 +4,7 @@
 #include "DbEngine.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 struct TConnectionSettings;
 
 class TSqlCipherEngine : public TDbEngine {
@@ -25,6 +26,9 @@ public:
     QString BeginSql(int level) const override;
     QString CommitSql(int level) const override;
     void SetBusyTimeout(int milliseconds) override;
+    // Other connections' commits by the file's data version, this
+    // connection's writes by its own counts.
+    std::optional<TDataMark> DataMark() override;
     std::optional<TDbTableKey> TableKey(const QString& table) override;
     QString ColumnCollation(const QString& table, const QString& column) override;
     QString QuoteName(const QString& name) const override;
@@ -34,7 +38,13 @@ public:
     QString InsertedRowWhere(const std::optional<TDbTableKey>& key) const override;
 
 private:
-    explicit TSqlCipherEngine(sqlite3* db) : db_(db) {}
+    explicit TSqlCipherEngine(sqlite3* db);
 
     sqlite3* db_ = nullptr;
+    // Which opening this is, for the data marks.
+    quint64 serial_ = 0;
+    // Statements run that may write, counted by the statements too (they
+    // may outlive the engine).
+    std::shared_ptr<qint64> writes_;
+    sqlite3_stmt* dataVersion_ = nullptr;
 };

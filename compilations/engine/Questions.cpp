@@ -6,7 +6,33 @@
 #include "NyTransaction.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <optional>
+#include <utility>
+
+namespace {
+
+// The questionnaire as last read, with the mark of the data it was read
+// from: opening the editor again shows it without reading a thousand
+// questions again, as long as nothing has been written since.
+struct TKeptQuestionnaire {
+    TDataMark mark;
+    std::vector<TArea> areas;
+    std::vector<TPhase> phases;
+    std::vector<TQuestion> questions;
+};
+
+std::optional<TKeptQuestionnaire>& KeptQuestionnaire()
+{
+    static std::optional<TKeptQuestionnaire> kept;
+    return kept;
+}
+
+std::optional<TDataMark> CurrentDataMark(TNyConnection& connection)
+{
+    return connection.IsOpen() ? connection.Engine()->DataMark() : std::nullopt;
+}
+
+} // namespace
 
 void TQuestions::Load()
 {
@@ -18,9 +44,22 @@ void TQuestions::Load()
     Areas.clear();
     Phases.clear();
 
-    // Read front to back, column by column: opening the editor reads the
-    // whole questionnaire every time.
     TNyConnection& connection = TDatabase::GetInstance()->Connection();
+    // Stale questions shown to a teacher would be scored and saved as the
+    // compilation's: the kept copy serves only when the engine can tell for
+    // certain that nothing has been written since it was read (never on a
+    // server, where others change the questionnaire unseen).
+    const std::optional<TDataMark> before = CurrentDataMark(connection);
+    std::optional<TKeptQuestionnaire>& kept = KeptQuestionnaire();
+    if (before && kept && kept->mark == *before) {
+        Areas = kept->areas;
+        Phases = kept->phases;
+        QuestionList = kept->questions;
+        return;
+    }
+    kept.reset();
+
+    // Read front to back, column by column.
     {
         TNyQuery query(connection, QStringLiteral("SELECT IDArea, Description FROM Areas ORDER BY IDArea"));
         while (query.Next()) {
@@ -58,17 +97,25 @@ void TQuestions::Load()
                 QuestionList.push_back(std::move(question));
         }
     }
+    // Kept only when no other connection committed while the three tables
+    // were read: then they are one state of the questionnaire.
+    if (before && CurrentDataMark(connection) == before)
+        kept = TKeptQuestionnaire{*before, Areas, Phases, QuestionList};
 }
 
 void TQuestions::LoadAnswers(int idCompiledTable)
 {
     IDCompiledTable = idCompiledTable;
-    // The list is in questionnaire order, the answers in key order: each
-    // answer finds its question through the key, not by a walk of the list.
-    std::unordered_map<int, std::size_t> questionIndex;
-    questionIndex.reserve(QuestionList.size());
+    // The list is in questionnaire order, the answers come in key order:
+    // the questions sorted by key once, each answer finds its question
+    // further along them, not by a walk of the list.
+    std::vector<std::pair<int, std::size_t>> byKey;
+    byKey.reserve(QuestionList.size());
     for (std::size_t i = 0; i < QuestionList.size(); ++i)
-        questionIndex.emplace(QuestionList[i].IDQuestion, i);
+        byKey.emplace_back(QuestionList[i].IDQuestion, i);
+    std::sort(byKey.begin(), byKey.end());
+    auto next = byKey.cbegin();
+    int previous = 0;
     TNyQuery query(TDatabase::GetInstance()->Connection(),
                    QStringLiteral("SELECT IDQuestion, IDAnswer FROM CompiledTablesAnswers WHERE IDCompiledTable=? "
                                   "ORDER BY IDQuestion"),
@@ -81,9 +128,14 @@ void TQuestions::LoadAnswers(int idCompiledTable)
         // count like a "No".
         const bool missing = query.IsEmpty(1);
         const std::uint8_t answer = StoredAnswer(missing, missing ? -1 : query.Integer(1));
-        const auto found = questionIndex.find(idQuestion);
-        if (found != questionIndex.end())
-            QuestionList[found->second].Answer = answer;
+        // Keys out of order (stored as text by another program) search
+        // from the start again.
+        if (idQuestion < previous)
+            next = byKey.cbegin();
+        previous = idQuestion;
+        next = std::lower_bound(next, byKey.cend(), std::pair<int, std::size_t>(idQuestion, 0));
+        if (next != byKey.cend() && next->first == idQuestion)
+            QuestionList[next->second].Answer = answer;
     }
 }
 

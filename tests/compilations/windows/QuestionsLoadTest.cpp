@@ -3,6 +3,10 @@
 // questions and areas.
 #include "EditorWidgets.h"
 
+#include <sqlcipher/sqlite3.h>
+
+#include <functional>
+
 namespace {
 
 // Areas 10 and 20, phases 1 to 3, inserted out of order so that the load
@@ -113,6 +117,69 @@ TEST_P(Loading, ALoadReplacesWhatWasLoadedBefore)
     EXPECT_EQ(q.Areas[1].StartPhase, 1);
     EXPECT_EQ(q.IDCompiledTable, -1);
     EXPECT_EQ(q.CurrentArea, 0);
+}
+
+// The questionnaire read before may be shown again without reading it, but
+// never once something has been written since, whoever wrote it and however.
+TEST_P(Loading, ALoadSeesEveryChangeMadeSinceTheLastOne)
+{
+    const auto rename = [&](const QString& text) {
+        return QStringLiteral("UPDATE Questions SET QuestionText = '%1' WHERE IDQuestion = %2").arg(text).arg(m1);
+    };
+    TNyConnection& connection = db.Db().Connection();
+    // Each writes text in its own way and gives the text the question has then.
+    const struct {
+        const char* how;
+        std::function<QString(const QString&)> write;
+    } writers[] = {
+        {"this connection",
+         [&](const QString& text) {
+             connection.Execute(rename(text));
+             return text;
+         }},
+        {"another connection",
+         [&](const QString& text) {
+             TNyConnection elsewhere;
+             db.OpenSecondConnection(elsewhere);
+             elsewhere.Execute(rename(text));
+             return text;
+         }},
+        {"the file's raw handle",
+         [&](const QString& text) {
+             if (!connection.Handle())
+                 connection.Execute(rename(text));
+             else if (sqlite3_exec(connection.Handle(), rename(text).toUtf8().constData(), nullptr, nullptr, nullptr))
+                 ADD_FAILURE() << "the raw update failed";
+             return text;
+         }},
+        {"a change read and then taken back",
+         [&](const QString& text) {
+             const QString before = q.QuestionList[0].QuestionText;
+             connection.BeginTrans();
+             connection.Execute(rename(text));
+             q.Load();
+             EXPECT_EQ(q.QuestionList[0].QuestionText, text);
+             connection.RollbackTrans();
+             return before;
+         }},
+    };
+    int round = 0;
+    for (const auto& writer : writers) {
+        SCOPED_TRACE(writer.how);
+        q.Load();
+        q.Load();
+        const QString expected = writer.write(QStringLiteral("Gattona (%1)").arg(++round));
+        q.Load();
+        ASSERT_EQ(q.QuestionList[0].IDQuestion, m1);
+        EXPECT_EQ(q.QuestionList[0].QuestionText, expected);
+    }
+    // A question added elsewhere is one more row, not a changed one.
+    TNyConnection elsewhere;
+    db.OpenSecondConnection(elsewhere);
+    elsewhere.Execute(QStringLiteral("INSERT INTO Questions(IDArea, IDPhase, QuestionOrder, QuestionText) "
+                                     "VALUES(10, 3, 2, 'Corre')"));
+    q.Load();
+    EXPECT_EQ(q.QuestionCount(), 7);
 }
 
 TEST_P(LoadedQuestionnaire, QuestionsOutsideTheLoadedGridAreSkipped)
