@@ -56,15 +56,24 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent* event) override
+    // What the parent paints beneath this widget, taken again when stale; a
+    // widget without a parent has none.
+    const QPixmap& StillPicture()
     {
         if (QWidget* parent = this->parentWidget()) {
             const qreal ratio = this->devicePixelRatioF();
             if (background_.isNull() || backgroundGeometry_ != this->geometry() || parentSize_ != parent->size()
                 || background_.devicePixelRatio() != ratio)
                 TakeParentPicture(parent, ratio);
+        }
+        return background_;
+    }
+
+    void paintEvent(QPaintEvent* event) override
+    {
+        if (this->parentWidget()) {
             QPainter painter(this);
-            painter.drawPixmap(0, 0, background_);
+            painter.drawPixmap(0, 0, StillPicture());
         }
         Widget::paintEvent(event);
     }
