@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTreeWidget>
+#include <algorithm>
 
 TListViewDelegate::TListViewDelegate(QObject* parent)
     : QStyledItemDelegate(parent)
@@ -47,13 +48,19 @@ const QStaticText& TListViewDelegate::LaidOutText(const QString& text, const QFo
     // that outgrows that holds texts long scrolled away.
     if (laidOut.size() >= 2048)
         laidOut.clear();
-    QStaticText laid(text);
+    // Each shaping of a text is a good part of drawing a new row: a text that
+    // surely fits is shaped once, any other is shaped to be cut and then
+    // laid out as cut (or whole).
+    QString shown = text;
+    if (elide != Qt::ElideNone) {
+        const QFontMetrics metrics(font);
+        const bool latin1 = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; });
+        if (!latin1 || text.size() * metrics.maxWidth() > width)
+            shown = metrics.elidedText(text, elide, width);
+    }
+    QStaticText laid(shown);
     laid.setTextFormat(Qt::PlainText);
     laid.prepare(QTransform(), font);
-    if (laid.size().width() > width && elide != Qt::ElideNone) {
-        laid.setText(QFontMetrics(font).elidedText(text, elide, width));
-        laid.prepare(QTransform(), font);
-    }
     return *laidOut.insert(std::move(key), laid);
 }
 
@@ -68,11 +75,20 @@ bool TListViewDelegate::PaintPlainCell(QPainter* painter, QStyleOptionViewItem& 
     QStyle* style = widget ? widget->style() : QApplication::style();
     const QString text = cell.text;
     // The style draws the background, the selection and the focus; the
-    // text is drawn here where the style would put it.
+    // text is drawn here where the style would put it. Without its text, a
+    // plain cell without focus is the style's item panel alone (the row's
+    // focus frame is the view's): drawn as such, without the item's layout.
     cell.text.clear();
-    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
-    if (text.isEmpty())
+    painter->save();
+    painter->setClipRect(cell.rect, Qt::IntersectClip);
+    if (cell.state & QStyle::State_HasFocus)
+        style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+    else
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, painter, widget);
+    if (text.isEmpty()) {
+        painter->restore();
         return true;
+    }
 
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect box = cell.rect.adjusted(margin, 0, -margin, 0);
@@ -94,8 +110,6 @@ bool TListViewDelegate::PaintPlainCell(QPainter* painter, QStyleOptionViewItem& 
     QPalette::ColorGroup group = (cell.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
     if (group == QPalette::Normal && !(cell.state & QStyle::State_Active))
         group = QPalette::Inactive;
-    painter->save();
-    painter->setClipRect(cell.rect);
     painter->setFont(cell.font);
     painter->setPen(cell.palette.color(group, (cell.state & QStyle::State_Selected) ? QPalette::HighlightedText
                                                                                      : QPalette::Text));
