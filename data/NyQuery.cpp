@@ -170,14 +170,12 @@ double TNyQuery::Real(int column) const
 
 TDateTime TNyQuery::DateTime(int column) const
 {
+    // A number is a day number, read as any number is; text is a stored date.
     switch (statement_->Kind(column)) {
-    case TDbStatement::TKind::Integer:
-        return static_cast<double>(statement_->IntegerValue(column));
-    case TDbStatement::TKind::Real:
-        return statement_->RealValue(column);
-    case TDbStatement::TKind::Null:
-        return 0.0;
-    default:
+    case TDbStatement::TKind::Text:
+    case TDbStatement::TKind::Blob:
         return DateTimeFromStorageText(Text(column)).value_or(0.0);
+    default:
+        return Real(column);
     }
 }

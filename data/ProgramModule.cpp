@@ -38,3 +38,12 @@ TModuleEntry LoadModuleEntry(const char* variable, const QString& fromProgram, c
     loaded.insert(key, result.Function);
     return result;
 }
+
+QString ModuleProblemText(const TModuleEntry& module, const QString& missingText, const QString& notLoadingText)
+{
+    if (module.Missing)
+        return missingText.arg(QDir::toNativeSeparators(module.File));
+    if (!module.Function)
+        return notLoadingText.arg(module.Reason);
+    return QString();
+}

@@ -25,3 +25,8 @@ struct TModuleEntry {
 //   variable:    the environment variable that may name the file
 //   fromProgram: the file's path relative to the program's folder
 TModuleEntry LoadModuleEntry(const char* variable, const QString& fromProgram, const char* entry);
+
+// What keeps the module from being used, told to the user: missingText when
+// its file is not there, notLoadingText when the system refuses it, each with
+// "%1" for the file or the system's reason; empty when it can be used.
+QString ModuleProblemText(const TModuleEntry& module, const QString& missingText, const QString& notLoadingText);

@@ -141,13 +141,12 @@ bool PrintThroughModule(QWidget* parent, const QString& html, const QString& pdf
     const TModuleEntry module =
         LoadModuleEntry(kPrintModuleVariable, QStringLiteral(BALTERO_PRINT_MODULE_FROM_PROGRAM), "BalteroPrintHtml");
     if (!module.Function) {
-        ErrorBox(parent, module.Missing
-                             ? QStringLiteral("La stampa non \u00e8 possibile: manca il modulo di stampa (%1). "
-                                              "Reinstallare Baltero.")
-                                   .arg(QDir::toNativeSeparators(module.File))
-                             : QStringLiteral("La stampa non \u00e8 possibile: il modulo di stampa non si carica (%1). "
-                                              "Reinstallare Baltero.")
-                                   .arg(module.Reason));
+        ErrorBox(parent,
+                 ModuleProblemText(module,
+                                   QStringLiteral("La stampa non \u00e8 possibile: manca il modulo di stampa (%1). "
+                                                  "Reinstallare Baltero."),
+                                   QStringLiteral("La stampa non \u00e8 possibile: il modulo di stampa non si carica "
+                                                  "(%1). Reinstallare Baltero.")));
         return false;
     }
     return reinterpret_cast<decltype(&BalteroPrintHtml)>(module.Function)(parent, html, pdfFileName);
