@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "Exception.h"
 #include "FillFunctions.h"
+#include "LayoutShield.h"
 #include "ListViewDelegate.h"
 #include "NyTransaction.h"
 #include "ReadableReport.h"
@@ -84,6 +85,10 @@ TFormTableEdit::TFormTableEdit(QWidget* owner, TNyRecordset& recordset, bool edi
     , ui_(std::make_unique<Ui::TFormTableEdit>())
 {
     ui_->setupUi(this);
+    // The question and the total change at every answer key, in room that
+    // stays the same.
+    new TLayoutShield(ui_->LabelQuestion);
+    new TLayoutShield(ui_->LabelTotalPoints);
     LetUserResize(QSize(777, 521));
     for (QGroupBox* group : findChildren<QGroupBox*>())
         ShowCaptionInBlue(group);
