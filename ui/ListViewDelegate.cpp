@@ -30,10 +30,32 @@ void TListViewDelegate::initStyleOption(QStyleOptionViewItem* option, const QMod
         option->displayAlignment = *found | Qt::AlignVCenter;
 }
 
+namespace {
+
+constexpr auto kUnusualCell =
+    QStyleOptionViewItem::WrapText | QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration;
+
+} // namespace
+
 QSize TListViewDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    const QSize size = QStyledItemDelegate::sizeHint(option, index);
-    return {size.width(), qMax(size.height(), GridRowHeight(option.fontMetrics))};
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    const bool plain = !(cell.features & kUnusualCell);
+    const TSizeKey key{cell.text, cell.font, cell.widget ? cell.widget->style() : QApplication::style()};
+    if (plain) {
+        const auto found = sizes_.constFind(key);
+        if (found != sizes_.constEnd())
+            return *found;
+    }
+    const QSize measured = QStyledItemDelegate::sizeHint(option, index);
+    const QSize size{measured.width(), qMax(measured.height(), GridRowHeight(option.fontMetrics))};
+    if (plain) {
+        if (sizes_.size() >= 2048)
+            sizes_.clear();
+        sizes_.insert(key, size);
+    }
+    return size;
 }
 
 const QStaticText& TListViewDelegate::LaidOutText(const QString& text, const QFont& font, int width,
@@ -66,9 +88,7 @@ const QStaticText& TListViewDelegate::LaidOutText(const QString& text, const QFo
 
 bool TListViewDelegate::PaintPlainCell(QPainter* painter, QStyleOptionViewItem& cell) const
 {
-    constexpr auto unusual =
-        QStyleOptionViewItem::WrapText | QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration;
-    if ((cell.features & unusual) || (cell.state & QStyle::State_Editing) || cell.text.contains(QChar::LineSeparator)
+    if ((cell.features & kUnusualCell) || (cell.state & QStyle::State_Editing) || cell.text.contains(QChar::LineSeparator)
         || cell.text.contains(QLatin1Char('\n')))
         return false;
     const QWidget* widget = cell.widget;

@@ -40,6 +40,21 @@ private:
         }
         friend size_t qHash(const TTextKey& key, size_t seed = 0) { return qHashMulti(seed, key.Text, key.Width); }
     };
+    // What a plain cell's size follows: Qt asks for the sizes of the first
+    // row's cells whenever that row changes (each answer in the first area
+    // of the compilation editor), even where all rows have one height, and
+    // measuring lays each text out again.
+    struct TSizeKey {
+        QString Text;
+        QFont Font;
+        const QStyle* Style;
+        bool operator==(const TSizeKey& other) const
+        {
+            return Style == other.Style && Text == other.Text && Font == other.Font;
+        }
+        friend size_t qHash(const TSizeKey& key, size_t seed = 0) { return qHashMulti(seed, key.Text, key.Style); }
+    };
+    mutable QHash<TSizeKey, QSize> sizes_;
     static const QStaticText& LaidOutText(const QString& text, const QFont& font, int width, Qt::TextElideMode elide);
     // The text of a plain cell (no icon, check box or wrapping) drawn in
     // the place and colour the style gives it; false for any other cell.

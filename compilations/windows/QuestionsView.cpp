@@ -38,6 +38,19 @@ void SetLabel(QLabel* label, const QString& text)
         label->setText(text);
 }
 
+// An answer changes the score of its own area alone: a cell is written only
+// when the number it shows (kept beside its text) has changed, and each
+// write has the list measure and repaint the row.
+template <typename Text>
+void ShowNumber(QTreeWidgetItem* row, int column, double value, Text text)
+{
+    const QVariant shown = row->data(column, Qt::UserRole);
+    if (shown.isValid() && shown.toDouble() == value)
+        return;
+    row->setData(column, Qt::UserRole, value);
+    row->setText(column, text());
+}
+
 } // namespace
 
 TQuestionsModel* TQuestionsView::QuestionsModel() const
@@ -155,8 +168,8 @@ void TQuestionsView::ShowScore(const TScore& score) const
             if (!area.HasQuestions)
                 continue;
             QTreeWidgetItem* row = ListViewAreas->topLevelItem(i);
-            row->setText(ColumnPoints, FormatPoints(area.Points));
-            row->setText(ColumnUnanswered, QString::number(area.Unanswered));
+            ShowNumber(row, ColumnPoints, area.Points, [&] { return FormatPoints(area.Points); });
+            ShowNumber(row, ColumnUnanswered, area.Unanswered, [&] { return QString::number(area.Unanswered); });
         }
     }
     SetLabel(LabelTotalPoints, FormatPoints(score.Total));
