@@ -343,14 +343,32 @@ QString TNyRecordset::FieldText(int index, const QString& name)
 {
     if (index < 0 || !HasCurrentRow())
         ThrowAdoError(FieldOperation("GetFieldAsString", name), connection_);
-    const QVariant& value = rows_[current_][index];
+    return ValueText(rows_[current_][index], columns_[index].isDateTime);
+}
+
+const QVariant& TNyRecordset::FieldValue(int index)
+{
+    const bool known = index >= 0 && index < static_cast<int>(columns_.size());
+    if (!known || !HasCurrentRow())
+        ThrowAdoError(FieldOperation("GetFieldAsString", known ? columns_[index].name : QString::number(index)),
+                      connection_);
+    return rows_[current_][index];
+}
+
+bool TNyRecordset::FieldIsDateTime(int index) const
+{
+    return index >= 0 && index < static_cast<int>(columns_.size()) && columns_[index].isDateTime;
+}
+
+QString TNyRecordset::ValueText(const QVariant& value, bool dateTime)
+{
     if (IsEmptyValue(value))
         return QString();
-    if (columns_[index].isDateTime) {
+    if (dateTime) {
         if (IsNumber(value))
             return FormatDateTimeShort(value.toDouble());
-        if (const auto dateTime = DateTimeFromStorageText(value.toString()))
-            return FormatDateTimeShort(*dateTime);
+        if (const auto stored = DateTimeFromStorageText(value.toString()))
+            return FormatDateTimeShort(*stored);
     }
     switch (value.typeId()) {
     case QMetaType::LongLong:
