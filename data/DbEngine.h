@@ -9,6 +9,7 @@
 // of the last one is ErrorText().
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -50,13 +51,18 @@ public:
     virtual TKind Kind(int index) const = 0;
     virtual qlonglong IntegerValue(int index) const = 0;
     virtual double RealValue(int index) const = 0;
-    virtual QString TextValue(int index) const = 0;
+    // A text value as the engine holds it (UTF-8), valid until the next
+    // step; TextValue decodes it.
+    virtual QByteArrayView TextBytes(int index) const = 0;
+    QString TextValue(int index) const { return QString::fromUtf8(TextBytes(index)); }
     virtual QByteArray BlobValue(int index) const = 0;
     // The same value as a variant: null, qlonglong, double, QString or
     // QByteArray.
-    QVariant Value(int index) const
+    QVariant Value(int index) const { return Value(index, Kind(index)); }
+    // The same for a value whose kind has been asked already.
+    QVariant Value(int index, TKind kind) const
     {
-        switch (Kind(index)) {
+        switch (kind) {
         case TKind::Integer:
             return QVariant(IntegerValue(index));
         case TKind::Real:

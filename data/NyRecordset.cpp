@@ -6,6 +6,8 @@
 #include "Regional.h"
 #include "SqlOrder.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -61,6 +63,56 @@ QString QuoteIdentifier(const QString& name)
 }
 
 // ADO reports a null value and an empty text alike with an actual size of 0.
+// The values of a SELECT's rows as variants. A long list repeats the same
+// names (and often the same dates) row after row: each distinct text of a
+// column is decoded and held once and shared by the rows that hold it, for as
+// long as the column repeats itself enough to pay for the lookup.
+class TRowReader {
+public:
+    TRowReader(TDbStatement& statement, int columns)
+        : statement_(statement)
+        , columns_(static_cast<size_t>(columns))
+    {
+    }
+
+    QVariant Value(int index)
+    {
+        const TDbStatement::TKind kind = statement_.Kind(index);
+        if (kind != TDbStatement::TKind::Text)
+            return statement_.Value(index, kind);
+        TColumn& column = columns_[static_cast<size_t>(index)];
+        const QByteArrayView bytes = statement_.TextBytes(index);
+        if (column.unshared)
+            return QString::fromUtf8(bytes);
+        ++column.reads;
+        // Looked up without copying the engine's bytes.
+        const QByteArray key = QByteArray::fromRawData(bytes.data(), bytes.size());
+        if (const auto found = column.texts.constFind(key); found != column.texts.cend())
+            return *found;
+        QString text = QString::fromUtf8(bytes);
+        if (column.texts.size() >= kMostShared && column.texts.size() * 2 >= column.reads) {
+            // Mostly distinct texts (notes, descriptions): decoded one by one.
+            column.unshared = true;
+            column.texts = {};
+            return text;
+        }
+        column.texts.insert(QByteArray(bytes.data(), bytes.size()), text);
+        return text;
+    }
+
+private:
+    // Past this many distinct texts, a column where most rows differ
+    // stops being shared.
+    static constexpr qsizetype kMostShared = 256;
+    struct TColumn {
+        QHash<QByteArray, QString> texts;
+        qsizetype reads = 0;
+        bool unshared = false;
+    };
+    TDbStatement& statement_;
+    std::vector<TColumn> columns_;
+};
+
 bool IsEmptyValue(const QVariant& value)
 {
     if (value.isNull() || !value.isValid())
@@ -182,11 +234,12 @@ void TNyRecordset::Open(const QString& sql)
         columns.push_back(column);
     }
     if (stmt) {
+        TRowReader reader(*stmt, count);
         for (; step == TDbStatement::TStep::Row; step = stmt->Step()) {
             std::vector<QVariant> row;
             row.reserve(count);
             for (int i = 0; i < count; ++i)
-                row.push_back(stmt->Value(i));
+                row.push_back(reader.Value(i));
             rows.push_back(std::move(row));
         }
         if (step != TDbStatement::TStep::Done) {
@@ -343,14 +396,32 @@ QString TNyRecordset::FieldText(int index, const QString& name)
 {
     if (index < 0 || !HasCurrentRow())
         ThrowAdoError(FieldOperation("GetFieldAsString", name), connection_);
-    const QVariant& value = rows_[current_][index];
+    return ValueText(rows_[current_][index], columns_[index].isDateTime);
+}
+
+const QVariant& TNyRecordset::FieldValue(int index)
+{
+    const bool known = index >= 0 && index < static_cast<int>(columns_.size());
+    if (!known || !HasCurrentRow())
+        ThrowAdoError(FieldOperation("GetFieldAsString", known ? columns_[index].name : QString::number(index)),
+                      connection_);
+    return rows_[current_][index];
+}
+
+bool TNyRecordset::FieldIsDateTime(int index) const
+{
+    return index >= 0 && index < static_cast<int>(columns_.size()) && columns_[index].isDateTime;
+}
+
+QString TNyRecordset::ValueText(const QVariant& value, bool dateTime)
+{
     if (IsEmptyValue(value))
         return QString();
-    if (columns_[index].isDateTime) {
+    if (dateTime) {
         if (IsNumber(value))
             return FormatDateTimeShort(value.toDouble());
-        if (const auto dateTime = DateTimeFromStorageText(value.toString()))
-            return FormatDateTimeShort(*dateTime);
+        if (const auto stored = DateTimeFromStorageText(value.toString()))
+            return FormatDateTimeShort(*stored);
     }
     switch (value.typeId()) {
     case QMetaType::LongLong:

@@ -57,6 +57,13 @@ public:
     QString GetFieldAsString(const QString& name);
     // The same by the column's index, for readers of many rows.
     QString GetFieldAsString(int index);
+    // The current row's value by the column's index, raising as
+    // GetFieldAsString does, and the text GetFieldAsString makes of a value
+    // of a column (FieldIsDateTime): a long list keeps the values and writes
+    // out only the texts it shows.
+    const QVariant& FieldValue(int index);
+    bool FieldIsDateTime(int index) const;
+    static QString ValueText(const QVariant& value, bool dateTime);
     int GetFieldAsInteger(const QString& name);
     TDateTime GetFieldAsDateTime(const QString& name);
 

@@ -718,9 +718,9 @@ public:
         return QByteArray(PQgetvalue(result_, row_, index), PQgetlength(result_, row_, index)).toDouble();
     }
 
-    QString TextValue(int index) const override
+    QByteArrayView TextBytes(int index) const override
     {
-        return QString::fromUtf8(PQgetvalue(result_, row_, index), PQgetlength(result_, row_, index));
+        return QByteArrayView(PQgetvalue(result_, row_, index), PQgetlength(result_, row_, index));
     }
 
     QByteArray BlobValue(int index) const override

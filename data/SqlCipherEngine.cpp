@@ -139,10 +139,10 @@ public:
 
     double RealValue(int column) const override { return sqlite3_column_double(statement_, column); }
 
-    QString TextValue(int column) const override
+    QByteArrayView TextBytes(int column) const override
     {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-        return QString::fromUtf8(text, sqlite3_column_bytes(statement_, column));
+        return QByteArrayView(text, sqlite3_column_bytes(statement_, column));
     }
 
     QByteArray BlobValue(int column) const override

@@ -54,16 +54,15 @@ enum class TColumnKind { Text, Number, Date };
 
 // Date when every filled cell is a short date (with a time or without),
 // Number when every one is a number, otherwise Text.
-template <typename Records>
-TColumnKind KindOfColumn(const Records& records, int column)
+TColumnKind KindOfColumn(const std::vector<const QString*>& texts)
 {
     bool dates = true;
     bool numbers = true;
     bool any = false;
-    for (const auto& record : records) {
+    for (const QString* cell : texts) {
         if (!dates && !numbers)
             break;
-        const QString& text = record.cells[column];
+        const QString& text = *cell;
         if (text.isEmpty())
             continue;
         any = true;
@@ -133,7 +132,7 @@ QVariant TRecordListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
         return {};
     if (role == Qt::DisplayRole)
-        return records_[rows_[index.row()]].cells[index.column()];
+        return Cells(records_[rows_[index.row()]])[index.column()];
     if (role == Qt::TextAlignmentRole && alignments_[index.column()] != Qt::Alignment())
         return int(alignments_[index.column()]);
     return {};
@@ -157,23 +156,32 @@ Qt::ItemFlags TRecordListModel::flags(const QModelIndex& index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
-QStringList TRecordListModel::ReadCells(TNyRecordset& recordset) const
+std::vector<QVariant> TRecordListModel::ReadValues(TNyRecordset& recordset) const
 {
-    QStringList cells;
-    cells.reserve(captions_.size());
-    for (int field : fields_) {
-        QString text;
-        if (field >= 0) {
-            try {
-                text = recordset.GetFieldAsString(field);
-            } catch (const Exception&) {
-                text.clear();
-            }
+    std::vector<QVariant> values(fields_.size());
+    for (size_t column = 0; column < fields_.size(); ++column) {
+        if (fields_[column] < 0)
+            continue;
+        try {
+            values[column] = recordset.FieldValue(fields_[column]);
+        } catch (const Exception&) {
+            // The cell stays empty.
         }
-        OnOneLine(text);
-        cells << text;
     }
-    return cells;
+    return values;
+}
+
+const QStringList& TRecordListModel::Cells(const TRecord& record) const
+{
+    if (record.cells.isEmpty() && !record.values.empty()) {
+        record.cells.reserve(static_cast<qsizetype>(record.values.size()));
+        for (size_t column = 0; column < record.values.size(); ++column) {
+            QString text = TNyRecordset::ValueText(record.values[column], dateTimes_[column]);
+            OnOneLine(text);
+            record.cells << text;
+        }
+    }
+    return record.cells;
 }
 
 void TRecordListModel::Fill(TNyRecordset& recordset, const QStringList& fieldNames)
@@ -181,11 +189,17 @@ void TRecordListModel::Fill(TNyRecordset& recordset, const QStringList& fieldNam
     beginResetModel();
     records_.clear();
     fields_.assign(captions_.size(), -1);
+    dateTimes_.assign(captions_.size(), false);
     try {
-        for (int column = 0; column < captions_.size() && column < fieldNames.size(); ++column)
+        for (int column = 0; column < captions_.size() && column < fieldNames.size(); ++column) {
             fields_[column] = recordset.FieldIndex(fieldNames[column]);
+            dateTimes_[column] = recordset.FieldIsDateTime(fields_[column]);
+        }
+        const int position = recordset.GetAbsolutePosition();
+        if (position > 0)
+            records_.reserve(static_cast<size_t>(recordset.RecordCount() - position + 1));
         while (!recordset.Eof()) {
-            records_.push_back({ReadCells(recordset), QString(), nextId_++});
+            records_.push_back({ReadValues(recordset), {}, QString(), nextId_++});
             recordset.MoveNext();
         }
     } catch (const Exception&) {
@@ -199,7 +213,7 @@ QString TRecordListModel::Text(int record, int column) const
 {
     if (record < 0 || record >= RecordCount() || column < 0 || column >= columnCount())
         return {};
-    return records_[record].cells[column];
+    return Cells(records_[record])[column];
 }
 
 int TRecordListModel::RecordOfRow(int row) const
@@ -218,14 +232,14 @@ int TRecordListModel::RowOfRecord(int record) const
 
 void TRecordListModel::PutRecord(int from, int to, TNyRecordset& recordset)
 {
-    QStringList cells = ReadCells(recordset);
+    std::vector<QVariant> values = ReadValues(recordset);
     if (from >= RecordCount() || to < 0 || to >= RecordCount() + (from < 0 ? 1 : 0))
         return;
     // Read again unchanged where it was: nothing for the view to do.
-    if (from == to && records_[from].cells == cells)
+    if (from == to && records_[from].values == values)
         return;
     ArrangeInView(true, [&] {
-        TRecord record{std::move(cells), QString(), from < 0 ? nextId_++ : records_[from].id};
+        TRecord record{std::move(values), {}, QString(), from < 0 ? nextId_++ : records_[from].id};
         if (from >= 0)
             records_.erase(records_.begin() + from);
         records_.insert(records_.begin() + to, std::move(record));
@@ -269,13 +283,14 @@ void TRecordListModel::Refilter()
 
 bool TRecordListModel::Matches(TRecord& record, const QStringList& words)
 {
-    if (accepts_ && !accepts_(record.cells))
+    const QStringList& cells = Cells(record);
+    if (accepts_ && !accepts_(cells))
         return false;
     if (words.isEmpty())
         return true;
     if (record.folded.isEmpty()) {
         QStringList folded;
-        for (const QString& cell : record.cells)
+        for (const QString& cell : cells)
             folded << FoldedForSearch(cell);
         // Apart by a line break, so that no word is found across two cells.
         record.folded = folded.join(QLatin1Char('\n'));
@@ -295,7 +310,11 @@ void TRecordListModel::Arrange(bool reorder)
         order_.resize(count);
         std::iota(order_.begin(), order_.end(), 0);
         if (orderColumn_ >= 0 && count > 1) {
-            const TColumnKind kind = KindOfColumn(records_, orderColumn_);
+            std::vector<const QString*> texts;
+            texts.reserve(count);
+            for (const TRecord& record : records_)
+                texts.push_back(&Cells(record)[orderColumn_]);
+            const TColumnKind kind = KindOfColumn(texts);
             // One key per record, worked out once: (filled, value). Text
             // sorts in the names' order with numbers by value; the full
             // collation's keys are taken for the whole column when one of
@@ -304,8 +323,8 @@ void TRecordListModel::Arrange(bool reorder)
             std::vector<std::pair<bool, TValue>> keys;
             keys.reserve(count);
             bool fullKeys = false;
-            for (const TRecord& record : records_) {
-                const QString& text = record.cells[orderColumn_];
+            for (const QString* cell : texts) {
+                const QString& text = *cell;
                 if (text.isEmpty()) {
                     keys.emplace_back(false, TValue(qint64(0)));
                 } else if (kind == TColumnKind::Date) {
@@ -322,7 +341,7 @@ void TRecordListModel::Arrange(bool reorder)
             if (fullKeys) {
                 for (int i = 0; i < count; ++i) {
                     if (keys[i].first)
-                        keys[i].second = FullNameOrderKey(records_[i].cells[orderColumn_], true);
+                        keys[i].second = FullNameOrderKey(*texts[i], true);
                 }
             }
             const auto less = [&keys](int a, int b) {

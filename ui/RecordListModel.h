@@ -12,6 +12,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 #include <QStringList>
+#include <QVariant>
 #include <functional>
 #include <vector>
 
@@ -65,13 +66,19 @@ public:
     void Refilter();
 
 private:
+    // A record keeps the values it was read with (null where a cell could
+    // not be read) and writes out their texts the first time a row shows
+    // them or a search, filter or order reads them: a list opens without
+    // formatting thousands of dates nobody scrolls to.
     struct TRecord {
-        QStringList cells;
-        QString folded; // the cells as the search reads them; empty until needed
-        quint64 id;     // who the record is while records come and go around it
+        std::vector<QVariant> values;
+        mutable QStringList cells; // empty until needed
+        QString folded;            // the cells as the search reads them; empty until needed
+        quint64 id;                // who the record is while records come and go around it
     };
 
-    QStringList ReadCells(TNyRecordset& recordset) const;
+    std::vector<QVariant> ReadValues(TNyRecordset& recordset) const;
+    const QStringList& Cells(const TRecord& record) const;
     bool Matches(TRecord& record, const QStringList& words);
     // Works out order_ (when the records or the order changed) and rows_.
     void Arrange(bool reorder);
@@ -81,6 +88,7 @@ private:
     QStringList captions_;
     QList<Qt::Alignment> alignments_;
     std::vector<int> fields_; // the recordset's field of each column, -1 for none
+    std::vector<bool> dateTimes_; // whether that field holds dates, as the recordset writes them
     std::vector<TRecord> records_;
     std::vector<int> order_; // every record, in the order chosen
     std::vector<int> rows_;  // the records shown, in that order

@@ -56,6 +56,23 @@ TEST_P(RecordsetTest, NullAndEmptyFieldsReadAsDefaults)
     EXPECT_EQ(max->GetFieldAsInteger(QStringLiteral("MaxQuestionOrder")), 0);
 }
 
+// A long result holds a column of few texts repeated (shared between rows)
+// and one where every text differs (shared at first, then no longer): each
+// value reads as stored, before and after that change.
+TEST_P(RecordsetTest, LongResultsReadRepeatedAndDistinctTextsAsStored)
+{
+    const int count = 700;
+    t.Db().Execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                  "INSERT INTO Children(Name, Info) SELECT 'Bambino ' || i, 'Nota ' || (i % 3) FROM n")
+                       .arg(count));
+    auto rs = Open(QStringLiteral("SELECT IDChild, Name, Info FROM Children ORDER BY IDChild"));
+    ASSERT_EQ(rs->RecordCount(), count);
+    for (int i = 1; !rs->Eof(); rs->MoveNext(), ++i) {
+        ASSERT_EQ(rs->GetFieldAsString(QStringLiteral("Name")), QStringLiteral("Bambino %1").arg(i)) << i;
+        ASSERT_EQ(rs->GetFieldAsString(QStringLiteral("Info")), QStringLiteral("Nota %1").arg(i % 3)) << i;
+    }
+}
+
 TEST_P(RecordsetTest, EmptyRecordsetAndUnknownColumnsRaiseWithTheBracketedName)
 {
     auto rs = Open(kChildren);
