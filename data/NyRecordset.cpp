@@ -62,7 +62,6 @@ QString QuoteIdentifier(const QString& name)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-// ADO reports a null value and an empty text alike with an actual size of 0.
 // The values of a SELECT's rows as variants. A long list repeats the same
 // names (and often the same dates) row after row: each distinct text of a
 // column is decoded and held once and shared by the rows that hold it, for as
@@ -113,6 +112,7 @@ private:
     std::vector<TColumn> columns_;
 };
 
+// ADO reports a null value and an empty text alike with an actual size of 0.
 bool IsEmptyValue(const QVariant& value)
 {
     if (value.isNull() || !value.isValid())

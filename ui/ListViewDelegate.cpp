@@ -12,6 +12,14 @@
 #include <QTreeWidget>
 #include <algorithm>
 
+namespace {
+
+// A cell with any of these is drawn and measured by Qt alone.
+constexpr auto kUnusualCell =
+    QStyleOptionViewItem::WrapText | QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration;
+
+} // namespace
+
 TListViewDelegate::TListViewDelegate(QObject* parent)
     : QStyledItemDelegate(parent)
 {
@@ -30,32 +38,23 @@ void TListViewDelegate::initStyleOption(QStyleOptionViewItem* option, const QMod
         option->displayAlignment = *found | Qt::AlignVCenter;
 }
 
-namespace {
-
-constexpr auto kUnusualCell =
-    QStyleOptionViewItem::WrapText | QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration;
-
-} // namespace
-
 QSize TListViewDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
+    const auto measure = [&] {
+        const QSize measured = QStyledItemDelegate::sizeHint(option, index);
+        return QSize(measured.width(), qMax(measured.height(), GridRowHeight(option.fontMetrics)));
+    };
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
-    const bool plain = !(cell.features & kUnusualCell);
+    if (cell.features & kUnusualCell)
+        return measure();
     const TSizeKey key{cell.text, cell.font, cell.widget ? cell.widget->style() : QApplication::style()};
-    if (plain) {
-        const auto found = sizes_.constFind(key);
-        if (found != sizes_.constEnd())
-            return *found;
-    }
-    const QSize measured = QStyledItemDelegate::sizeHint(option, index);
-    const QSize size{measured.width(), qMax(measured.height(), GridRowHeight(option.fontMetrics))};
-    if (plain) {
-        if (sizes_.size() >= 2048)
-            sizes_.clear();
-        sizes_.insert(key, size);
-    }
-    return size;
+    const auto found = sizes_.constFind(key);
+    if (found != sizes_.constEnd())
+        return *found;
+    if (sizes_.size() >= 2048)
+        sizes_.clear();
+    return *sizes_.insert(key, measure());
 }
 
 const QStaticText& TListViewDelegate::LaidOutText(const QString& text, const QFont& font, int width,
