@@ -62,6 +62,8 @@ TEST_P(ProviderRoundTripTest, TextNullsDatesAndNumbersReadBackAsWritten)
     EXPECT_EQ(t.Rows(QStringLiteral("SELECT IDArea, Description FROM Areas ORDER BY IDArea")),
               QStringList({QStringLiteral("-5|Negativa"), QStringLiteral("2147483647|Ultima")}));
     EXPECT_EQ(t.Db().Lookup(QStringLiteral("SELECT 2.5 * 3 AS R"), QStringLiteral("R")), QStringLiteral("7,5"));
+    EXPECT_EQ(t.Db().Lookup(QStringLiteral("SELECT -9007199254740993 AS B"), QStringLiteral("B")),
+              QStringLiteral("-9007199254740993"));
 }
 
 TEST_P(ProviderRoundTripTest, NamesAreUniqueRegardlessOfCaseAndListsSortTheItalianWay)
