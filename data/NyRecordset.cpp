@@ -621,9 +621,12 @@ bool TNyRecordset::LocateRow(const std::vector<QVariant>& row, QString& where, s
     for (size_t k = 0; k < keyColumns_.size(); ++k) {
         if (k > 0)
             where += QStringLiteral(" AND ");
-        where += TableName(columns_[keyColumns_[k]].origin) + QLatin1Char(' ') + connection_.Engine()->NullSafeEquals()
-            + QStringLiteral(" ?");
-        keyValues.push_back(row[keyColumns_[k]]);
+        // "=" where the value is known: the same match, and the one a
+        // server's index can find ("IS NOT DISTINCT FROM" reads the table).
+        const QVariant& value = row[keyColumns_[k]];
+        where += TableName(columns_[keyColumns_[k]].origin) + QLatin1Char(' ')
+            + (value.isNull() ? connection_.Engine()->NullSafeEquals() : QStringLiteral("=")) + QStringLiteral(" ?");
+        keyValues.push_back(value);
     }
     if (!locatedByKey_) {
         // Located by the values read, the row may have twins (two equal

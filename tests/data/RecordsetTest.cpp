@@ -419,6 +419,17 @@ TEST_P(RecordsetTest, ChangeOfARowDeletedMeanwhileIsReported)
               QStringLiteral("NYADO exception: TNyRecordset::Update: Row cannot be located for deletion."));
 }
 
+TEST_P(RecordsetTest, ARowWithoutItsKeyIsFoundByItsEmptyValuesToo)
+{
+    t.Db().Execute(QStringLiteral("INSERT INTO Teachers(Name, Info) VALUES('Irene', NULL), ('Ugo', 'x')"));
+    auto rs = Open(QStringLiteral("SELECT Name, Info FROM Teachers ORDER BY Name"));
+    ASSERT_EQ(rs->GetFieldAsString(QStringLiteral("Name")), QStringLiteral("Irene"));
+    rs->SetField(QStringLiteral("Info"), QStringLiteral("y"));
+    rs->Update();
+    EXPECT_EQ(Column(QStringLiteral("SELECT Info FROM Teachers ORDER BY Name"), QStringLiteral("Info")),
+              QStringList({QStringLiteral("y"), QStringLiteral("x")}));
+}
+
 TEST_P(RecordsetTest, RowsWithoutTheirKeyAreChangedOnlyWhenTheyAreUnique)
 {
     t.Db().Execute(QStringLiteral("INSERT INTO Teachers(Name, Info) VALUES('Irene', 'part time'), ('Ugo', 'Part Time'),"
