@@ -193,6 +193,12 @@ constexpr int kMostChecked = 2000;
 // planned once. The savepoint that guards a statement inside a transaction,
 // the statement and the savepoint's release go to the server together and
 // come back together, in one round trip.
+//
+// A transaction's BEGIN waits for the transaction's first statement and goes
+// to the server with it: a deletion in a transaction of its own takes two
+// round trips (BEGIN with the DELETE, then COMMIT), not three. That first
+// statement needs no savepoint: when it is refused the whole transaction,
+// holding nothing else, is rolled back and begins again with the next one.
 struct TPgSession {
     PGconn* conn = nullptr;
     QString error;
@@ -212,6 +218,8 @@ struct TPgSession {
     QList<QByteArray> unused;
     quint64 uses = 0;
     quint64 names = 0;
+    // A transaction begun whose BEGIN has not been sent yet.
+    bool beginPending = false;
 
     ~TPgSession() { Close(); }
 
@@ -220,6 +228,7 @@ struct TPgSession {
         if (conn)
             PQfinish(conn);
         conn = nullptr;
+        beginPending = false;
         tables.clear();
         keys.clear();
         collations.clear();
@@ -240,8 +249,34 @@ struct TPgSession {
     {
         if (!conn)
             return false;
+        if (beginPending)
+            return PQstatus(conn) == CONNECTION_OK;
         const PGTransactionStatusType status = PQtransactionStatus(conn);
         return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
+    }
+
+    // Begins a transaction, to be sent with its first statement. On a
+    // connection already lost, or inside a transaction, BEGIN goes at once
+    // and fails or warns there as it would.
+    bool Begin()
+    {
+        if (!RequireOpen())
+            return false;
+        if (beginPending || PQstatus(conn) != CONNECTION_OK || PQtransactionStatus(conn) != PQTRANS_IDLE)
+            return Run("BEGIN");
+        beginPending = true;
+        return true;
+    }
+
+    // After requests that began the pending transaction were refused: the
+    // transaction held nothing else, so it is rolled back whole and stays
+    // begun, to be sent again with the next statement.
+    void BeginAgain()
+    {
+        const PGTransactionStatusType status = PQtransactionStatus(conn);
+        if (status == PQTRANS_INTRANS || status == PQTRANS_INERROR)
+            Run("ROLLBACK");
+        beginPending = PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE;
     }
 
     // Runs fixed text (one or more statements); false with the server's
@@ -250,6 +285,14 @@ struct TPgSession {
     {
         if (!RequireOpen())
             return false;
+        if (beginPending) {
+            beginPending = false;
+            // The transaction holds no statement: it ends without a word to
+            // the server.
+            if (sql == "COMMIT" || sql == "ROLLBACK")
+                return true;
+            return Run("BEGIN; " + sql);
+        }
         PGresult* result = PQexec(conn, sql.constData());
         const ExecStatusType status = PQresultStatus(result);
         bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
@@ -275,22 +318,29 @@ struct TPgSession {
         results.assign(count, nullptr);
         if (!RequireOpen())
             return false;
-        const bool guarded = PQtransactionStatus(conn) == PQTRANS_INTRANS;
+        // The first requests of a pending transaction begin it; later ones
+        // run under a savepoint.
+        const bool beginning = beginPending;
+        beginPending = false;
+        const bool guarded = !beginning && PQtransactionStatus(conn) == PQTRANS_INTRANS;
         if (PQenterPipelineMode(conn) != 1) {
             error = ServerMessage(PQerrorMessage(conn));
+            if (beginning)
+                BeginAgain();
             return false;
         }
         auto sendFixed = [this](const char* sql) {
             return PQsendQueryParams(conn, sql, 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
         };
-        const bool sent = (!guarded || sendFixed("SAVEPOINT nyado_statement")) && send()
-            && (!guarded || sendFixed("RELEASE SAVEPOINT nyado_statement"));
+        const bool sent = (!beginning || sendFixed("BEGIN")) && (!guarded || sendFixed("SAVEPOINT nyado_statement"))
+            && send() && (!guarded || sendFixed("RELEASE SAVEPOINT nyado_statement"));
         QString failure = sent ? QString() : ServerMessage(PQerrorMessage(conn));
         PQpipelineSync(conn);
 
         // Each request's results end with a null one; the round trip ends
         // with the result of the synchronisation.
-        const int requests = count + (guarded ? 2 : 0);
+        const int lead = beginning || guarded ? 1 : 0;
+        const int requests = count + lead + (guarded ? 1 : 0);
         bool savepointTaken = !guarded;
         for (int i = 0; i < requests && PQstatus(conn) == CONNECTION_OK; ++i) {
             PGresult* first = nullptr;
@@ -302,11 +352,11 @@ struct TPgSession {
             }
             if (failure.isEmpty() && first && !Succeeded(first) && PQresultStatus(first) != PGRES_PIPELINE_ABORTED)
                 failure = ResultMessage(conn, first);
-            if (guarded && i == 0) {
-                savepointTaken = Succeeded(first);
+            if (i < lead) {
+                savepointTaken = guarded && Succeeded(first);
                 PQclear(first);
-            } else if (i - (guarded ? 1 : 0) < count) {
-                results[i - (guarded ? 1 : 0)] = first;
+            } else if (i - lead < count) {
+                results[i - lead] = first;
             } else {
                 PQclear(first);
             }
@@ -324,6 +374,8 @@ struct TPgSession {
             return true;
         if (guarded && savepointTaken)
             Run("ROLLBACK TO SAVEPOINT nyado_statement; RELEASE SAVEPOINT nyado_statement");
+        if (beginning)
+            BeginAgain();
         error = failure;
         return false;
     }
@@ -859,6 +911,8 @@ std::unique_ptr<TDbStatement> TPgEngine::Prepare(const QString& sql, bool& ok, Q
 
 bool TPgEngine::Run(const QString& sql)
 {
+    if (sql == BeginSql(1))
+        return session_->Begin();
     return session_->Run(sql.toUtf8());
 }
 

@@ -458,14 +458,20 @@ void TFormRSShow::BitBtnDeleteClick()
         {
             // What BeforeDelete writes (the renumbering of the questions)
             // stands or falls with the deletion: a refused deletion leaves
-            // no trace.
-            TNyTransaction transaction(Database->Connection());
+            // no trace. The deletion alone is one statement, its cascade
+            // included, done whole or refused whole by the engine: it takes
+            // no transaction of its own, nor the round trips to the server
+            // that would open and close one.
+            std::optional<TNyTransaction> transaction;
+            if (DeletionChangesOtherRows())
+                transaction.emplace(Database->Connection());
             recordset_->SetAbsolutePosition(SelectedIndex() + 1);
             record = recordset_->GetAbsolutePosition() - 1;
             BeforeDelete(*recordset_);
             recordset_->Delete();
             recordset_->Update();
-            transaction.Commit();
+            if (transaction)
+                transaction->Commit();
         }
         ShowDeletedRecord(record);
     } catch (const Exception& e) {

@@ -84,7 +84,9 @@ protected:
     virtual void AfterInsert(TNyRecordset& recordset);
     virtual void BeforeDelete(TNyRecordset& recordset);
     // True for a window whose BeforeDelete rewrites other rows of its list:
-    // the list is read again in whole after a deletion.
+    // the list is read again in whole after a deletion, and BeforeDelete
+    // and the deletion run in one transaction. A window whose BeforeDelete
+    // writes anything must say so here.
     virtual bool DeletionChangesOtherRows() const { return false; }
 
     // Brings the list up to date after the recordset's current record was

@@ -287,6 +287,51 @@ TEST_P(ConnectionTest, NestedTransactions)
     EXPECT_EQ(Names(), QString());
 }
 
+TEST_P(ConnectionTest, ARefusedFirstStatementLeavesTheTransactionToGoOn)
+{
+    t.AddChild(QStringLiteral("Anna"));
+    const auto insert = [&](const char* name) {
+        Connection().Execute(QStringLiteral("INSERT INTO Children(Name) VALUES('%1')").arg(QLatin1String(name)));
+    };
+    // Refused as the transaction's first statement, then as a later one:
+    // each undoes itself alone and the work around it commits.
+    Connection().BeginTrans();
+    EXPECT_THROW(insert("Anna"), Exception);
+    EXPECT_EQ(Connection().TransactionLevel(), 1);
+    insert("Bruno");
+    EXPECT_THROW(insert("Bruno"), Exception);
+    insert("Carla");
+    Connection().CommitTrans();
+    EXPECT_EQ(Names(), QStringLiteral("Anna,Bruno,Carla"));
+
+    // An inner level opened before any statement, and a transaction that
+    // holds nothing.
+    Connection().BeginTrans();
+    EXPECT_EQ(Connection().BeginTrans(), 2);
+    insert("Dario");
+    Connection().CommitTrans();
+    Connection().RollbackTrans();
+    Connection().BeginTrans();
+    Connection().CommitTrans();
+    EXPECT_EQ(Connection().TransactionLevel(), 0);
+    EXPECT_EQ(Names(), QStringLiteral("Anna,Bruno,Carla"));
+}
+
+TEST(ServerConnectionTest, AServerLostAtTheFirstStatementEndsTheTransactionWithItsMessage)
+{
+    if (TestDatabase::ServerConnection().isEmpty())
+        GTEST_SKIP() << "no test server: BALTERO_TEST_PG is not set (scripts/test.sh starts one)";
+    TestDatabase t(TestProvider::Server);
+    TNyConnection& connection = t.Db().Connection();
+    const QString message = MessageOf([&] {
+        TNyTransaction transaction(connection);
+        connection.Execute(QStringLiteral("SELECT pg_terminate_backend(pg_backend_pid())"));
+        transaction.Commit();
+    });
+    EXPECT_TRUE(message.startsWith(QStringLiteral("NYADO exception: TNyConnection::Execute: "))) << message.toStdString();
+    EXPECT_EQ(connection.TransactionLevel(), 0);
+}
+
 TEST_P(ConnectionTest, CommitOrRollbackWithoutBeginFails)
 {
     EXPECT_EQ(MessageOf([&] { Connection().CommitTrans(); }),

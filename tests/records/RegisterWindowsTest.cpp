@@ -191,6 +191,35 @@ TEST_P(RegisterWindowsTest, DeletingAChildRemovesItsCompilationsOnly)
     EXPECT_EQ(db_.Count("Questions"), 1);
 }
 
+// The cascade refused at the child's second compilation: the first one,
+// already gone inside the statement, comes back with it.
+TEST_P(RegisterWindowsTest, AChildDeletionRefusedHalfWayLeavesEveryCompilation)
+{
+    const int question = AddQuestionnaire();
+    const int anna = db_.AddChild(QStringLiteral("Anna"));
+    const int teacher = db_.AddTeacher(QStringLiteral("Maestra Bice"));
+    AddAnsweredCompilation(anna, teacher, question);
+    const int second = AddAnsweredCompilation(anna, teacher, question);
+    db_.RefuseRows("DELETE", QStringLiteral("CompiledTables"), QStringLiteral("OLD.IDCompiledTable = %1").arg(second),
+                   QStringLiteral("rifiutata"));
+    Open(TRecordWindow::Children);
+
+    ClickRow(0);
+    DialogScript::PushAnswer(TBoxAnswer::Yes);
+    QTest::mouseClick(Button("BitBtnDelete"), Qt::LeftButton);
+
+    const QStringList warnings = DialogScript::Texts("warning");
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].startsWith(Message11008()) && warnings[0].contains(QStringLiteral("rifiutata")))
+        << warnings[0].toStdString();
+    EXPECT_EQ(Column(0), QStringList({"Anna"}));
+    EXPECT_EQ(db_.Count("Children"), 1);
+    EXPECT_EQ(db_.Count("CompiledTables"), 2);
+    EXPECT_EQ(db_.Count("CompiledTablesAnswers"), 2);
+    EXPECT_EQ(db_.Count("CompiledTablesStartPhase"), 2);
+    db_.StopRefusing();
+}
+
 // The desktop's keys: Ctrl+N for Nuovo anywhere in the window, Del on the
 // list for Elimina with its confirmation (declined, then given).
 TEST_P(RegisterWindowsTest, NewAndDeleteByKeys)
