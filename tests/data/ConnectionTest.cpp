@@ -226,6 +226,9 @@ TEST(ServerModuleTest, MissingOrDamagedModuleIsRefusedWithItsReason)
         EXPECT_TRUE(message.startsWith(c.messageStart)) << qPrintable(message);
         EXPECT_TRUE(message.contains(c.messagePart)) << qPrintable(message);
         EXPECT_FALSE(connection.IsOpen());
+        // Loading the module leaves the environment programs started later
+        // receive as it was.
+        EXPECT_FALSE(qEnvironmentVariableIsSet("GNUTLS_NO_IMPLICIT_INIT"));
     }
     qputenv(kPgModuleVariable, ownModule);
 }
