@@ -814,6 +814,7 @@ std::unique_ptr<TPgEngine> TPgEngine::Open(const TConnectionSettings& settings, 
     add("user", settings.user);
     add("password", settings.password);
     add("sslmode", QString::fromUtf8(sslMode));
+    add("gssencmode", ServerGssEncMode(settings));
     add("client_encoding", QStringLiteral("UTF8"));
     add("application_name", QStringLiteral("Baltero"));
     add("connect_timeout", QStringLiteral("15"));
