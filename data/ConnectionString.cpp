@@ -78,16 +78,32 @@ QString QuoteConnectionValue(const QString& value)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-QString ServerSslMode(const TConnectionSettings& settings)
+namespace {
+
+// A Unix socket folder, localhost, 127.0.0.1, ::1, or no host at all.
+bool ServerOnThisMachine(const TConnectionSettings& settings)
 {
-    if (!settings.sslMode.isEmpty())
-        return settings.sslMode;
     // Without a host libpq takes PGHOST, and without that its Unix socket.
     QString host = settings.host.trimmed();
     if (host.isEmpty())
         host = qEnvironmentVariable("PGHOST").trimmed();
-    const bool local = host.isEmpty() || host.startsWith(QLatin1Char('/'))
+    return host.isEmpty() || host.startsWith(QLatin1Char('/'))
         || host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 || host == QLatin1String("127.0.0.1")
         || host == QLatin1String("::1");
-    return local ? QStringLiteral("prefer") : QStringLiteral("require");
+}
+
+} // namespace
+
+QString ServerSslMode(const TConnectionSettings& settings)
+{
+    if (!settings.sslMode.isEmpty())
+        return settings.sslMode;
+    return ServerOnThisMachine(settings) ? QStringLiteral("prefer") : QStringLiteral("require");
+}
+
+QString ServerGssEncMode(const TConnectionSettings& settings)
+{
+    if (!ServerOnThisMachine(settings) || !qEnvironmentVariable("PGGSSENCMODE").isEmpty())
+        return QString();
+    return QStringLiteral("disable");
 }

@@ -29,3 +29,11 @@ QString QuoteConnectionValue(const QString& value);
 // "prefer" for a server on this machine (a Unix socket folder, localhost,
 // 127.0.0.1, ::1, or no host at all) and "require" for any other.
 QString ServerSslMode(const TConnectionSettings& settings);
+
+// Whether a server connection asks for Kerberos (GSSAPI) encryption:
+// "disable" for a server on this machine, where the traffic never leaves it
+// and libpq's check for a Kerberos ticket would start the Kerberos library
+// for nothing (0.6 MB kept for the rest of the run); empty, libpq's default
+// or PGGSSENCMODE, for any other server or when PGGSSENCMODE is set. Logging
+// in with Kerberos is not touched.
+QString ServerGssEncMode(const TConnectionSettings& settings);

@@ -1,6 +1,7 @@
 // The connection against real encrypted database files and a real server:
 // the data-access message, statement execution and its row counts, and
 // transactions.
+#include "ConnectionString.h"
 #include "DatabaseFile.h"
 #include "DatabaseLockHolder.h"
 #include "Exception.h"
@@ -226,6 +227,9 @@ TEST(ServerModuleTest, MissingOrDamagedModuleIsRefusedWithItsReason)
         EXPECT_TRUE(message.startsWith(c.messageStart)) << qPrintable(message);
         EXPECT_TRUE(message.contains(c.messagePart)) << qPrintable(message);
         EXPECT_FALSE(connection.IsOpen());
+        // Loading the module leaves the environment programs started later
+        // receive as it was.
+        EXPECT_FALSE(qEnvironmentVariableIsSet("GNUTLS_NO_IMPLICIT_INIT"));
     }
     qputenv(kPgModuleVariable, ownModule);
 }
@@ -242,6 +246,47 @@ TEST_F(FileConnectionTest, ConnectionStringKeysIgnoreCaseAndValuesMayBeQuoted)
     connection.Open(QStringLiteral(" provider = sqlcipher ; DATA SOURCE = %1 ; password=\"%2\"")
                         .arg(QuoteConnectionValue(path), TDatabase::Password()));
     EXPECT_EQ(connection.Execute(QStringLiteral("INSERT INTO Teachers(Name) VALUES('Irene')")), 1);
+}
+
+// What a server connection asks of TLS and Kerberos encryption, by where the
+// server is and what the user set.
+TEST(ServerConnectionModes, FollowTheSettingsThenTheServersPlace)
+{
+    const QByteArray pgHost = qgetenv("PGHOST");
+    const QByteArray gssEncMode = qgetenv("PGGSSENCMODE");
+    qunsetenv("PGHOST");
+    struct Case {
+        const char* connection;
+        const char* gssEncModeVariable;
+        const char* sslMode;
+        const char* gssMode;
+    };
+    const Case cases[] = {
+        {"Host=127.0.0.1", "", "prefer", "disable"},
+        {"Host=LocalHost", "", "prefer", "disable"},
+        {"Host=::1;SslMode=require", "", "require", "disable"},
+        {"Host=/run/postgresql", "", "prefer", "disable"},
+        {"", "", "prefer", "disable"},
+        {"Host=127.0.0.1", "prefer", "prefer", ""},
+        {"Host=server.school.it", "", "require", ""},
+        {"Host=localhost,server.school.it;SslMode=disable", "", "disable", ""},
+    };
+    for (const Case& c : cases) {
+        if (*c.gssEncModeVariable)
+            qputenv("PGGSSENCMODE", c.gssEncModeVariable);
+        else
+            qunsetenv("PGGSSENCMODE");
+        const TConnectionSettings settings =
+            ParseConnectionString(QStringLiteral("Provider=PostgreSQL;") + QLatin1String(c.connection));
+        EXPECT_EQ(ServerSslMode(settings), QLatin1String(c.sslMode)) << c.connection;
+        EXPECT_EQ(ServerGssEncMode(settings), QLatin1String(c.gssMode)) << c.connection << " " << c.gssEncModeVariable;
+    }
+    if (!gssEncMode.isNull())
+        qputenv("PGGSSENCMODE", gssEncMode);
+    else
+        qunsetenv("PGGSSENCMODE");
+    if (!pgHost.isNull())
+        qputenv("PGHOST", pgHost);
 }
 
 TEST_P(ConnectionTest, SecondOpenIsRefusedAndKeepsTheOpenConnection)
