@@ -12,7 +12,6 @@
 #include <functional>
 #include <optional>
 #include <libpq-fe.h>
-#include <openssl/crypto.h>
 
 namespace {
 
@@ -175,19 +174,6 @@ QByteArray ValuesInsertHead(const QByteArray& sql, int width)
     if (values != QLatin1Char('(') + placeholders.join(QLatin1Char(',')) + QLatin1Char(')'))
         return QByteArray();
     return match.captured(1).toUtf8();
-}
-
-// libpq takes its hashes for the password exchange, and TLS when the server
-// offers it, from OpenSSL, which at its first use would also load the texts
-// of all the cryptography library's error messages: 0.45 MB kept for the
-// rest of the run, for failures libpq reports in its own words. The TLS
-// library's texts (a certificate that fails its check, a protocol the server
-// refuses) are still loaded with TLS itself. Done before the first
-// connection.
-void PrepareCryptoLibrary()
-{
-    static const bool done = OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CRYPTO_STRINGS, nullptr) == 1;
-    (void)done;
 }
 
 // The most statements kept prepared under a name on one connection; the
@@ -880,7 +866,6 @@ std::unique_ptr<TPgEngine> TPgEngine::Open(const TConnectionSettings& settings, 
     keys.push_back(nullptr);
     values.push_back(nullptr);
 
-    PrepareCryptoLibrary();
     auto session = std::make_shared<TPgSession>();
     session->conn = PQconnectdbParams(keys.data(), values.data(), 0);
     if (!session->conn) {
