@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QTreeView>
 #include <optional>
@@ -129,10 +130,19 @@ void TFormRSShow::Initialize(const TRecordListControls& controls)
     connect(BitBtnEdit, &QPushButton::clicked, this, [this] { BitBtnEditClick(); });
     connect(BitBtnDelete, &QPushButton::clicked, this, [this] { BitBtnDeleteClick(); });
     connect(BitBtnClose, &QPushButton::clicked, this, &TFormRSShow::BitBtnCloseClick);
-    connect(listViewData_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { ListViewDataSelectItem(); });
+    // While one row is put in or taken out, the selection passes through
+    // "none" to the row that follows: the buttons wait for where it ends,
+    // instead of being disabled and enabled again, each time repainted with
+    // what lies beneath them.
+    connect(listViewData_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!changingRows_)
+            ListViewDataSelectItem();
+    });
     // A search or a change of the rows can take the selected row out of sight.
-    connect(model_, &QAbstractItemModel::layoutChanged, this, [this] { ListViewDataSelectItem(); });
+    connect(model_, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (!changingRows_)
+            ListViewDataSelectItem();
+    });
     connect(listViewData_, &QTreeView::doubleClicked, this, &TFormRSShow::ListViewDataDblClick);
 
     AddSearchRow(controls.GroupBoxData);
@@ -291,12 +301,17 @@ void TFormRSShow::AddRefreshButton()
         button->hide();
 }
 
-void TFormRSShow::FinishRowChange(int selectedRow)
+void TFormRSShow::ChangeRows(const std::function<void()>& change)
 {
-    listViewData_->clearSelection();
-    listViewData_->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-    if (selectedRow >= 0 && selectedRow < model_->rowCount())
-        SelectRow(selectedRow);
+    const int selectedRow = SelectedRow();
+    {
+        const QScopedValueRollback quiet(changingRows_, true);
+        change();
+        listViewData_->clearSelection();
+        listViewData_->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        if (selectedRow >= 0 && selectedRow < model_->rowCount())
+            SelectRow(selectedRow);
+    }
     // Where filling the list leaves the recordset.
     const int count = recordset_->RecordCount();
     if (count > 0) {
@@ -309,7 +324,6 @@ void TFormRSShow::FinishRowChange(int selectedRow)
 void TFormRSShow::ShowSavedRecord(int record)
 {
     const int records = model_->RecordCount();
-    const int selectedRow = SelectedRow();
     // Where the record stands in the recordset now: a new one last.
     const int before = recordset_->GetAbsolutePosition();
     const bool known = record >= 0
@@ -320,12 +334,13 @@ void TFormRSShow::ShowSavedRecord(int record)
         RefreshList();
         return;
     }
-    if (*after == 0)
-        // The record no longer belongs to the list.
-        model_->RemoveRecord(record);
-    else
-        model_->PutRecord(record, *after - 1, *recordset_);
-    FinishRowChange(selectedRow);
+    ChangeRows([&] {
+        if (*after == 0)
+            // The record no longer belongs to the list.
+            model_->RemoveRecord(record);
+        else
+            model_->PutRecord(record, *after - 1, *recordset_);
+    });
 }
 
 void TFormRSShow::ShowDeletedRecord(int record)
@@ -335,9 +350,7 @@ void TFormRSShow::ShowDeletedRecord(int record)
         RefreshList();
         return;
     }
-    const int selectedRow = SelectedRow();
-    model_->RemoveRecord(record);
-    FinishRowChange(selectedRow);
+    ChangeRows([&] { model_->RemoveRecord(record); });
 }
 
 int TFormRSShow::ExecuteEditForm(bool editMode)

@@ -10,6 +10,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class QGroupBox;
@@ -133,11 +134,11 @@ private:
     // The row shown selected; -1 for none.
     int SelectedRow() const;
     void SelectRow(int row);
-    // After one record was added, changed or removed: selects the row at the
-    // index selectedRow (none when there is no such row shown) with no
-    // current row, and leaves the recordset after its last row, as
-    // RefreshList does.
-    void FinishRowChange(int selectedRow);
+    // Puts one record in, changes or removes it in the list (change), then
+    // selects the row at the index selected before (none when there is no
+    // such row shown) with no current row, and leaves the recordset after
+    // its last row, as RefreshList does.
+    void ChangeRows(const std::function<void()>& change);
 
     QWidget* owner_;
     QTreeView* listViewData_ = nullptr;
@@ -145,4 +146,5 @@ private:
     TListFinder* finder_ = nullptr;
     QHBoxLayout* searchRow_ = nullptr;
     std::unique_ptr<TNyRecordset> recordset_;
+    bool changingRows_ = false;
 };

@@ -65,11 +65,28 @@ TEST_F(RecordFrameworkTest, ListWindowDisablesItsOwnerUntilClosed)
     EXPECT_TRUE(window_.isNull());
 }
 
+// Counts the times a widget is enabled or disabled.
+class TEnabledChanges : public QObject {
+public:
+    explicit TEnabledChanges(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::EnabledChange;
+        return false;
+    }
+};
+
 TEST_F(RecordFrameworkTest, SelectionKeepsItsRowIndexAfterNewAndEdit)
 {
     AddFourChildren();
     Open(TRecordWindow::Children);
     ClickRow(1); // Bruno
+    // A row stays selected throughout: the buttons are never disabled and
+    // enabled again (each time repainted) while the list changes.
+    const TEnabledChanges editButton(Button("BitBtnEdit"));
 
     // The new child sorts before the selection; the index stays, so the row
     // selected now shows Anna and the new child is not selected.
@@ -88,6 +105,7 @@ TEST_F(RecordFrameworkTest, SelectionKeepsItsRowIndexAfterNewAndEdit)
     EXPECT_EQ(Column(0), QStringList({"Aldo", "Bruno", "Carla", "Dario", "Zoe"}));
     EXPECT_EQ(SelectedRow(), 1);
     EXPECT_EQ(db_.Count("Children", "Name='Anna'"), 0);
+    EXPECT_EQ(editButton.count, 0);
 }
 
 TEST_F(RecordFrameworkTest, DoubleClickEditsTheRecordOfThatRow)
